@@ -1,0 +1,10 @@
+// The launcher's own folder and the special folders it uses. Paths never
+// end with a backslash; empty when the system call fails.
+#pragma once
+
+#include <string>
+
+std::wstring GetModuleDir();
+std::wstring GetDesktopDir();
+std::wstring GetProgramFilesX86Dir();
+std::wstring GetLocalAppDataDir();

@@ -1,0 +1,46 @@
+enable_testing()
+
+# A GoogleTest binary counts as passed only when its own summary says so:
+# under Wine the exit code alone can read 0 for a killed or unrunnable
+# process. scripts/wine-run reports a non-zero code in the output as well.
+function(vrk_add_gtest name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  if(WIN32)
+    # Wine's console: keep the test binary a console program.
+    target_link_options(${name} PRIVATE -mconsole)
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];wine-run: exit code"
+    TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# A libFuzzer target: built only with VRK_FUZZ (native clang), run by ctest
+# for a bounded time over a copy of its seed corpus; any finding fails it.
+function(vrk_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
+  if(NOT VRK_FUZZ)
+    return()
+  endif()
+  if(NOT ARG_SECONDS)
+    set(ARG_SECONDS 20)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  set(work ${CMAKE_BINARY_DIR}/fuzz/${name})
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:${name}> -DSEEDS=${ARG_CORPUS}
+            -DWORK=${work} -DSECONDS=${ARG_SECONDS} -P ${CMAKE_SOURCE_DIR}/cmake/RunFuzzer.cmake)
+  math(EXPR limit "${ARG_SECONDS} + 120")
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${limit})
+endfunction()

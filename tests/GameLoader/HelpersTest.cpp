@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <objidl.h>
+#include <shlobj.h>
+
+#include "GameLoader/Common/Folders.h"
+#include "GameLoader/Common/Shortcut.h"
+#include "tests/support/TestSupport.h"
+#include "toolkit/Win32Handles.h"
+
+namespace {
+
+using SkinUI::ComPtr;
+
+TEST(FoldersTest, ModuleDirIsTheExecutableFolderWithoutBackslash)
+{
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring full(path);
+    EXPECT_EQ(GetModuleDir(), full.substr(0, full.rfind(L'\\')));
+}
+
+TEST(FoldersTest, SpecialFoldersExistAndEndWithoutBackslash)
+{
+    for (const std::wstring& dir : {GetDesktopDir(), GetLocalAppDataDir(), GetProgramFilesX86Dir()}) {
+        ASSERT_FALSE(dir.empty());
+        EXPECT_NE(dir.back(), L'\\');
+    }
+    wchar_t expected[MAX_PATH] = {};
+    ASSERT_TRUE(::SHGetSpecialFolderPathW(nullptr, expected, CSIDL_LOCAL_APPDATA, FALSE));
+    EXPECT_EQ(GetLocalAppDataDir(), expected);
+}
+
+class ShortcutTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr))); }
+    void TearDown() override { ::CoUninitialize(); }
+
+    struct LinkFacts {
+        std::wstring target, workingDir, icon, arguments;
+        int iconIndex = -1;
+    };
+    // Reads a saved link back through the shell link object.
+    static bool ReadLink(const std::wstring& path, LinkFacts& facts)
+    {
+        ComPtr<IShellLinkW> link;
+        if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                      link.put_void())))
+            return false;
+        ComPtr<IPersistFile> file;
+        if (FAILED(link.As(IID_IPersistFile, file)) || FAILED(file->Load(path.c_str(), STGM_READ))) return false;
+        wchar_t buffer[MAX_PATH] = {};
+        link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH);
+        facts.target = buffer;
+        buffer[0] = 0;
+        link->GetWorkingDirectory(buffer, MAX_PATH);
+        facts.workingDir = buffer;
+        buffer[0] = 0;
+        link->GetIconLocation(buffer, MAX_PATH, &facts.iconIndex);
+        facts.icon = buffer;
+        buffer[0] = 0;
+        link->GetArguments(buffer, MAX_PATH);
+        facts.arguments = buffer;
+        return true;
+    }
+};
+
+TEST_F(ShortcutTest, WorkingDirectoryIsTheTargetFolder)
+{
+    testsupport::TempDir dir;
+    struct Case {
+        std::wstring target;
+        std::wstring workingDir;
+    } cases[] = {
+        {dir.path() + L"\\vrk\\vrk_main.exe", dir.path() + L"\\vrk"},
+        {L"C:/Games/vrk_main.exe", L"C:/Games"},
+        {L"C:\\Games/sub/vrk_main.exe", L"C:"},  // a backslash anywhere wins over slashes
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::wstring link = dir.file(L"game" + std::to_wstring(++n) + L".lnk");
+        ASSERT_TRUE(CreateShortcut(link, c.target, c.target));
+        LinkFacts facts;
+        ASSERT_TRUE(ReadLink(link, facts)) << link;
+        EXPECT_EQ(facts.workingDir, c.workingDir);
+        EXPECT_EQ(facts.icon, c.target);
+        EXPECT_EQ(facts.iconIndex, 0);
+        EXPECT_EQ(facts.arguments, L"");
+    }
+}
+
+TEST_F(ShortcutTest, OverwritesAnExistingFileAndFailsForAMissingFolder)
+{
+    testsupport::TempDir dir;
+    const std::wstring link = dir.file(L"Vorkan.lnk");
+    ASSERT_TRUE(testsupport::WriteFileBytes(link, "not a link"));
+    const std::wstring target = dir.path() + L"\\vrk_main.exe";
+    ASSERT_TRUE(CreateShortcut(link, target, target));
+    LinkFacts facts;
+    ASSERT_TRUE(ReadLink(link, facts));
+    EXPECT_EQ(facts.workingDir, dir.path());
+
+    EXPECT_FALSE(CreateShortcut(dir.file(L"missing\\Vorkan.lnk"), target, target));
+    EXPECT_FALSE(testsupport::FileExists(dir.file(L"missing\\Vorkan.lnk")));
+}
+
+TEST(ShortcutWithoutComTest, FailsWhenComIsNotInitialised)
+{
+    testsupport::TempDir dir;
+    EXPECT_FALSE(CreateShortcut(dir.file(L"x.lnk"), L"C:\\x.exe", L"C:\\x.exe"));
+}
+
+}  // namespace

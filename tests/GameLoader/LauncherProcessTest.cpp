@@ -1,0 +1,76 @@
+// Starts the real vrk_main.exe and reads what it wrote to its daily log.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using testsupport::ReadFileBytes;
+using testsupport::SplitLines;
+
+class LauncherProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_exe = testsupport::BesideTests(L"vrk_main.exe");
+        ASSERT_TRUE(testsupport::FileExists(m_exe)) << "build vrk_main.exe first";
+        m_log = testsupport::TodaysLauncherLog();
+        m_logStart = ReadFileBytes(m_log).size();
+    }
+    // Runs the launcher with arguments and returns the log lines it added.
+    std::vector<std::string> Run(const std::wstring& arguments)
+    {
+        const testsupport::ProcessResult result = testsupport::RunProcess(L"\"" + m_exe + L"\" " + arguments);
+        EXPECT_TRUE(result.started);
+        EXPECT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 0u);
+        return SplitLines(ReadFileBytes(m_log).substr(m_logStart));
+    }
+
+    std::wstring m_exe;
+    std::wstring m_log;
+    std::size_t m_logStart = 0;
+};
+
+TEST_F(LauncherProcessTest, PlatformStartLogsEveryArgumentInTheLineFormat)
+{
+    const std::vector<std::string> lines =
+        Run(L"--winid=1234 --source=QX --token=T0pS3cret --tokenLogin=0 --qxext=ext --installed=1 "
+            L"--gameMgrId=5678 --typeMode=1 \"--instGamePath=C:\\Program Files\\vrk\" --cacheGamePath=C:\\cache");
+    ASSERT_GE(lines.size(), 12u);
+    const std::regex shape(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.[ \d]{2}\d \[Main\.cpp<\d+>wWinMain\] : (.*))");
+    std::smatch first;
+    ASSERT_TRUE(std::regex_match(lines[0], first, shape)) << lines[0];
+    EXPECT_EQ(first[1].str().rfind("Logger::initializePathDir:", 0), 0u);
+    EXPECT_EQ(first[1].str().back(), '\\');
+    EXPECT_NE(first[1].str().find("\\Qixel\\Log\\"), std::string::npos);
+
+    const char* tokens[] = {"--winid=1234", "--source=QX", "--token=***", "--tokenLogin=0", "--qxext=ext",
+                            "--installed=1", "--gameMgrId=5678", "--typeMode=1",
+                            "--instGamePath=C:\\Program Files\\vrk", "--cacheGamePath=C:\\cache"};
+    const std::regex tokenLine(
+        R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.[ \d]{2}\d \[CommandLine\.cpp<\d+>ParseCmdParam\] : CommandLineToArgvW argCount:(\d+) szArgList:(.*))");
+    for (std::size_t i = 0; i <= 10; ++i) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(lines[1 + i], m, tokenLine)) << lines[1 + i];
+        EXPECT_EQ(m[1].str(), std::to_string(i));
+        if (i == 0) {
+            EXPECT_NE(m[2].str().find("vrk_main.exe"), std::string::npos);
+        } else {
+            EXPECT_EQ(m[2].str(), tokens[i - 1]);
+        }
+    }
+    EXPECT_EQ(ReadFileBytes(m_log).find("T0pS3cret"), std::string::npos);
+    EXPECT_FALSE(testsupport::FileExists(testsupport::LauncherDataDir() + L"\\Log\\debug.txt"));
+}
+
+TEST_F(LauncherProcessTest, OneArgumentStartWritesNoTokenLines)
+{
+    const std::vector<std::string> lines = Run(L"{\\\"type\\\":1}");
+    ASSERT_FALSE(lines.empty());
+    for (const std::string& line : lines) EXPECT_EQ(line.find("CommandLineToArgvW"), std::string::npos) << line;
+}
+
+}  // namespace
