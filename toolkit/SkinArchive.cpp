@@ -46,10 +46,27 @@ std::uint32_t Crc32(const unsigned char* data, std::size_t size)
     return static_cast<std::uint32_t>(crc);
 }
 
+// zlib's state and window come from the same allocator as everything else.
+voidpf InflaterAlloc(voidpf, uInt items, uInt size)
+{
+    if (size != 0 && items > static_cast<std::size_t>(-1) / size) return Z_NULL;
+    return ::operator new(static_cast<std::size_t>(items) * size, std::nothrow);
+}
+
+void InflaterFree(voidpf, voidpf address)
+{
+    ::operator delete(address);
+}
+
 // A raw deflate stream, ended on every path.
 class RawInflater {
 public:
-    RawInflater() { m_ready = inflateInit2(&m_stream, -MAX_WBITS) == Z_OK; }
+    RawInflater()
+    {
+        m_stream.zalloc = InflaterAlloc;
+        m_stream.zfree = InflaterFree;
+        m_ready = inflateInit2(&m_stream, -MAX_WBITS) == Z_OK;
+    }
     ~RawInflater()
     {
         if (m_ready) inflateEnd(&m_stream);

@@ -11,7 +11,9 @@ namespace SkinUI {
 class CSkinMarkup;
 
 // A small value handle on one element. Its attribute map is filled from the
-// document's text on first use; walking a document allocates nothing.
+// document's text on first use; walking a document allocates nothing. A node
+// is valid while its document keeps the text it was taken from (until the
+// next load or Release).
 class CSkinMarkupNode {
 public:
     static constexpr int kMaxAttributes = 64;

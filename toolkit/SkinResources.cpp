@@ -265,6 +265,26 @@ bool ReadSkinFile(const wchar_t* name, std::size_t limit, std::vector<unsigned c
     }
 }
 
+bool ReadSkinResource(const wchar_t* id, const wchar_t* type, std::vector<unsigned char>& bytes)
+{
+    bytes.clear();
+    const HMODULE module = GetSkinResourceInstance();
+    const LPCWSTR resource = ResourceName(id);
+    if (resource == nullptr || type == nullptr) return false;
+    const HRSRC found = ::FindResourceW(module, resource, type);
+    const HGLOBAL loaded = found != nullptr ? ::LoadResource(module, found) : nullptr;
+    const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
+    if (data == nullptr) return false;
+    const DWORD size = ::SizeofResource(module, found);
+    try {
+        bytes.assign(static_cast<const unsigned char*>(data), static_cast<const unsigned char*>(data) + size);
+    } catch (const std::bad_alloc&) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
 void ResetSkinResources()
 {
     SkinResourceState& state = State();

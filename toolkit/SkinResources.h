@@ -60,6 +60,10 @@ bool OpenSkinSource(SkinSource kind, const wchar_t* skinFolder, const wchar_t* z
 bool ReadSkinFile(const wchar_t* name, std::size_t limit, std::vector<unsigned char>& bytes,
                   const wchar_t** error = nullptr);
 
+// Copies a module resource (decimal id or name, of the given type) from the
+// resource instance; false when it is missing or cannot be loaded.
+bool ReadSkinResource(const wchar_t* id, const wchar_t* type, std::vector<unsigned char>& bytes);
+
 // Closes the archive and forgets the folder and the archive name; the
 // module handles stay. The next window starts over.
 void ResetSkinResources();
