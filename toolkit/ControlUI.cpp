@@ -779,14 +779,19 @@ void CControlUI::PaintFrame(HDC hdc)
     if (m_dwBorderColour == 0 && m_dwFocusBorderColour == 0) return;
     const bool focusColour = m_bFocused && m_dwFocusBorderColour != 0;
     if (m_nBorderSize > 0 && (m_cxyBorderRound.cx > 0 || m_cxyBorderRound.cy > 0)) {
-        CSkinRenderer::DrawRoundRectOutline(hdc, m_rcItem, m_nBorderSize, m_cxyBorderRound.cx, m_cxyBorderRound.cy,
-                                            focusColour ? m_dwFocusBorderColour : m_dwBorderColour);
+        const DWORD colour = focusColour ? m_dwFocusBorderColour : m_dwBorderColour;
+        if (colour != 0)
+            CSkinRenderer::DrawRoundRectOutline(hdc, m_rcItem, m_nBorderSize, m_cxyBorderRound.cx,
+                                                m_cxyBorderRound.cy, colour);
         return;
     }
     if (focusColour && m_nBorderSize > 0) {
         CSkinRenderer::DrawRectOutline(hdc, m_rcItem, m_nBorderSize, m_dwFocusBorderColour);
         return;
     }
+    // Colour 0 means none: a control with only a focus colour draws no frame
+    // while it is not focused.
+    if (m_dwBorderColour == 0) return;
     const RECT& s = m_rcBorderSize;
     if (s.left > 0 || s.top > 0 || s.right > 0 || s.bottom > 0) {
         // Each side a line of its width along the inside of its edge.

@@ -261,6 +261,20 @@ TEST_F(ControlPaintTest, PerSideBordersDrawOnlyTheirSides)
     EXPECT_EQ(canvas.Pixel(30, 11), kWhite);
 }
 
+TEST_F(ControlPaintTest, FocusBorderShowsOnlyWithTheFocus)
+{
+    CControlUI control;
+    Apply(control, {{L"focusbordercolor", L"#FF0000FF"}, {L"bordersize", L"1"}});
+    Paint(&control, {10, 10, 30, 30});
+    EXPECT_TRUE(canvas.AllOf(kWhite, {0, 0, 40, 40}));  // no border colour: nothing, not black
+    TEventRecord focus;
+    focus.nType = EV_SETFOCUS;
+    control.DispatchEvent(focus);
+    control.Paint(canvas.dc(), {0, 0, 40, 40});
+    EXPECT_EQ(canvas.Pixel(10, 10), kBlue);
+    EXPECT_EQ(canvas.Pixel(20, 20), kWhite);
+}
+
 TEST_F(ControlPaintTest, ZeroAlphaBackgroundPaintsNothing)
 {
     CControlUI control;
