@@ -15,7 +15,8 @@ constexpr std::size_t kMaxSkinFileBytes = 64u * 1024u * 1024u;
 
 }  // namespace
 
-bool ReadWholeFile(const std::wstring& path, std::vector<unsigned char>& bytes, std::size_t maxBytes)
+bool CSkinFolderReader::ReadFileBytes(const std::wstring& path, std::vector<unsigned char>& bytes,
+                                      std::size_t maxBytes)
 {
     bytes.clear();
     UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -47,7 +48,7 @@ CSkinFolderReader::CSkinFolderReader(std::wstring folder) : m_folder(std::move(f
 bool CSkinFolderReader::ReadSkinFile(std::wstring_view name, std::vector<unsigned char>& bytes) const
 {
     if (name.empty()) return false;
-    return ReadWholeFile(m_folder + std::wstring(name), bytes, kMaxSkinFileBytes);
+    return CSkinFolderReader::ReadFileBytes(m_folder + std::wstring(name), bytes, kMaxSkinFileBytes);
 }
 
 }  // namespace SkinUI

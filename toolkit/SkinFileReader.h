@@ -25,12 +25,12 @@ public:
     bool ReadSkinFile(std::wstring_view name, std::vector<unsigned char>& bytes) const override;
     const std::wstring& Folder() const { return m_folder; }
 
+    // Reads a whole file by path (shared read, existing files only). Files
+    // larger than maxBytes are refused.
+    static bool ReadFileBytes(const std::wstring& path, std::vector<unsigned char>& bytes, std::size_t maxBytes);
+
 private:
     std::wstring m_folder;  // ends in a separator, or empty
 };
-
-// Reads a whole file by path (shared read, existing files only). Files
-// larger than maxBytes are refused.
-bool ReadWholeFile(const std::wstring& path, std::vector<unsigned char>& bytes, std::size_t maxBytes);
 
 }  // namespace SkinUI

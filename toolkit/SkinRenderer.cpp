@@ -260,7 +260,7 @@ std::unique_ptr<TImageInfo> CSkinRenderer::LoadSkinImage(std::wstring_view name,
     } else if (files) {
         files->ReadSkinFile(name, bytes);
     }
-    if (bytes.empty()) ReadWholeFile(std::wstring(name), bytes, kMaxImageFileBytes);
+    if (bytes.empty()) CSkinFolderReader::ReadFileBytes(std::wstring(name), bytes, kMaxImageFileBytes);
     if (bytes.empty()) return nullptr;
 
     SkinPixels pixels;
