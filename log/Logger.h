@@ -60,6 +60,12 @@ private:
     unsigned m_debuggerMaxLevel = 0;
 };
 
+#if defined(_MSC_VER)
+#define VRK_LOG_DECORATED_FUNCTION __FUNCSIG__
+#else
+#define VRK_LOG_DECORATED_FUNCTION __PRETTY_FUNCTION__
+#endif
+
 #if defined(__FILE_NAME__)
 #define VRK_LOG_SOURCE_FILE __FILE_NAME__
 #else
@@ -72,7 +78,7 @@ private:
     do {                                                                                         \
         std::wostringstream vrkLogStream_;                                                       \
         vrkLogStream_ << parts;                                                                  \
-        static constexpr auto vrkLogFunction_ = ::vrklog::MakeFunctionName(__PRETTY_FUNCTION__); \
+        static constexpr auto vrkLogFunction_ = ::vrklog::MakeFunctionName(VRK_LOG_DECORATED_FUNCTION); \
         Logger::instance().log((level), VRK_LOG_SOURCE_FILE, __LINE__, vrkLogFunction_.c_str(),  \
                                vrkLogStream_.str());                                             \
     } while (0)
