@@ -285,6 +285,13 @@ bool ReadSkinResource(const wchar_t* id, const wchar_t* type, std::vector<unsign
     return true;
 }
 
+bool CSkinSourceReader::ReadSkinFile(std::wstring_view name, std::vector<unsigned char>& bytes) const
+{
+    bytes.clear();
+    if (name.empty()) return false;
+    return SkinUI::ReadSkinFile(std::wstring(name).c_str(), m_limit, bytes);
+}
+
 void ResetSkinResources()
 {
     SkinResourceState& state = State();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "toolkit/SkinArchive.h"
+#include "toolkit/SkinFileReader.h"
 
 namespace SkinUI {
 
@@ -63,6 +64,17 @@ bool ReadSkinFile(const wchar_t* name, std::size_t limit, std::vector<unsigned c
 // Copies a module resource (decimal id or name, of the given type) from the
 // resource instance; false when it is missing or cannot be loaded.
 bool ReadSkinResource(const wchar_t* id, const wchar_t* type, std::vector<unsigned char>& bytes);
+
+// Skin files (images) for a window manager, by the same rules as markup:
+// the current archive, or the resource folder when none is current.
+class CSkinSourceReader final : public ISkinFileReader {
+public:
+    explicit CSkinSourceReader(std::size_t limit = 64u * 1024u * 1024u) : m_limit(limit) {}
+    bool ReadSkinFile(std::wstring_view name, std::vector<unsigned char>& bytes) const override;
+
+private:
+    std::size_t m_limit;
+};
 
 // Closes the archive and forgets the folder and the archive name; the
 // module handles stay. The next window starts over.

@@ -260,9 +260,15 @@ TEST_F(SkinResourcesTest, ZipResourceIsOpenedOnceAndServesEveryWindow)
     EXPECT_FALSE(markup.LoadFromFile(L"Images/Nested/Deep.txt"));
     EXPECT_EQ(Str(markup.GetLastErrorMessage()), L"Could not find ziped file");
 
+    // Images come the same way.
+    const CSkinSourceReader images;
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(images.ReadSkinFile(L"SHADOW.png", bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "\x89PNG");
+    EXPECT_FALSE(images.ReadSkinFile(L"missing.png", bytes));
+
     ResetSkinResources();
     ASSERT_TRUE(OpenSkinSource(SkinSource::ZipResource, L"", L"", L"131"));
-    std::vector<unsigned char> bytes;
     EXPECT_TRUE(ReadSkinFile(L"Images\\Nested\\Deep.txt", kMaxSkinFileSize, bytes));
 }
 
