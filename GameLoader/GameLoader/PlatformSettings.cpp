@@ -17,6 +17,8 @@ namespace {
 constexpr char kWindowIdElement[] = "qxwindowid";
 constexpr char kLoginSourceElement[] = "loginsource";
 constexpr char kRootElement[] = "settings";
+constexpr int kReplaceAttempts = 20;
+constexpr DWORD kReplaceRetryMs = 25;
 
 struct FileCloser {
     void operator()(FILE* file) const noexcept { std::fclose(file); }
@@ -29,6 +31,20 @@ bool LoadSettings(const std::wstring& path, TiXmlDocument& document)
 {
     UniqueFile file(::_wfopen(path.c_str(), L"rb"));
     return file && document.LoadFile(file.get());
+}
+
+// A file that another process has open, even only for reading, cannot be
+// replaced; readers (another launcher, the platform) hold it for a moment.
+bool ReplaceWithRetry(const std::wstring& from, const std::wstring& to)
+{
+    for (int attempt = 0;; ++attempt) {
+        if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == kReplaceAttempts) {
+            return false;
+        }
+        ::Sleep(kReplaceRetryMs);
+    }
 }
 
 // Writes a temporary file beside the settings file and moves it over the
@@ -47,9 +63,7 @@ bool SaveSettingsReplacing(const TiXmlDocument& document, const std::wstring& pa
         written = ::_commit(::_fileno(file.get())) == 0 && written;
         written = std::fclose(file.release()) == 0 && written;
     }
-    if (written &&
-        ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+    if (written && ReplaceWithRetry(temporary, path)) return true;
     ::DeleteFileW(temporary.c_str());
     return false;
 }

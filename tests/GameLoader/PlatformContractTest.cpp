@@ -102,6 +102,7 @@ TEST_F(PlatformContractTest, GameExitAfterAPlatformLaunchDeliversExactlyOneNotic
     HWND launcherWindow = nullptr;
     for (int i = 0; i < 600 && !(launcherWindow = testsupport::FindLauncherWindow(0)); ++i) ::Sleep(50);
     ASSERT_NE(launcherWindow, nullptr);
+    ASSERT_TRUE(testsupport::WaitUntilIdle(launcherWindow));
     EXPECT_FALSE(::IsWindowVisible(launcherWindow));
     EXPECT_EQ(Setting("qxwindowid"), Narrow(platform.windowText()));
     EXPECT_EQ(Setting("loginsource"), "QX");

@@ -209,8 +209,11 @@ TEST(PlatformSettingsTest, AReaderNeverSeesAHalfWrittenFile)
     const std::wstring path = dir.file(L"setting.xml");
     ASSERT_TRUE(WriteSettingWindowId(L"0", path));
     std::atomic<bool> stop{false};
+    std::atomic<int> failedWrites{0};
     std::thread writer([&] {
-        for (int i = 0; !stop && i < 300; ++i) WriteSettingLoginSource(std::wstring(2000 + i, L'x'), path);
+        for (int i = 0; !stop && i < 300; ++i) {
+            if (!WriteSettingLoginSource(std::wstring(2000 + i, L'x'), path)) ++failedWrites;
+        }
     });
     int torn = 0;
     for (int i = 0; i < 300; ++i) {
@@ -220,6 +223,7 @@ TEST(PlatformSettingsTest, AReaderNeverSeesAHalfWrittenFile)
     stop = true;
     writer.join();
     EXPECT_EQ(torn, 0);
+    EXPECT_EQ(failedWrites, 0) << "a reader holding the file only delays the replacement";
 }
 
 }  // namespace

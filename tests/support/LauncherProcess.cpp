@@ -46,7 +46,7 @@ HWND LauncherProcess::WaitForWindow(DWORD timeoutMs) const
 {
     const DWORD start = ::GetTickCount();
     for (;;) {
-        if (const HWND window = FindLauncherWindow(id())) return window;
+        if (const HWND window = FindLauncherWindow(id())) return WaitUntilIdle(window) ? window : nullptr;
         if (::WaitForSingleObject(m_process.get(), 0) == WAIT_OBJECT_0) return nullptr;
         if (::GetTickCount() - start >= timeoutMs) return nullptr;
         ::Sleep(50);
@@ -71,6 +71,12 @@ HWND FindLauncherWindow(DWORD processId)
     WindowSearch search{processId, nullptr};
     ::EnumWindows(FindTitledWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+bool WaitUntilIdle(HWND window, DWORD timeoutMs)
+{
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
 }
 
 void CloseStrayLaunchers()

@@ -25,7 +25,8 @@ public:
     bool started() const { return static_cast<bool>(m_process); }
     HANDLE handle() const { return m_process.get(); }
     DWORD id() const { return ::GetProcessId(m_process.get()); }
-    // The hidden launcher window of this process; null at the timeout.
+    // The hidden launcher window of this process once the launcher waits
+    // for messages (its start sequence has run); null at the timeout.
     HWND WaitForWindow(DWORD timeoutMs = 30000) const;
     // True when the process ended within the timeout; exitCode is then set.
     bool WaitForExit(DWORD timeoutMs, DWORD& exitCode) const;
@@ -36,8 +37,13 @@ private:
     SkinUI::UniqueHandle m_process;
 };
 
-// The top-level window titled "Vorkan" owned by the process, or null.
+// The top-level window titled "Vorkan" owned by the process (any process
+// for 0), or null.
 HWND FindLauncherWindow(DWORD processId);
+
+// Waits until the window's thread takes messages: a window is found by its
+// title while it is still being created.
+bool WaitUntilIdle(HWND window, DWORD timeoutMs = 15000);
 
 // Closes launchers a crashed earlier run may have left behind, so the
 // instance mutex is free.
