@@ -252,4 +252,33 @@ TEST_F(PlatformContractTest, ASettingsFileThatIsNotXmlIsLeftByteForByte)
     EXPECT_TRUE(platform.CopyData().empty());
 }
 
+// The simulator's post mode, as later tests drive the launcher window with it.
+TEST(PlatformSimulatorTest, PostsPlatformMessagesToAWindowFoundByTitle)
+{
+    PlatformSimulator receiver;
+    ASSERT_TRUE(receiver.ready());
+    const std::wstring sim = L"\"" + testsupport::BesideTests(L"platform_client_sim.exe") + L"\"";
+    const std::wstring to = L" \"--to-title=" + receiver.title() + L"\"";
+    const struct {
+        unsigned message;
+        unsigned wParam;
+    } posts[] = {{1136, 50}, {1135, 0}, {1134, 1}};
+    for (const auto& post : posts) {
+        const auto result = testsupport::RunProcess(sim + L" --post=" + std::to_wstring(post.message) + to +
+                                                    L" --wparam=" + std::to_wstring(post.wParam));
+        EXPECT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 0u);
+    }
+    ASSERT_TRUE(receiver.WaitForLine("message 1134", 10000));
+    const auto messages = receiver.Messages();
+    ASSERT_EQ(messages.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(messages[i].message, posts[i].message);
+        EXPECT_EQ(messages[i].wParam, posts[i].wParam);
+        EXPECT_EQ(messages[i].lParam, 0);
+    }
+    const auto missing = testsupport::RunProcess(sim + L" --post=1136 \"--to-title=no such window\"");
+    EXPECT_EQ(missing.exitCode, 2u);
+}
+
 }  // namespace

@@ -68,6 +68,11 @@ TEST_F(ProcessControlTest, NamesAreMatchedExactlyAndCaseSensitively)
 {
     StubGame& game = Start();
     ASSERT_TRUE(game.process);
+    const auto records = testsupport::SplitLines(testsupport::ReadFileBytes(m_record));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0], std::to_string(game.id) + " \"" + testsupport::WideToUtf8(testsupport::BesideTests(L"vrk.exe")) +
+                              "\" --stub-stay")
+        << "the stub records its command line";
     EXPECT_EQ(GetProcessIdByName(L"vrk.exe"), static_cast<int>(game.id));
     EXPECT_EQ(GetProcessIdByName(L"VRK.EXE"), -1);
     EXPECT_EQ(GetProcessIdByName(L"vrk"), -1);
