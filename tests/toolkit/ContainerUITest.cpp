@@ -1,0 +1,288 @@
+#include "toolkit/ContainerUI.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/toolkit/LayoutTestTree.h"
+#include "tests/toolkit/SkinTestCanvas.h"
+#include "toolkit/WindowManagerUI.h"
+
+namespace {
+
+using namespace SkinUI;
+using namespace skintest;
+
+CControlUI* Named(const wchar_t* name, CControlUI* control = nullptr)
+{
+    if (!control) control = new CControlUI;
+    control->SetName(name);
+    return control;
+}
+
+TEST(ContainerUITest, ClassAndInterfaceNames)
+{
+    CControlUI control;
+    CLabelUI label;
+    CButtonUI button;
+    CProgressUI progress;
+    CContainerUI container;
+    CVerticalLayoutUI vertical;
+    CHorizontalLayoutUI horizontal;
+    CTabLayoutUI tab;
+    struct Case {
+        CControlUI* control;
+        const wchar_t* className;
+        std::vector<const wchar_t*> answersItself;
+        std::vector<const wchar_t*> answersNone;
+    } cases[] = {
+        {&control, L"ControlUI", {L"Control"}, {L"Label", L"IContainer"}},
+        {&label, L"LabelUI", {L"Label", L"Control"}, {L"Button"}},
+        {&button, L"ButtonUI", {L"Button", L"Label", L"Control"}, {L"Progress"}},
+        {&progress, L"ProgressUI", {L"Progress", L"Label", L"Control"}, {L"Button"}},
+        {&container, L"ContainerUI", {L"Container", L"Control"}, {L"VerticalLayout"}},
+        {&vertical, L"VerticalLayoutUI", {L"VerticalLayout", L"Container", L"Control"}, {L"TabLayout"}},
+        {&horizontal, L"HorizontalLayoutUI", {L"HorizontalLayout", L"Container"}, {L"VerticalLayout"}},
+        {&tab, L"TabLayoutUI", {L"TabLayout", L"Container"}, {L"control", L""}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.control->ClassName(), c.className);
+        for (const wchar_t* name : c.answersItself) EXPECT_EQ(c.control->InterfaceFor(name), c.control) << name;
+        for (const wchar_t* name : c.answersNone) EXPECT_EQ(c.control->InterfaceFor(name), nullptr) << name;
+    }
+    EXPECT_EQ(tab.InterfaceFor(L"IContainer"), static_cast<IContainerUI*>(&tab));
+}
+
+TEST(ContainerUITest, ChildManagement)
+{
+    CContainerUI container;
+    auto* a = Named(L"a");
+    auto* b = Named(L"b");
+    auto* c = Named(L"c");
+    EXPECT_FALSE(container.Add(nullptr));
+    EXPECT_TRUE(container.Add(a));
+    EXPECT_FALSE(container.AddAt(b, 2));
+    EXPECT_FALSE(container.AddAt(b, -1));
+    EXPECT_TRUE(container.AddAt(b, 0));
+    EXPECT_TRUE(container.AddAt(c, 2));
+    EXPECT_EQ(container.ChildCount(), 3);
+    EXPECT_EQ(container.IndexOf(b), 0);
+    EXPECT_EQ(container.IndexOf(c), 2);
+    EXPECT_EQ(a->Parent(), &container);
+    EXPECT_TRUE(container.MoveChildTo(c, 0));
+    EXPECT_EQ(container.ChildAt(0), c);
+    EXPECT_EQ(container.ChildAt(1), b);
+    EXPECT_FALSE(container.MoveChildTo(c, 3));
+
+    CControlUI stranger;
+    EXPECT_FALSE(container.Remove(&stranger));
+    EXPECT_FALSE(container.RemoveAt(3));
+    container.SetAutoDestroy(false);
+    EXPECT_TRUE(container.Remove(b));  // not deleted: still ours to use
+    b->SetName(L"still alive");
+    delete b;
+    container.SetAutoDestroy(true);
+    container.RemoveAll();
+    EXPECT_EQ(container.ChildCount(), 0);
+}
+
+TEST(ContainerUITest, VisibilityAndEnablingReachTheChildren)
+{
+    CVerticalLayoutUI outer;
+    auto* inner = new CVerticalLayoutUI;
+    auto* leaf = new CControlUI;
+    auto* hiddenLeaf = new CControlUI;
+    hiddenLeaf->SetVisible(false);
+    inner->Add(leaf);
+    inner->Add(hiddenLeaf);
+    outer.Add(inner);
+    outer.SetVisible(false);
+    EXPECT_FALSE(leaf->IsVisible());
+    outer.SetVisible(true);
+    EXPECT_TRUE(leaf->IsVisible());
+    EXPECT_FALSE(hiddenLeaf->IsVisible());  // its own flag still hides it
+
+    // A child added to a hidden container is hidden by it.
+    inner->SetVisible(false);
+    auto* late = new CControlUI;
+    inner->Add(late);
+    EXPECT_FALSE(late->IsVisible());
+
+    outer.SetEnabled(false);
+    EXPECT_FALSE(leaf->IsEnabled());
+    outer.SetEnabled(true);
+    EXPECT_TRUE(leaf->IsEnabled());
+}
+
+TEST(ContainerUITest, FloatChildrenAnchorToTheirEdges)
+{
+    auto* root = new CVerticalLayoutUI;
+    auto* nearCorner = new CControlUI;
+    ApplyAll(nearCorner, {{L"float", L"true"}, {L"pos", L"20,30,60,40"}});
+    auto* farCorner = new CControlUI;
+    ApplyAll(farCorner, {{L"float", L"true"}, {L"pos", L"-30,-20,-6,-4"}});
+    root->Add(nearCorner);
+    root->Add(farCorner);
+    CWindowManagerUI manager;
+    manager.AttachTree(root);
+
+    struct Case {
+        RECT container;
+        RECT nearRect, farRect;
+    } cases[] = {
+        {{0, 0, 440, 260}, {20, 30, 60, 40}, {410, 240, 434, 256}},
+        {{0, 0, 500, 300}, {20, 30, 60, 40}, {470, 280, 494, 296}},  // resized: still anchored
+        {{100, 50, 300, 150}, {120, 80, 160, 90}, {270, 130, 294, 146}},
+    };
+    for (const Case& c : cases) {
+        root->Place(c.container);
+        const RECT& n = nearCorner->Rect();
+        const RECT& f = farCorner->Rect();
+        EXPECT_TRUE(n.left == c.nearRect.left && n.top == c.nearRect.top && n.right == c.nearRect.right &&
+                    n.bottom == c.nearRect.bottom)
+            << n.left << "," << n.top << "," << n.right << "," << n.bottom;
+        EXPECT_TRUE(f.left == c.farRect.left && f.top == c.farRect.top && f.right == c.farRect.right &&
+                    f.bottom == c.farRect.bottom)
+            << f.left << "," << f.top << "," << f.right << "," << f.bottom;
+        EXPECT_EQ(farCorner->FloatOffset().cx, -6);
+        EXPECT_EQ(farCorner->FloatOffset().cy, -4);
+    }
+}
+
+TEST(ContainerUITest, BaseContainerStacksChildrenInItsContent)
+{
+    auto* container = new CContainerUI;
+    container->SetInset({1, 2, 3, 4});
+    auto* a = new CControlUI;
+    auto* b = new CControlUI;
+    b->SetFixedHeight(5);  // ignored: every child gets the whole content
+    container->Add(a);
+    container->Add(b);
+    CWindowManagerUI manager;
+    manager.AttachTree(container);
+    container->Place({0, 0, 50, 50});
+    for (CControlUI* c : {a, b}) {
+        EXPECT_EQ(c->Rect().left, 1);
+        EXPECT_EQ(c->Rect().top, 2);
+        EXPECT_EQ(c->Rect().right, 47);
+        EXPECT_EQ(c->Rect().bottom, 46);
+    }
+}
+
+class ContainerPaintTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = new CVerticalLayoutUI;
+        box = new CVerticalLayoutUI;
+        ApplyAll(box, {{L"float", L"true"}, {L"pos", L"10,10,30,30"}, {L"inset", L"5,5,5,5"}});
+        wide = new CControlUI;
+        ApplyAll(wide, {{L"width", L"100"}, {L"bkcolor", L"#FFFF0000"}});  // wider than the content
+        corner = new CControlUI;
+        ApplyAll(corner, {{L"float", L"true"}, {L"pos", L"0,0,4,4"}, {L"bkcolor", L"#FF0000FF"}});
+        outside = new CControlUI;
+        ApplyAll(outside, {{L"float", L"true"}, {L"pos", L"18,0,40,4"}, {L"bkcolor", L"#FF00FF00"}});
+        box->Add(wide);
+        box->Add(corner);
+        box->Add(outside);
+        root->Add(box);
+        manager.AttachTree(root);
+        manager.UpdateLayout({0, 0, 50, 50});
+    }
+    CWindowManagerUI manager;
+    CVerticalLayoutUI* root = nullptr;
+    CVerticalLayoutUI* box = nullptr;
+    CControlUI* wide = nullptr;
+    CControlUI* corner = nullptr;
+    CControlUI* outside = nullptr;
+};
+
+TEST_F(ContainerPaintTest, ChildrenAreClippedToTheContentAndFloatsToTheContainer)
+{
+    TestCanvas canvas(50, 50);
+    manager.PaintTree(canvas.dc(), {0, 0, 50, 50});
+    EXPECT_TRUE(canvas.AllOf(kRed, {15, 15, 25, 25}));  // the content only
+    EXPECT_EQ(canvas.Count(kRed, {0, 0, 50, 50}), 100);
+    EXPECT_TRUE(canvas.AllOf(kBlue, {10, 10, 14, 14}));  // a float child in the inset
+    EXPECT_TRUE(canvas.AllOf(kGreen, {28, 10, 30, 14}));  // cut at the container's edge
+    EXPECT_EQ(canvas.Count(kGreen, {0, 0, 50, 50}), 8);
+}
+
+TEST_F(ContainerPaintTest, PaintingOnlyTheInsetStillPaintsFloats)
+{
+    TestCanvas canvas(50, 50);
+    manager.PaintTree(canvas.dc(), {10, 10, 14, 14});
+    EXPECT_TRUE(canvas.AllOf(kBlue, {10, 10, 14, 14}));
+    EXPECT_EQ(canvas.Count(kRed, {0, 0, 50, 50}), 0);
+    EXPECT_EQ(canvas.Count(kBlue, {0, 0, 50, 50}), 16);
+}
+
+CControlUI* Record(CControlUI* control, void* data)
+{
+    static_cast<std::vector<std::wstring>*>(data)->push_back(std::wstring(control->Name().View()));
+    return nullptr;
+}
+
+CControlUI* First(CControlUI* control, void*)
+{
+    return control;
+}
+
+TEST(ContainerUISearchTest, FlagsChooseTheOrderAndTheControls)
+{
+    auto* root = static_cast<CVerticalLayoutUI*>(Named(L"root", new CVerticalLayoutUI));
+    auto* inner = static_cast<CVerticalLayoutUI*>(Named(L"inner", new CVerticalLayoutUI));
+    inner->Add(Named(L"x"));
+    inner->Add(Named(L"y"));
+    root->Add(inner);
+    root->Add(Named(L"z"));
+    auto* hidden = Named(L"hidden");
+    hidden->SetVisible(false);
+    root->Add(hidden);
+    auto* disabled = Named(L"disabled");
+    disabled->SetEnabled(false);
+    root->Add(disabled);
+    CWindowManagerUI manager;
+    manager.AttachTree(root);
+
+    struct Case {
+        UINT flags;
+        std::vector<std::wstring> order;
+    } cases[] = {
+        {0, {L"x", L"y", L"inner", L"z", L"hidden", L"disabled", L"root"}},
+        {FIND_ME_FIRST, {L"root", L"inner", L"x", L"y", L"z", L"hidden", L"disabled"}},
+        {FIND_TOP_FIRST, {L"disabled", L"hidden", L"z", L"y", L"x", L"inner", L"root"}},
+        {FIND_VISIBLE | FIND_ENABLED, {L"x", L"y", L"inner", L"z", L"root"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::wstring> order;
+        root->Search(Record, &order, c.flags);
+        EXPECT_EQ(order, c.order) << c.flags;
+    }
+}
+
+TEST(ContainerUISearchTest, HitTestsRespectContentAndMouseChildren)
+{
+    auto* root = static_cast<CVerticalLayoutUI*>(Named(L"root", new CVerticalLayoutUI));
+    root->SetInset({10, 10, 10, 10});
+    auto* wide = Named(L"wide");
+    wide->SetFixedWidth(200);  // reaches into the right inset
+    root->Add(wide);
+    auto* badge = Named(L"badge");
+    ApplyAll(badge, {{L"float", L"true"}, {L"pos", L"0,0,10,10"}});
+    root->Add(badge);
+    CWindowManagerUI manager;
+    manager.AttachTree(root);
+    manager.UpdateLayout({0, 0, 100, 100});
+    const UINT hit = FIND_VISIBLE | FIND_HITTEST | FIND_TOP_FIRST;
+    POINT inContent = {50, 50}, inInset = {95, 50}, onBadge = {5, 5}, outside = {150, 50};
+    EXPECT_EQ(root->Search(First, &inContent, hit), wide);
+    EXPECT_EQ(root->Search(First, &inInset, hit), root);  // a non-float child only counts in the content
+    EXPECT_EQ(root->Search(First, &onBadge, hit), badge);
+    EXPECT_EQ(root->Search(First, &outside, hit), nullptr);
+    root->SetMouseChildEnabled(false);
+    EXPECT_EQ(root->Search(First, &inContent, hit), root);
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+// Lays out and paints the launcher window's control tree (960 x 620) into an
+// off-screen bitmap and prints the times. A program, not a test: run it
+// under Wine and read its output.
+//   skin_paint_benchmark.exe [iterations]
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "tests/toolkit/LayoutTestTree.h"
+#include "tests/toolkit/SkinTestCanvas.h"
+#include "tests/toolkit/TestImages.h"
+#include "toolkit/WindowManagerUI.h"
+
+namespace {
+
+using namespace SkinUI;
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    ::QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);  // microseconds
+}
+
+struct Figures {
+    double mean, median, best;
+};
+
+template <typename Work>
+Figures Measure(int iterations, Work&& work)
+{
+    std::vector<double> times;
+    times.reserve(static_cast<std::size_t>(iterations));
+    for (int i = 0; i < iterations; ++i) {
+        const double start = Now();
+        work(i);
+        times.push_back(Now() - start);
+    }
+    std::sort(times.begin(), times.end());
+    double sum = 0;
+    for (double t : times) sum += t;
+    return {sum / iterations, times[times.size() / 2], times.front()};
+}
+
+void Report(const char* what, const Figures& f, int iterations)
+{
+    std::printf("%-52s mean %9.1f us  median %9.1f us  best %9.1f us  (%d runs)\n", what, f.mean, f.median, f.best,
+                iterations);
+}
+
+// Skin-like images: an opaque 960 x 620 JPEG background, translucent buttons
+// and progress images with 3-pixel corners.
+void WriteSkinImages(skintest::TestSkinFolder& folder)
+{
+    std::vector<std::uint32_t> background;
+    background.reserve(960 * 620);
+    for (int y = 0; y < 620; ++y)
+        for (int x = 0; x < 960; ++x)
+            background.push_back(0xFF000000u | (static_cast<std::uint32_t>(x * 255 / 959) << 16) |
+                                 (static_cast<std::uint32_t>(y * 255 / 619) << 8) | 0x40u);
+    folder.AddFile(L"tov_download_bk.jpg", testimages::EncodeJpeg(960, 620, background));
+    auto button = [](int w, int h, std::uint32_t colour) {
+        std::vector<std::uint32_t> px;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const int dx = 2 * x - w + 1, dy = 2 * y - h + 1;
+                const bool inside = dx * dx + dy * dy < w * h;
+                px.push_back(inside ? colour : 0x00000000u);
+            }
+        return px;
+    };
+    folder.AddPng(L"gmin_normal.png", 24, 24, button(24, 24, 0xC0FFFFFFu));
+    folder.AddPng(L"gmin_hover.png", 24, 24, button(24, 24, 0xFFFFFFFFu));
+    folder.AddPng(L"gclose_normal.png", 28, 30, button(28, 30, 0xC0FFFFFFu));
+    folder.AddPng(L"gclose_hover.png", 28, 30, button(28, 30, 0xFFFF4040u));
+    folder.AddPng(L"gprogress_bk.png", 20, 13, testimages::Solid(20, 13, 0x80202020u));
+    folder.AddPng(L"gprogress_fore.png", 20, 13, testimages::Solid(20, 13, 0xFF30A0FFu));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int iterations = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
+    skintest::TestSkinFolder folder;
+    WriteSkinImages(folder);
+
+    CWindowManagerUI manager;
+    manager.SetSkinFileReader(&folder.reader());
+    // The fonts of "GameLoader.xml".
+    const wchar_t* face = L"\u5FAE\u8F6F\u96C5\u9ED1";
+    const int sizes[] = {12, 12, 14, 14, 18, 24, 28};
+    for (int i = 0; i < 7; ++i) manager.AppendFont(face, sizes[i], false, i == 1, false);
+    manager.SetDefaultFont(face, 12, false, false, false);
+
+    CVerticalLayoutUI* root = skintest::BuildLauncherTree(new CControlUI);
+    manager.AttachTree(root);
+    const RECT client = {0, 0, 960, 620};
+    skintest::TestCanvas offscreen(960, 620);
+
+    const double coldStart = Now();
+    manager.UpdateLayout(client);
+    manager.PaintTree(offscreen.dc(), client);
+    const double coldBrowserPage = Now() - coldStart;
+
+    // The download page, as the launcher shows it during a download.
+    auto* tab = static_cast<CTabLayoutUI*>(manager.FindByName(L"wizardTab")->InterfaceFor(L"TabLayout"));
+    manager.FindByName(L"vLayoutDownload")->ApplyAttribute(L"bkimage", L"tov_download_bk.jpg");
+    tab->SelectPage(1);
+    auto* progress = static_cast<CProgressUI*>(manager.FindByName(L"progress"));
+    progress->SetValue(37);
+    const double coldDownloadStart = Now();
+    manager.UpdateLayout(client);
+    manager.PaintTree(offscreen.dc(), client);
+    const double coldDownloadPage = Now() - coldDownloadStart;
+
+    int controls = 0;
+    root->Search([](CControlUI*, void* count) -> CControlUI* {
+        ++*static_cast<int*>(count);
+        return nullptr;
+    }, &controls, 0);
+    std::printf("Skinned window tree 960 x 620: %d controls, %d images cached\n", controls, manager.ImageCount());
+    std::printf("%-52s %9.1f us\n", "first layout + paint, browser page", coldBrowserPage);
+    std::printf("%-52s %9.1f us\n", "first layout + paint, download page (decodes images)", coldDownloadPage);
+
+    Report("layout of the whole tree", Measure(iterations * 10, [&](int) { root->Place(client); }), iterations * 10);
+    Report("full paint, download page", Measure(iterations, [&](int) { manager.PaintTree(offscreen.dc(), client); }),
+           iterations);
+    Report("layout + full paint, download page", Measure(iterations, [&](int) {
+               root->Place(client);
+               manager.PaintTree(offscreen.dc(), client);
+           }),
+           iterations);
+    Report("progress step: SetValue + paint the invalid area", Measure(iterations, [&](int i) {
+               manager.ClearInvalidated();
+               progress->SetValue(i % 100 == 37 ? 38 : i % 100);
+               manager.PaintTree(offscreen.dc(), manager.InvalidatedSinceLastPaint());
+           }),
+           iterations);
+    Report("FillColour, opaque, 960 x 620", Measure(iterations, [&](int) {
+               CSkinRenderer::FillColour(offscreen.dc(), client, 0xFFFFFFFFu);
+           }),
+           iterations);
+    Report("FillColour, translucent, 960 x 620", Measure(iterations, [&](int) {
+               CSkinRenderer::FillColour(offscreen.dc(), client, 0x80FFFFFFu);
+           }),
+           iterations);
+    tab->SelectPage(0);
+    manager.UpdateLayout(client);
+    Report("full paint, browser page", Measure(iterations, [&](int) { manager.PaintTree(offscreen.dc(), client); }),
+           iterations);
+
+    // A sanity check that the paint did draw: the close button's area is not the white root.
+    tab->SelectPage(1);
+    manager.UpdateLayout(client);
+    manager.PaintTree(offscreen.dc(), client);
+    const DWORD corner = offscreen.Pixel(5, 5);
+    std::printf("pixel (5,5) of the download page: %06lX\n", static_cast<unsigned long>(corner));
+    return corner == skintest::kWhite ? 1 : 0;
+}

@@ -1,0 +1,310 @@
+#include "toolkit/SkinRenderer.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/toolkit/SkinTestCanvas.h"
+#include "tests/toolkit/TestImages.h"
+#include "toolkit/WindowManagerUI.h"
+
+namespace {
+
+using namespace SkinUI;
+using namespace skintest;
+
+constexpr DWORD kCyan = 0x00FFFF, kMagenta = 0xFF00FF, kYellow = 0xFFFF00, kGrey = 0x808080, kOrange = 0xFF8000;
+
+// 9 x 9: 3 x 3 blocks, each corner, edge and the centre in its own colour.
+std::vector<std::uint32_t> GridImage()
+{
+    const DWORD blocks[3][3] = {{kRed, kCyan, kGreen}, {kGrey, kBlack, kOrange}, {kBlue, kMagenta, kYellow}};
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 9; ++x) pixels.push_back(0xFF000000u | blocks[y / 3][x / 3]);
+    return pixels;
+}
+
+class SkinRendererTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder.AddPng(L"grid.png", 9, 9, GridImage());
+        folder.AddSolidPng(L"red.png", 2, 2, 0xFFFF0000u);
+        folder.AddSolidPng(L"blue.png", 2, 2, 0xFF0000FFu);
+        // 4 x 3: two red columns, then two blue ones.
+        std::vector<std::uint32_t> stripes;
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 4; ++x) stripes.push_back(x < 2 ? 0xFFFF0000u : 0xFF0000FFu);
+        folder.AddPng(L"stripes.png", 4, 3, stripes);
+        manager.SetSkinFileReader(&folder.reader());
+    }
+
+    const TImageInfo* Image(const wchar_t* name) { return manager.LoadImageEntry(name, L"", 0); }
+
+    TestSkinFolder folder;
+    CWindowManagerUI manager;
+};
+
+TEST_F(SkinRendererTest, LoadsPremultipliedTopDownBitmapsWithTheMask)
+{
+    folder.AddPng(L"mixed.png", 2, 2, {0xFFFF0000u, 0x80FF0000u, 0xFFFF00FFu, 0x00FFFFFFu});
+    const auto image = CSkinRenderer::LoadSkinImage(L"mixed.png", L"", 0xFFFF00FFu, &folder.reader(), nullptr);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->nWidth, 2);
+    EXPECT_EQ(image->nHeight, 2);
+    EXPECT_TRUE(image->bAlpha);
+    EXPECT_EQ(image->dwMask, 0xFFFF00FFu);
+    DIBSECTION dib{};
+    ASSERT_EQ(::GetObjectW(image->hBitmap.get(), sizeof(dib), &dib), static_cast<int>(sizeof(dib)));
+    EXPECT_EQ(dib.dsBm.bmBitsPixel, 32);
+    // Top-down: the first pixel in memory is the image's top-left one.
+    const auto* px = static_cast<const std::uint32_t*>(image->pBits);
+    EXPECT_EQ(px[0], 0xFFFF0000u);
+    EXPECT_EQ(px[1], 0x80800000u);
+    EXPECT_EQ(px[2], 0u);  // masked
+    EXPECT_EQ(px[3], 0u);
+
+    const auto opaque = CSkinRenderer::LoadSkinImage(L"red.png", L"", 0, &folder.reader(), nullptr);
+    ASSERT_NE(opaque, nullptr);
+    EXPECT_FALSE(opaque->bAlpha);
+}
+
+TEST_F(SkinRendererTest, FailsCleanlyForMissingOrUndecodableImages)
+{
+    folder.AddFile(L"broken.png", "\x89PNG\r\n\x1a\n not really");
+    folder.AddFile(L"empty.png", "");
+    EXPECT_EQ(CSkinRenderer::LoadSkinImage(L"missing.png", L"", 0, &folder.reader(), nullptr), nullptr);
+    EXPECT_EQ(CSkinRenderer::LoadSkinImage(L"broken.png", L"", 0, &folder.reader(), nullptr), nullptr);
+    EXPECT_EQ(CSkinRenderer::LoadSkinImage(L"empty.png", L"", 0, &folder.reader(), nullptr), nullptr);
+    EXPECT_EQ(CSkinRenderer::LoadSkinImage(L"", L"", 0, &folder.reader(), nullptr), nullptr);
+    // A resource that the module does not have, and no file of that name.
+    EXPECT_EQ(CSkinRenderer::LoadSkinImage(L"130", L"PNG", 0, &folder.reader(), nullptr), nullptr);
+    // Without a reader the name is a path of its own.
+    EXPECT_NE(CSkinRenderer::LoadSkinImage(folder.path(L"red.png"), L"", 0, nullptr, nullptr), nullptr);
+}
+
+TEST_F(SkinRendererTest, NineGridKeepsCornersAndStretchesTheRest)
+{
+    const TImageInfo* grid = Image(L"grid.png");
+    ASSERT_NE(grid, nullptr);
+    struct Probe {
+        int x, y;
+        DWORD colour;
+    } probes[] = {
+        {10, 10, kRed},     {12, 12, kRed},     {39, 10, kGreen},  {37, 12, kGreen},  {10, 29, kBlue},
+        {39, 29, kYellow},  {25, 10, kCyan},    {25, 29, kMagenta}, {10, 20, kGrey},  {39, 20, kOrange},
+        {13, 13, kBlack},   {25, 20, kBlack},   {36, 26, kBlack},   {9, 9, kWhite},   {40, 30, kWhite},
+    };
+    for (bool useAlpha : {false, true}) {
+        TestCanvas canvas(50, 40);
+        CSkinRenderer::DrawImagePart(canvas.dc(), grid->hBitmap.get(), {10, 10, 40, 30}, {0, 0, 50, 40},
+                                     {0, 0, 9, 9}, {3, 3, 3, 3}, useAlpha, 255, false, false, false);
+        for (const Probe& p : probes)
+            EXPECT_EQ(canvas.Pixel(p.x, p.y), p.colour) << "alpha " << useAlpha << " at " << p.x << "," << p.y;
+        // The corners stay 3 x 3.
+        EXPECT_TRUE(canvas.AllOf(kRed, {10, 10, 13, 13}));
+        EXPECT_EQ(canvas.Count(kRed, {0, 0, 50, 40}), 9);
+        EXPECT_EQ(canvas.Count(kYellow, {0, 0, 50, 40}), 9);
+    }
+}
+
+TEST_F(SkinRendererTest, HoleLeavesTheCentreUntouched)
+{
+    const TImageInfo* grid = Image(L"grid.png");
+    ASSERT_NE(grid, nullptr);
+    for (bool useAlpha : {false, true}) {
+        TestCanvas canvas(50, 40);
+        CSkinRenderer::DrawImagePart(canvas.dc(), grid->hBitmap.get(), {10, 10, 40, 30}, {0, 0, 50, 40},
+                                     {0, 0, 9, 9}, {3, 3, 3, 3}, useAlpha, 255, true, false, false);
+        EXPECT_TRUE(canvas.AllOf(kWhite, {13, 13, 37, 27})) << useAlpha;
+        EXPECT_EQ(canvas.Pixel(10, 10), kRed);
+        EXPECT_EQ(canvas.Pixel(25, 10), kCyan);
+    }
+    // Without corners an image with a hole is all centre: nothing is drawn.
+    TestCanvas canvas(20, 20);
+    CSkinRenderer::DrawImagePart(canvas.dc(), grid->hBitmap.get(), {0, 0, 9, 9}, {0, 0, 20, 20}, {0, 0, 9, 9},
+                                 {0, 0, 0, 0}, false, 255, true, false, false);
+    EXPECT_TRUE(canvas.AllOf(kWhite, {0, 0, 20, 20}));
+}
+
+TEST_F(SkinRendererTest, FadeDrawsAnOpaqueImageTranslucent)
+{
+    const TImageInfo* red = Image(L"red.png");
+    ASSERT_NE(red, nullptr);
+    ASSERT_FALSE(red->bAlpha);
+    TestCanvas canvas(10, 10);
+    CSkinRenderer::DrawImagePart(canvas.dc(), red->hBitmap.get(), {0, 0, 10, 10}, {0, 0, 10, 10}, {0, 0, 2, 2},
+                                 {0, 0, 0, 0}, false, 128, false, false, false);
+    EXPECT_LE(ColourDistance(canvas.Pixel(5, 5), 0xFF7F7F), 2) << std::hex << canvas.Pixel(5, 5);
+}
+
+TEST_F(SkinRendererTest, TilesTheCentreAtTheImageScale)
+{
+    const TImageInfo* stripes = Image(L"stripes.png");
+    ASSERT_NE(stripes, nullptr);
+    for (bool useAlpha : {false, true}) {
+        TestCanvas canvas(12, 9);
+        // x-tiled: 10 pixels wide = 2 whole tiles and half of a third.
+        CSkinRenderer::DrawImagePart(canvas.dc(), stripes->hBitmap.get(), {0, 0, 10, 9}, {0, 0, 12, 9},
+                                     {0, 0, 4, 3}, {0, 0, 0, 0}, useAlpha, 255, false, true, false);
+        const DWORD row[] = {kRed, kRed, kBlue, kBlue, kRed, kRed, kBlue, kBlue, kRed, kRed, kWhite, kWhite};
+        for (int x = 0; x < 12; ++x) {
+            EXPECT_EQ(canvas.Pixel(x, 0), row[x]) << "alpha " << useAlpha << " x " << x;
+            EXPECT_EQ(canvas.Pixel(x, 8), row[x]) << "alpha " << useAlpha << " x " << x;  // stretched down
+        }
+    }
+}
+
+TEST_F(SkinRendererTest, DescriptorDrawsIntoItsDestination)
+{
+    struct Case {
+        const wchar_t* descriptor;
+        const wchar_t* modifier;
+        RECT red;  // where red must be; the rest of the canvas stays white
+    } cases[] = {
+        {L"red.png", L"", {20, 10, 60, 30}},                               // whole control, stretched
+        {L"file='red.png'", L"dest='0,0,10,20'", {20, 10, 30, 30}},
+        {L"file='red.png'", L"dest='30,5,100,100'", {50, 15, 60, 30}},    // cut at the control's edges
+        {L"file='stripes.png' source='0,0,2,3'", L"", {20, 10, 60, 30}},  // the red part of the image
+        {L"file='red.png' dest='0,0,5,5'", L"dest='100,100,110,110'", {0, 0, 0, 0}},  // misses the control
+    };
+    for (const Case& c : cases) {
+        TestCanvas canvas(80, 40);
+        EXPECT_TRUE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, {20, 10, 60, 30}, {0, 0, 80, 40},
+                                                       c.descriptor, c.modifier))
+            << c.descriptor;
+        const int area = (c.red.right - c.red.left) * (c.red.bottom - c.red.top);
+        EXPECT_EQ(canvas.Count(kRed, c.red), area) << c.descriptor << " " << c.modifier;
+        EXPECT_EQ(canvas.Count(kWhite, {0, 0, 80, 40}), 80 * 40 - area) << c.descriptor << " " << c.modifier;
+    }
+}
+
+TEST_F(SkinRendererTest, LayeredDescriptorDrawsEachImage)
+{
+    TestCanvas canvas(40, 40);
+    EXPECT_TRUE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, {0, 0, 40, 40}, {0, 0, 40, 40},
+                                                   L"file='red.png' file='blue.png' dest='0,0,10,10'"));
+    EXPECT_TRUE(canvas.AllOf(kBlue, {0, 0, 10, 10}));
+    EXPECT_TRUE(canvas.AllOf(kRed, {10, 10, 40, 40}));
+}
+
+TEST_F(SkinRendererTest, DescriptorFailsOnlyWithoutItsImage)
+{
+    TestCanvas canvas(20, 20);
+    EXPECT_FALSE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, {0, 0, 20, 20}, {0, 0, 20, 20},
+                                                    L"missing.png"));
+    EXPECT_FALSE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, {0, 0, 20, 20}, {0, 0, 20, 20}, L""));
+    EXPECT_FALSE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), nullptr, {0, 0, 20, 20}, {0, 0, 20, 20},
+                                                    L"red.png"));
+    // Outside the paint rectangle: nothing drawn, still a success.
+    EXPECT_TRUE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, {0, 0, 20, 20}, {30, 30, 40, 40},
+                                                   L"red.png"));
+    EXPECT_TRUE(canvas.AllOf(kWhite, {0, 0, 20, 20}));
+    EXPECT_EQ(manager.ImageFor(L"missing.png"), nullptr);
+}
+
+TEST_F(SkinRendererTest, FillsArgbColours)
+{
+    TestCanvas canvas(10, 10);
+    CSkinRenderer::FillColour(canvas.dc(), {0, 0, 10, 10}, 0x00FF0000u);  // alpha 0: nothing
+    EXPECT_TRUE(canvas.AllOf(kWhite, {0, 0, 10, 10}));
+    CSkinRenderer::FillColour(canvas.dc(), {0, 0, 5, 10}, 0xFFFF0000u);
+    EXPECT_TRUE(canvas.AllOf(kRed, {0, 0, 5, 10}));
+    EXPECT_TRUE(canvas.AllOf(kWhite, {5, 0, 10, 10}));
+    CSkinRenderer::FillColour(canvas.dc(), {5, 0, 10, 10}, 0x80FF0000u);  // translucent red over white
+    EXPECT_LE(ColourDistance(canvas.Pixel(7, 5), 0xFF7F7F), 2) << std::hex << canvas.Pixel(7, 5);
+}
+
+TEST_F(SkinRendererTest, ClipLimitsDrawingAndIsRestored)
+{
+    TestCanvas canvas(10, 10);
+    {
+        CRenderClip clip(canvas.dc(), {2, 2, 5, 5});
+        {
+            CRenderClip inner(canvas.dc(), {4, 4, 8, 8});  // combined with the outer clip
+            CSkinRenderer::FillColour(canvas.dc(), {0, 0, 10, 10}, 0xFF0000FFu);
+        }
+        CSkinRenderer::FillColour(canvas.dc(), {0, 0, 10, 10}, 0xFFFF0000u);
+    }
+    CSkinRenderer::FillColour(canvas.dc(), {9, 9, 10, 10}, 0xFF00FF00u);
+    EXPECT_EQ(canvas.Count(kRed, {0, 0, 10, 10}), 9);
+    EXPECT_TRUE(canvas.AllOf(kRed, {2, 2, 5, 5}));
+    EXPECT_EQ(canvas.Count(kBlue, {0, 0, 10, 10}), 0);  // painted over by the red
+    EXPECT_EQ(canvas.Pixel(9, 9), kGreen);               // no clip left behind
+}
+
+TEST_F(SkinRendererTest, GradientRunsTopToBottom)
+{
+    TestCanvas canvas(4, 64);
+    CSkinRenderer::DrawGradient(canvas.dc(), {0, 0, 4, 64}, 0xFF000000u, 0xFFFFFFFFu, 16);
+    EXPECT_LE(ColourDistance(canvas.Pixel(1, 0), kBlack), 8);
+    EXPECT_LE(ColourDistance(canvas.Pixel(1, 63), kWhite), 8);
+    EXPECT_LT(canvas.Pixel(1, 16) & 0xFF, canvas.Pixel(1, 48) & 0xFF);
+
+    TestCanvas untouched(4, 4);
+    CSkinRenderer::DrawGradient(untouched.dc(), {0, 0, 4, 4}, 0x00000000u, 0x00FFFFFFu, 16);  // average alpha 0
+    EXPECT_TRUE(untouched.AllOf(kWhite, {0, 0, 4, 4}));
+}
+
+TEST_F(SkinRendererTest, LineGoesFromLeftTopToRightBottom)
+{
+    TestCanvas canvas(10, 10);
+    CSkinRenderer::DrawLine(canvas.dc(), {0, 5, 10, 5}, 1, 0x00FF0000u);  // alpha ignored
+    EXPECT_EQ(canvas.Count(kRed, {0, 5, 10, 6}), 10);
+    EXPECT_EQ(canvas.Count(kRed, {0, 0, 10, 5}), 0);
+}
+
+TEST_F(SkinRendererTest, TextShowsAmpersandsOnBothPaths)
+{
+    for (bool gdiplus : {false, true}) {
+        manager.SetGdiplusText(gdiplus);
+        RECT withAmpersand = {0, 0, 400, 100};
+        RECT without = {0, 0, 400, 100};
+        CSkinRenderer::DrawTextIn(manager.PaintDc(), &manager, withAmpersand, L"A&&B", 0, -1,
+                                  DT_SINGLELINE | DT_CALCRECT);
+        CSkinRenderer::DrawTextIn(manager.PaintDc(), &manager, without, L"AB", 0, -1, DT_SINGLELINE | DT_CALCRECT);
+        EXPECT_GT(withAmpersand.right, without.right) << "gdiplus " << gdiplus;
+        EXPECT_GT(without.right, 0);
+
+        TestCanvas canvas(100, 30);
+        RECT rc = {0, 0, 100, 30};
+        CSkinRenderer::DrawTextIn(canvas.dc(), &manager, rc, L"WWW", 0xFF000000u, -1, DT_SINGLELINE | DT_VCENTER);
+        EXPECT_LT(canvas.Count(kWhite, {0, 0, 100, 30}), 100 * 30) << "gdiplus " << gdiplus;
+    }
+}
+
+TEST_F(SkinRendererTest, SoftwareBlendMatchesAlphaBlend)
+{
+    folder.AddPng(L"translucent.png", 2, 2, {0x80FF0000u, 0x4000FF00u, 0xFF0000FFu, 0xC0808080u});
+    const TImageInfo* image = Image(L"translucent.png");
+    ASSERT_NE(image, nullptr);
+    TestCanvas byGdi(8, 8, 0x204060);
+    TestCanvas bySoftware(8, 8, 0x204060);
+    CSkinRenderer::DrawImagePart(byGdi.dc(), image->hBitmap.get(), {0, 0, 8, 8}, {0, 0, 8, 8}, {0, 0, 2, 2},
+                                 {0, 0, 0, 0}, true, 200, false, false, false);
+    UniqueMemoryDc source(::CreateCompatibleDC(nullptr));
+    SelectedObject selected(source.get(), image->hBitmap.get());
+    ASSERT_TRUE(CSkinRenderer::SoftwareAlphaBlend(bySoftware.dc(), source.get(), {0, 0, 8, 8}, {0, 0, 2, 2}, 200));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_LE(ColourDistance(byGdi.Pixel(x, y), bySoftware.Pixel(x, y)), 2)
+                << x << "," << y << std::hex << " " << byGdi.Pixel(x, y) << " " << bySoftware.Pixel(x, y);
+
+    // A bottom-up destination is written the right way up.
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = 2;
+    bmi.bmiHeader.biHeight = 2;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    UniqueBitmap bottomUp(::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueMemoryDc target(::CreateCompatibleDC(nullptr));
+    SelectedObject selectedTarget(target.get(), bottomUp.get());
+    ASSERT_TRUE(CSkinRenderer::SoftwareAlphaBlend(target.get(), source.get(), {0, 0, 2, 1}, {0, 1, 2, 2}, 255));
+    ::GdiFlush();
+    const auto* rows = static_cast<const std::uint32_t*>(bits);
+    EXPECT_EQ(rows[2] & 0xFFFFFF, 0x0000FFu);  // memory row 1 is the top row: the blue pixel
+    EXPECT_EQ(rows[0], 0u);
+}
+
+}  // namespace
