@@ -3,6 +3,7 @@
 
 #include <regex>
 
+#include "tests/support/LauncherProcess.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -16,19 +17,26 @@ protected:
     {
         m_exe = testsupport::BesideTests(L"vrk_main.exe");
         ASSERT_TRUE(testsupport::FileExists(m_exe)) << "build vrk_main.exe first";
+        testsupport::CloseStrayLaunchers();
         m_log = testsupport::TodaysLauncherLog();
         m_logStart = ReadFileBytes(m_log).size();
     }
-    // Runs the launcher with arguments and returns the log lines it added.
+    // Runs the launcher with arguments, closes its window once it waits
+    // for messages, and returns the log lines it added.
     std::vector<std::string> Run(const std::wstring& arguments)
     {
-        const testsupport::ProcessResult result = testsupport::RunProcess(L"\"" + m_exe + L"\" " + arguments);
-        EXPECT_TRUE(result.started);
-        EXPECT_TRUE(result.finished);
-        EXPECT_EQ(result.exitCode, 0u);
+        testsupport::LauncherProcess launcher(arguments);
+        EXPECT_TRUE(launcher.started());
+        if (launcher.WaitForWindow()) {
+            EXPECT_TRUE(launcher.Close());
+        }
+        DWORD code = 1;
+        EXPECT_TRUE(launcher.WaitForExit(15000, code));
+        EXPECT_EQ(code, 0u);
         return SplitLines(ReadFileBytes(m_log).substr(m_logStart));
     }
 
+    testsupport::SettingsFileBackup m_settings;  // the runs write qxwindowid and loginsource
     std::wstring m_exe;
     std::wstring m_log;
     std::size_t m_logStart = 0;
@@ -39,13 +47,16 @@ TEST_F(LauncherProcessTest, PlatformStartLogsEveryArgumentInTheLineFormat)
     const std::vector<std::string> lines =
         Run(L"--winid=1234 --source=QX --token=T0pS3cret --tokenLogin=0 --qxext=ext --installed=1 "
             L"--gameMgrId=5678 --typeMode=1 \"--instGamePath=C:\\Program Files\\vrk\" --cacheGamePath=C:\\cache");
-    ASSERT_GE(lines.size(), 12u);
+    ASSERT_GE(lines.size(), 13u);
     const std::regex shape(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.[ \d]{2}\d \[Main\.cpp<\d+>wWinMain\] : (.*))");
     std::smatch first;
     ASSERT_TRUE(std::regex_match(lines[0], first, shape)) << lines[0];
     EXPECT_EQ(first[1].str().rfind("Logger::initializePathDir:", 0), 0u);
     EXPECT_EQ(first[1].str().back(), '\\');
     EXPECT_NE(first[1].str().find("\\Qixel\\Log\\"), std::string::npos);
+    EXPECT_NE(lines[1].find("[Main.cpp<"), std::string::npos);
+    EXPECT_NE(lines[1].find(">wWinMain] : CreateMutex not ERROR_ALREADY_EXISTS:vrk_main.exe"), std::string::npos)
+        << lines[1];
 
     const char* tokens[] = {"--winid=1234", "--source=QX", "--token=***", "--tokenLogin=0", "--qxext=ext",
                             "--installed=1", "--gameMgrId=5678", "--typeMode=1",
@@ -54,7 +65,7 @@ TEST_F(LauncherProcessTest, PlatformStartLogsEveryArgumentInTheLineFormat)
         R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.[ \d]{2}\d \[CommandLine\.cpp<\d+>ParseCmdParam\] : CommandLineToArgvW argCount:(\d+) szArgList:(.*))");
     for (std::size_t i = 0; i <= 10; ++i) {
         std::smatch m;
-        ASSERT_TRUE(std::regex_match(lines[1 + i], m, tokenLine)) << lines[1 + i];
+        ASSERT_TRUE(std::regex_match(lines[2 + i], m, tokenLine)) << lines[2 + i];
         EXPECT_EQ(m[1].str(), std::to_string(i));
         if (i == 0) {
             EXPECT_NE(m[2].str().find("vrk_main.exe"), std::string::npos);

@@ -1,0 +1,132 @@
+#include "GameLoader/GameLoader/PlatformSettings.h"
+
+#include <windows.h>
+#include <io.h>
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <memory>
+
+#include <tinyxml.h>
+
+#include "GameLoader/Common/Folders.h"
+#include "GameLoader/Common/TextConvert.h"
+
+namespace {
+
+constexpr char kWindowIdElement[] = "qxwindowid";
+constexpr char kLoginSourceElement[] = "loginsource";
+constexpr char kRootElement[] = "settings";
+constexpr int kReplaceAttempts = 20;
+constexpr DWORD kReplaceRetryMs = 25;
+
+struct FileCloser {
+    void operator()(FILE* file) const noexcept { std::fclose(file); }
+};
+using UniqueFile = std::unique_ptr<FILE, FileCloser>;
+
+// Opened by its wide name, so a profile folder outside the ANSI code page
+// still works; the content is TinyXML's either way.
+bool LoadSettings(const std::wstring& path, TiXmlDocument& document)
+{
+    UniqueFile file(::_wfopen(path.c_str(), L"rb"));
+    return file && document.LoadFile(file.get());
+}
+
+// A file that another process has open, even only for reading, cannot be
+// replaced; readers (another launcher, the platform) hold it for a moment.
+bool ReplaceWithRetry(const std::wstring& from, const std::wstring& to)
+{
+    for (int attempt = 0;; ++attempt) {
+        if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == kReplaceAttempts) {
+            return false;
+        }
+        ::Sleep(kReplaceRetryMs);
+    }
+}
+
+// Writes a temporary file beside the settings file and moves it over the
+// old one, so a crash or a second launcher never sees a half-written file.
+bool SaveSettingsReplacing(const TiXmlDocument& document, const std::wstring& path)
+{
+    const std::wstring temporary =
+        path + L"." + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(::GetCurrentThreadId()) +
+        L".tmp";
+    bool written = false;
+    {
+        UniqueFile file(::_wfopen(temporary.c_str(), L"w"));  // text mode, as TinyXML saves
+        if (!file) return false;
+        written = document.SaveFile(file.get());
+        written = std::fflush(file.get()) == 0 && written;
+        written = ::_commit(::_fileno(file.get())) == 0 && written;
+        written = std::fclose(file.release()) == 0 && written;
+    }
+    if (written && ReplaceWithRetry(temporary, path)) return true;
+    ::DeleteFileW(temporary.c_str());
+    return false;
+}
+
+bool ReadSetting(const std::wstring& path, const char* name, std::wstring& value)
+{
+    TiXmlDocument document;
+    if (!LoadSettings(path, document)) return false;
+    const TiXmlElement* root = document.RootElement();
+    if (!root) return false;
+    const TiXmlElement* element = root->FirstChildElement(name);
+    if (!element) return false;
+    const TiXmlNode* first = element->FirstChild();
+    if (first && first->ToText()) value = AnsiToWide(first->Value());
+    return true;
+}
+
+bool WriteSetting(const char* name, const std::wstring& value, const std::wstring& path)
+{
+    TiXmlDocument document;
+    TiXmlElement* parent = nullptr;
+    if (!::PathFileExistsW(path.c_str())) {
+        parent = document.LinkEndChild(new TiXmlElement(kRootElement))->ToElement();
+    } else {
+        if (!LoadSettings(path, document)) return false;
+        parent = document.RootElement();
+        if (!parent) return false;
+    }
+    TiXmlElement* element = parent->FirstChildElement(name);
+    if (element) {
+        element->Clear();
+    } else {
+        element = parent->LinkEndChild(new TiXmlElement(name))->ToElement();
+    }
+    element->LinkEndChild(new TiXmlText(WideToMultiByte(value, CP_UTF8)));
+    return SaveSettingsReplacing(document, path);
+}
+
+}  // namespace
+
+std::wstring GetSettingFilePath()
+{
+    const std::wstring dataDir = GetLocalAppDataDir() + L"\\Qixel";
+    if (!::PathFileExistsW(dataDir.c_str())) ::CreateDirectoryW(dataDir.c_str(), nullptr);
+    return dataDir + L"\\setting.xml";
+}
+
+bool ReadSettingWindowId(const std::wstring& settingFilePath, std::wstring& value)
+{
+    return ReadSetting(settingFilePath, kWindowIdElement, value);
+}
+
+bool ReadSettingLoginSource(const std::wstring& settingFilePath, std::wstring& value)
+{
+    return ReadSetting(settingFilePath, kLoginSourceElement, value);
+}
+
+bool WriteSettingWindowId(const std::wstring& value, const std::wstring& settingFilePath)
+{
+    return WriteSetting(kWindowIdElement, value, settingFilePath);
+}
+
+bool WriteSettingLoginSource(const std::wstring& value, const std::wstring& settingFilePath)
+{
+    return WriteSetting(kLoginSourceElement, value, settingFilePath);
+}

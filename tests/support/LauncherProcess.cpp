@@ -1,0 +1,122 @@
+#include "tests/support/LauncherProcess.h"
+
+#include "tests/support/TestSupport.h"
+
+namespace testsupport {
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindTitledWindow(HWND hwnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hwnd, &owner);
+    wchar_t title[64] = {};
+    ::GetWindowTextW(hwnd, title, 64);
+    if ((search->processId == 0 || owner == search->processId) && std::wstring(title) == kLauncherTitle) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+LauncherProcess::LauncherProcess(const std::wstring& arguments)
+    : m_process(StartProcess(L"\"" + BesideTests(L"vrk_main.exe") + L"\" " + arguments))
+{
+}
+
+LauncherProcess::~LauncherProcess()
+{
+    if (!m_process) return;
+    if (::WaitForSingleObject(m_process.get(), 0) == WAIT_OBJECT_0) return;
+    DWORD exitCode = 0;
+    if (!Close()) {
+        ::TerminateProcess(m_process.get(), 99);
+        WaitForExit(5000, exitCode);
+    }
+}
+
+HWND LauncherProcess::WaitForWindow(DWORD timeoutMs) const
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        if (const HWND window = FindLauncherWindow(id())) return WaitUntilIdle(window) ? window : nullptr;
+        if (::WaitForSingleObject(m_process.get(), 0) == WAIT_OBJECT_0) return nullptr;
+        if (::GetTickCount() - start >= timeoutMs) return nullptr;
+        ::Sleep(50);
+    }
+}
+
+bool LauncherProcess::WaitForExit(DWORD timeoutMs, DWORD& exitCode) const
+{
+    if (::WaitForSingleObject(m_process.get(), timeoutMs) != WAIT_OBJECT_0) return false;
+    return ::GetExitCodeProcess(m_process.get(), &exitCode) != FALSE;
+}
+
+bool LauncherProcess::Close(DWORD timeoutMs)
+{
+    DWORD exitCode = 1;
+    if (const HWND window = FindLauncherWindow(id())) ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return WaitForExit(timeoutMs, exitCode) && exitCode == 0;
+}
+
+HWND FindLauncherWindow(DWORD processId)
+{
+    WindowSearch search{processId, nullptr};
+    ::EnumWindows(FindTitledWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool WaitUntilIdle(HWND window, DWORD timeoutMs)
+{
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
+}
+
+void CloseStrayLaunchers()
+{
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        const HWND stray = FindLauncherWindow(0);
+        if (!stray) return;
+        ::PostMessageW(stray, WM_CLOSE, 0, 0);
+        ::Sleep(200);
+    }
+}
+
+SettingsFileBackup::SettingsFileBackup() : m_path(LauncherDataDir() + L"\\setting.xml")
+{
+    ::CreateDirectoryW(LauncherDataDir().c_str(), nullptr);
+    m_existed = FileExists(m_path);
+    if (m_existed) m_bytes = ReadFileBytes(m_path);
+    ::DeleteFileW(m_path.c_str());
+}
+
+SettingsFileBackup::~SettingsFileBackup()
+{
+    if (m_existed) {
+        WriteFileBytes(m_path, m_bytes);
+    } else {
+        ::DeleteFileW(m_path.c_str());
+    }
+}
+
+LauncherLogTail::LauncherLogTail() : m_log(TodaysLauncherLog()), m_start(ReadFileBytes(m_log).size()) {}
+
+std::string LauncherLogTail::NewText() const
+{
+    const std::string all = ReadFileBytes(m_log);
+    return all.size() > m_start ? all.substr(m_start) : std::string();
+}
+
+std::vector<std::string> LauncherLogTail::NewLines() const
+{
+    return SplitLines(NewText());
+}
+
+}  // namespace testsupport

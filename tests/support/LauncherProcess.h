@@ -1,0 +1,81 @@
+// The real vrk_main.exe as a child process, and the shared state that
+// launcher processes leave behind (settings file, daily log).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/Win32Handles.h"
+
+namespace testsupport {
+
+inline constexpr wchar_t kLauncherTitle[] = L"Vorkan";
+
+// A started vrk_main.exe. The destructor ends it: WM_CLOSE to its window,
+// then TerminateProcess if it does not go.
+class LauncherProcess {
+public:
+    explicit LauncherProcess(const std::wstring& arguments);
+    ~LauncherProcess();
+    LauncherProcess(const LauncherProcess&) = delete;
+    LauncherProcess& operator=(const LauncherProcess&) = delete;
+
+    bool started() const { return static_cast<bool>(m_process); }
+    HANDLE handle() const { return m_process.get(); }
+    DWORD id() const { return ::GetProcessId(m_process.get()); }
+    // The hidden launcher window of this process once the launcher waits
+    // for messages (its start sequence has run); null at the timeout.
+    HWND WaitForWindow(DWORD timeoutMs = 30000) const;
+    // True when the process ended within the timeout; exitCode is then set.
+    bool WaitForExit(DWORD timeoutMs, DWORD& exitCode) const;
+    // WM_CLOSE to its window, then waits; true when it ended with code 0.
+    bool Close(DWORD timeoutMs = 15000);
+
+private:
+    SkinUI::UniqueHandle m_process;
+};
+
+// The top-level window titled "Vorkan" owned by the process (any process
+// for 0), or null.
+HWND FindLauncherWindow(DWORD processId);
+
+// Waits until the window's thread takes messages: a window is found by its
+// title while it is still being created.
+bool WaitUntilIdle(HWND window, DWORD timeoutMs = 15000);
+
+// Closes launchers a crashed earlier run may have left behind, so the
+// instance mutex is free.
+void CloseStrayLaunchers();
+
+// %LOCALAPPDATA%\Qixel\setting.xml of the Wine prefix: saved at
+// construction and removed, so a test starts without one; the saved bytes
+// (or the absence) are put back at destruction.
+class SettingsFileBackup {
+public:
+    SettingsFileBackup();
+    ~SettingsFileBackup();
+    SettingsFileBackup(const SettingsFileBackup&) = delete;
+    SettingsFileBackup& operator=(const SettingsFileBackup&) = delete;
+    const std::wstring& path() const { return m_path; }
+
+private:
+    std::wstring m_path;
+    bool m_existed = false;
+    std::string m_bytes;
+};
+
+// The lines a launcher process appended to today's log since construction.
+class LauncherLogTail {
+public:
+    LauncherLogTail();
+    std::vector<std::string> NewLines() const;
+    std::string NewText() const;
+
+private:
+    std::wstring m_log;
+    std::size_t m_start = 0;
+};
+
+}  // namespace testsupport
