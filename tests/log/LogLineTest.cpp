@@ -61,7 +61,7 @@ TEST(FunctionNameTest, KeepsClassAndMethodOfDecoratedNames)
     } cases[] = {
         {"bool GameLoaderWnd::InitWindow()", "GameLoaderWnd::InitWindow"},
         {"int wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)", "wWinMain"},
-        {"static int SkinUI::CPaintManagerUI::MessageLoop()", "CPaintManagerUI::MessageLoop"},
+        {"static int SkinUI::CWindowManagerUI::MessageLoop()", "CWindowManagerUI::MessageLoop"},
         {"bool ParseCmdParam(const wchar_t*, std::wstring&)::<lambda(std::size_t, const std::wstring&)>",
          "ParseCmdParam"},
         {"void A::f(T) [with T = int]", "A::f"},
