@@ -64,18 +64,25 @@ bool ReadResourceBytes(HINSTANCE instance, int id, const std::wstring& type, std
     return true;
 }
 
-// A 32-bit top-down DIB section of the pixels.
-std::unique_ptr<TImageInfo> MakeImage(const SkinPixels& pixels)
+// A 32-bit top-down DIB section; bits receives its pixels.
+UniqueBitmap CreateTopDownDib(HDC hdc, int width, int height, void*& bits)
 {
     BITMAPINFO bmi{};
     bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = pixels.width;
-    bmi.bmiHeader.biHeight = -pixels.height;
+    bmi.bmiHeader.biWidth = width;
+    bmi.bmiHeader.biHeight = -height;
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     bmi.bmiHeader.biCompression = BI_RGB;
+    bits = nullptr;
+    return UniqueBitmap(::CreateDIBSection(hdc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+}
+
+// A 32-bit top-down DIB section of the pixels.
+std::unique_ptr<TImageInfo> MakeImage(const SkinPixels& pixels)
+{
     void* bits = nullptr;
-    UniqueBitmap bitmap(::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueBitmap bitmap = CreateTopDownDib(nullptr, pixels.width, pixels.height, bits);
     if (!bitmap || !bits) return nullptr;
     std::memcpy(bits, pixels.pixels.data(), pixels.pixels.size() * sizeof(std::uint32_t));
     auto image = std::make_unique<TImageInfo>();
@@ -381,14 +388,8 @@ void CSkinRenderer::DrawGradient(HDC hdc, const RECT& rect, DWORD colour1, DWORD
     std::unique_ptr<SelectedObject> selected;
     if (alpha < 255) {
         memory.reset(::CreateCompatibleDC(hdc));
-        BITMAPINFO bmi{};
-        bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bmi.bmiHeader.biWidth = width;
-        bmi.bmiHeader.biHeight = -height;
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 32;
         void* bits = nullptr;
-        bitmap.reset(::CreateDIBSection(hdc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        bitmap = CreateTopDownDib(hdc, width, height, bits);
         if (!memory || !bitmap) return;
         selected = std::make_unique<SelectedObject>(memory.get(), bitmap.get());
         target = memory.get();

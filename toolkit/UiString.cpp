@@ -37,18 +37,7 @@ CUiString::CUiString(const CUiString& other) : CUiString()
 
 CUiString::CUiString(CUiString&& other) noexcept : CUiString()
 {
-    if (other.IsInline()) {
-        std::wmemcpy(m_inline, other.m_inline, other.m_length + 1);
-        m_length = other.m_length;
-    } else {
-        m_data = other.m_data;
-        m_length = other.m_length;
-        m_capacity = other.m_capacity;
-        other.m_data = other.m_inline;
-        other.m_capacity = kInlineCapacity;
-    }
-    other.m_length = 0;
-    other.m_inline[0] = L'\0';
+    TakeFrom(other);
 }
 
 CUiString& CUiString::operator=(const CUiString& other)
@@ -63,18 +52,7 @@ CUiString& CUiString::operator=(CUiString&& other) noexcept
     if (!IsInline()) delete[] m_data;
     m_data = m_inline;
     m_capacity = kInlineCapacity;
-    if (other.IsInline()) {
-        std::wmemcpy(m_inline, other.m_inline, other.m_length + 1);
-        m_length = other.m_length;
-    } else {
-        m_data = other.m_data;
-        m_length = other.m_length;
-        m_capacity = other.m_capacity;
-        other.m_data = other.m_inline;
-        other.m_capacity = kInlineCapacity;
-    }
-    other.m_length = 0;
-    other.m_inline[0] = L'\0';
+    TakeFrom(other);
     return *this;
 }
 
@@ -93,6 +71,24 @@ CUiString& CUiString::operator=(const wchar_t* text)
 CUiString::~CUiString()
 {
     if (!IsInline()) delete[] m_data;
+}
+
+// Takes other's text into this string, whose buffer is its own inline one:
+// an inline text is copied, a heap buffer changes owner. Other is left empty.
+void CUiString::TakeFrom(CUiString& other) noexcept
+{
+    if (other.IsInline()) {
+        std::wmemcpy(m_inline, other.m_inline, other.m_length + 1);
+        m_length = other.m_length;
+    } else {
+        m_data = other.m_data;
+        m_length = other.m_length;
+        m_capacity = other.m_capacity;
+        other.m_data = other.m_inline;
+        other.m_capacity = kInlineCapacity;
+    }
+    other.m_length = 0;
+    other.m_inline[0] = L'\0';
 }
 
 void CUiString::Empty() noexcept

@@ -69,6 +69,7 @@ public:
 
 private:
     void Reserve(std::size_t length);
+    void TakeFrom(CUiString& other) noexcept;
 
     wchar_t* m_data;
     std::size_t m_length = 0;

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "tests/support/GameExitRecord.h"
+
 namespace {
 
 TEST(GameExitCommandTest, RecognisesTypeOneAndNothingElse)
@@ -49,11 +53,7 @@ TEST(GameExitCommandTest, NoticeRecordIsTheFixed528Bytes)
 {
     const GameExitNoticeRecord record = BuildGameExitNoticeRecord();
     ASSERT_EQ(record.size(), 528u);
-    GameExitNoticeRecord expected{};
-    expected[0] = 1;      // int32 1, little-endian
-    expected[4] = '1';    // UTF-16LE "1"
-    expected[524] = 1;    // int32 1
-    EXPECT_EQ(record, expected);
+    EXPECT_EQ(std::string(record.begin(), record.end()), testsupport::ExpectedGameExitRecord());
     EXPECT_EQ(BuildGameExitNoticeRecord(), record);
 }
 

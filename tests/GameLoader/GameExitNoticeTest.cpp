@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/GameExitRecord.h"
 #include "tests/support/InProcessLog.h"
 #include "tests/support/LogEntry.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
+using testsupport::ExpectedGameExitRecord;
 using testsupport::FunctionAndMessage;
 using testsupport::InProcessLog;
 using testsupport::ParseLogEntries;
@@ -43,16 +45,6 @@ HWND CreateReceiver()
     ::RegisterClassW(&windowClass);
     return ::CreateWindowExW(0, windowClass.lpszClassName, L"receiver", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr,
                              nullptr, windowClass.hInstance, nullptr);
-}
-
-// The record the platform expects, written out byte by byte.
-std::string ExpectedRecord()
-{
-    std::string record(528, '\0');
-    record[0] = 1;
-    record[4] = '1';
-    record[524] = 1;
-    return record;
 }
 
 std::string Narrow(const std::wstring& w)
@@ -135,7 +127,7 @@ TEST_F(GameExitNoticeTest, RecognisedCommandsSendOneNoticeWithTheFixedRecord)
         if (c.result) {
             EXPECT_EQ(g_notices[0].dwData, 1u);
             EXPECT_EQ(g_notices[0].cbData, 528u);
-            EXPECT_EQ(g_notices[0].bytes, ExpectedRecord());
+            EXPECT_EQ(g_notices[0].bytes, ExpectedGameExitRecord());
         }
     }
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "tests/support/GameExitRecord.h"
 #include "tests/support/LauncherProcess.h"
 #include "tests/support/LogEntry.h"
 #include "tests/support/PlatformSimulator.h"
@@ -13,19 +14,10 @@
 
 namespace {
 
+using testsupport::ExpectedGameExitRecord;
 using testsupport::LauncherLogTail;
 using testsupport::LauncherProcess;
 using testsupport::PlatformSimulator;
-
-// The record the platform expects, written out byte by byte.
-std::string ExpectedRecord()
-{
-    std::string record(528, '\0');
-    record[0] = 1;
-    record[4] = '1';
-    record[524] = 1;
-    return record;
-}
 
 std::string Narrow(const std::wstring& w)
 {
@@ -115,7 +107,7 @@ TEST_F(PlatformContractTest, GameExitAfterAPlatformLaunchDeliversExactlyOneNotic
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].dwData, 1u);
     EXPECT_EQ(notices[0].cbData, 528u);
-    EXPECT_EQ(notices[0].bytes, ExpectedRecord());
+    EXPECT_EQ(notices[0].bytes, ExpectedGameExitRecord());
     EXPECT_TRUE(platform.Messages().empty());
 
     const auto entries = testsupport::ParseLogEntries(log.NewLines());
@@ -216,7 +208,7 @@ TEST_F(PlatformContractTest, AGameExitStartNotifiesOnlyWithLoginSourceAndWindowI
         EXPECT_EQ(entries.back().message, c.lastLine) << c.settings;
         EXPECT_TRUE(HasMessage(entries, "get type:1"));
     }
-    for (const auto& notice : platform.CopyData()) EXPECT_EQ(notice.bytes, ExpectedRecord());
+    for (const auto& notice : platform.CopyData()) EXPECT_EQ(notice.bytes, ExpectedGameExitRecord());
 }
 
 TEST_F(PlatformContractTest, AHungPlatformWindowDoesNotHoldTheLauncher)

@@ -12,58 +12,21 @@
 // -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang && cmake --build
 // build/bench --target skin_parse_bench.
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "tests/support/CountingAllocator.h"
 #include "toolkit/SkinArchive.h"
 #include "toolkit/SkinMarkup.h"
 #ifdef _WIN32
 #include "toolkit/SkinResources.h"
 #endif
-
-namespace {
-std::atomic<long> g_allocations{0};
-}
-
-void* operator new(std::size_t size)
-{
-    ++g_allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    ++g_allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 namespace {
 
@@ -78,11 +41,11 @@ struct Step {
 template <typename Work>
 void Measure(Step& step, Work&& work)
 {
-    const long before = g_allocations.load();
+    const long before = testsupport::HeapAllocationCount();
     const Clock::time_point start = Clock::now();
     work();
     step.seconds += std::chrono::duration<double>(Clock::now() - start).count();
-    step.allocations += g_allocations.load() - before;
+    step.allocations += testsupport::HeapAllocationCount() - before;
 }
 
 struct Walked {

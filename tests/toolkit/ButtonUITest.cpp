@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/toolkit/ControlTestDoubles.h"
 #include "tests/toolkit/SkinTestCanvas.h"
 #include "toolkit/TabLayoutUI.h"
 #include "toolkit/VerticalLayoutUI.h"
@@ -14,22 +15,6 @@ namespace {
 
 using namespace SkinUI;
 using namespace skintest;
-
-struct ClickLog : INotifyUI {
-    std::vector<std::wstring> types;
-    int Count(const wchar_t* type) const
-    {
-        int n = 0;
-        for (const std::wstring& t : types) n += t == type;
-        return n;
-    }
-    void OnNotify(TNotifyRecord& record) override { types.push_back(std::wstring(record.sType.View())); }
-};
-
-struct RecordingLayout : CVerticalLayoutUI {
-    std::vector<int> events;
-    void HandleEvent(TEventRecord& event) override { events.push_back(event.nType); }
-};
 
 class ButtonTest : public ::testing::Test {
 protected:
@@ -56,7 +41,7 @@ protected:
     }
 
     CWindowManagerUI manager;
-    ClickLog log;
+    NotifyLog log;
     RecordingLayout* root = nullptr;
     CButtonUI* button = nullptr;
 };

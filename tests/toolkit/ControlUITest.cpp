@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/toolkit/ControlTestDoubles.h"
 #include "tests/toolkit/SkinTestCanvas.h"
 #include "toolkit/VerticalLayoutUI.h"
 #include "toolkit/WindowManagerUI.h"
@@ -21,22 +22,6 @@ void Apply(CControlUI& control, const Attributes& attributes)
 {
     for (const auto& a : attributes) control.ApplyAttribute(a.first, a.second);
 }
-
-struct NotifyLog : INotifyUI {
-    std::vector<std::wstring> types;
-    std::vector<TNotifyRecord> records;
-    void OnNotify(TNotifyRecord& record) override
-    {
-        types.push_back(std::wstring(record.sType.View()));
-        records.push_back(record);
-    }
-};
-
-// A layout that records the events its children pass up.
-struct RecordingLayout : CVerticalLayoutUI {
-    std::vector<int> events;
-    void HandleEvent(TEventRecord& event) override { events.push_back(event.nType); }
-};
 
 TEST(ControlUITest, PosSetsFloatOffsetAndFixedSize)
 {

@@ -1,44 +1,12 @@
-// Counts the heap allocations of parsing and walking a document through a
-// replaced global operator new (this test binary only).
+// Counts the heap allocations of parsing and walking a document (this test
+// binary has a counting operator new).
 #include "toolkit/SkinMarkup.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
 
-namespace {
-std::atomic<long> g_allocations{0};
-}
-
-void* operator new(std::size_t size)
-{
-    ++g_allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
+#include "tests/support/CountingAllocator.h"
 
 namespace {
 
@@ -80,17 +48,17 @@ TEST(SkinMarkupAllocTest, ParsingAllocatesTheTextAndTheTableOnly)
     for (int controls : {1, 50, 400, 496}) {
         const std::string text = Document(controls);
         CSkinMarkup markup;
-        const long before = g_allocations.load();
+        const long before = testsupport::HeapAllocationCount();
         ASSERT_TRUE(markup.LoadFromMemory(text.data(), text.size()));
-        EXPECT_EQ(g_allocations.load() - before, 2) << controls;
+        EXPECT_EQ(testsupport::HeapAllocationCount() - before, 2) << controls;
         EXPECT_EQ(markup.ElementCount(), static_cast<std::size_t>(controls + 3));
     }
     // Beyond that only the table's growth steps add to it.
     const std::string text = Document(1300);
     CSkinMarkup markup;
-    const long before = g_allocations.load();
+    const long before = testsupport::HeapAllocationCount();
     ASSERT_TRUE(markup.LoadFromMemory(text.data(), text.size()));
-    EXPECT_EQ(g_allocations.load() - before, 4);  // 500 -> 1250 -> 2375 records
+    EXPECT_EQ(testsupport::HeapAllocationCount() - before, 4);  // 500 -> 1250 -> 2375 records
 }
 
 TEST(SkinMarkupAllocTest, WalkingAllocatesNothing)
@@ -98,9 +66,9 @@ TEST(SkinMarkupAllocTest, WalkingAllocatesNothing)
     const std::string text = Document(300);
     CSkinMarkup markup;
     ASSERT_TRUE(markup.LoadFromMemory(text.data(), text.size()));
-    const long before = g_allocations.load();
+    const long before = testsupport::HeapAllocationCount();
     EXPECT_EQ(WalkAll(markup.GetRoot()), 303);
-    EXPECT_EQ(g_allocations.load() - before, 0);
+    EXPECT_EQ(testsupport::HeapAllocationCount() - before, 0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/toolkit/ControlTestDoubles.h"
 #include "tests/toolkit/SkinTestCanvas.h"
 #include "toolkit/ButtonUI.h"
 #include "toolkit/HorizontalLayoutUI.h"
@@ -15,16 +16,6 @@ namespace {
 
 using namespace SkinUI;
 using namespace skintest;
-
-struct NotifyLog : INotifyUI {
-    std::vector<std::wstring> types;
-    std::vector<TNotifyRecord> records;
-    void OnNotify(TNotifyRecord& record) override
-    {
-        types.push_back(std::wstring(record.sType.View()));
-        records.push_back(record);
-    }
-};
 
 // A hidden message-only window for the parts that need a native window.
 class MessageWindow {
