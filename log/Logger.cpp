@@ -27,7 +27,7 @@ std::string WideToThreadAnsi(const wchar_t* text, int length)
 bool CreateProbe(const std::string& dir)
 {
     const std::string probe = dir + "debug.txt";
-    SkinUI::UniqueHandle file(::CreateFileA(probe.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+    win32::UniqueHandle file(::CreateFileA(probe.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                             nullptr, CREATE_ALWAYS, 0, nullptr));
     if (!file) return false;
     file.reset();
@@ -41,7 +41,7 @@ std::string ConsoleUserDocumentsDir()
 {
     const DWORD session = ::WTSGetActiveConsoleSessionId();
     if (session == 0xFFFFFFFF) return {};
-    SkinUI::UniqueHandle token;
+    win32::UniqueHandle token;
     if (!::WTSQueryUserToken(session, token.put())) return {};
     PIDLIST_ABSOLUTE items = nullptr;
     if (FAILED(::SHGetFolderLocation(nullptr, CSIDL_PERSONAL, token.get(), 0, &items)) || !items) return {};

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "log/FunctionName.h"
-#include "toolkit/Win32Handles.h"
+#include "base/Win32Handles.h"
 
 enum : unsigned {
     LOG_LEVEL_ERROR = 0,
@@ -53,7 +53,7 @@ private:
     std::string m_dir;
     std::string m_fileName;
     unsigned m_sinkMask = 0;
-    SkinUI::UniqueHandle m_file;  // invalid: the "failed" file stream, output dropped
+    win32::UniqueHandle m_file;  // invalid: the "failed" file stream, output dropped
     std::mutex m_fileLock;        // the window thread and the worker thread both log
     unsigned m_fileMaxLevel = 0;
     unsigned m_stderrMaxLevel = 0;

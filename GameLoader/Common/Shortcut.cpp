@@ -4,9 +4,9 @@
 #include <objidl.h>
 #include <shlobj.h>
 
-#include "toolkit/Win32Handles.h"
+#include "base/Win32Handles.h"
 
-using SkinUI::ComPtr;
+using win32::ComPtr;
 
 bool CreateShortcut(const std::wstring& linkPath, const std::wstring& target, const std::wstring& iconPath)
 {

@@ -8,7 +8,7 @@
 #include "GameLoader/Common/TextConvert.h"
 #include "GameLoader/GameLoader/LaunchCommand.h"
 #include "log/Logger.h"
-#include "toolkit/Win32Handles.h"
+#include "base/Win32Handles.h"
 
 bool ParseCmdParam(std::wstring& cmdJson)
 {
@@ -23,7 +23,7 @@ bool ParseCmdParam(const wchar_t* commandLine, std::wstring& cmdJson)
         LOG_W(LOG_LEVEL_ERROR, L"CommandLineToArgvW szArgList is NULL");
         return false;
     }
-    SkinUI::UniqueLocalMemory argMemory(reinterpret_cast<HLOCAL>(argList));
+    win32::UniqueLocalMemory argMemory(reinterpret_cast<HLOCAL>(argList));
     const std::vector<std::wstring> tokens(argList, argList + (count > 0 ? count : 0));
 
     const LaunchTextCodec ansi{[](const std::wstring& w) { return WideToMultiByte(w, CP_ACP); },

@@ -4,7 +4,7 @@
 
 #include "GameLoader/Common/TextConvert.h"
 #include "log/Logger.h"
-#include "toolkit/Win32Handles.h"
+#include "base/Win32Handles.h"
 
 const wchar_t* const kGameProcessNames[1] = {L"vrk.exe"};
 
@@ -13,7 +13,7 @@ namespace {
 // Enables SeDebugPrivilege on this process's token; it stays enabled.
 bool EnableDebugPrivilege(DWORD& error)
 {
-    SkinUI::UniqueHandle token;
+    win32::UniqueHandle token;
     LUID debugLuid{};
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()) ||
         !::LookupPrivilegeValueW(nullptr, SE_DEBUG_NAME, &debugLuid)) {
@@ -36,7 +36,7 @@ bool EnableDebugPrivilege(DWORD& error)
 int GetProcessIdByName(const std::wstring& name)
 {
     if (name.empty()) return -1;
-    SkinUI::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    win32::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return -1;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
@@ -49,7 +49,7 @@ int GetProcessIdByName(const std::wstring& name)
 
 bool KillProcess(DWORD processId)
 {
-    SkinUI::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, processId));
+    win32::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, processId));
     if (!process) {
         DWORD error = ::GetLastError();  // before the log line can change it
         LOG_W(LOG_LEVEL_ERROR, L"OpenProcess1 " << processId << L" falsed code:" << error);

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "GameLoader/Common/TextReplace.h"
-#include "toolkit/Win32Handles.h"
+#include "base/Win32Handles.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ constexpr DWORD kValueBytes = 520;  // 260 UTF-16 units
 // extra unit keeps the text terminated. Longer values fail the read.
 bool ReadEntryText(const std::wstring& entryName, const wchar_t* valueName, std::wstring& text)
 {
-    SkinUI::UniqueKey key;
+    win32::UniqueKey key;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, (kUninstallKey + entryName).c_str(), 0, KEY_READ, key.put()) !=
         ERROR_SUCCESS)
         return false;

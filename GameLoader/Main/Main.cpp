@@ -122,7 +122,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int)
 
     // Held open until the process ends: the named mutex lives as long as
     // this launcher does.
-    SkinUI::UniqueHandle instanceMutex(::CreateMutexW(nullptr, TRUE, mutexName.c_str()));
+    win32::UniqueHandle instanceMutex(::CreateMutexW(nullptr, TRUE, mutexName.c_str()));
     const DWORD mutexError = ::GetLastError();
     if (mutexError == ERROR_ALREADY_EXISTS) {
         LOG_W(LOG_LEVEL_INFO, L"CreateMutex ERROR_ALREADY_EXISTS:" << mutexName);

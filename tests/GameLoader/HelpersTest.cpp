@@ -6,11 +6,11 @@
 #include "GameLoader/Common/Folders.h"
 #include "GameLoader/Common/Shortcut.h"
 #include "tests/support/TestSupport.h"
-#include "toolkit/Win32Handles.h"
+#include "base/Win32Handles.h"
 
 namespace {
 
-using SkinUI::ComPtr;
+using win32::ComPtr;
 
 TEST(FoldersTest, ModuleDirIsTheExecutableFolderWithoutBackslash)
 {

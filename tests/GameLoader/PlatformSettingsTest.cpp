@@ -9,7 +9,7 @@
 
 #include "GameLoader/Common/Folders.h"
 #include "tests/support/TestSupport.h"
-#include "toolkit/Win32Handles.h"
+#include "base/Win32Handles.h"
 
 namespace {
 
@@ -180,7 +180,7 @@ TEST(PlatformSettingsTest, AFailedSaveLeavesTheOldFileAndNoTemporary)
     const std::string before = ReadFileBytes(path);
     {
         // Open without delete sharing: the file cannot be replaced.
-        SkinUI::UniqueHandle holder(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        win32::UniqueHandle holder(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                   nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(holder);
         EXPECT_FALSE(WriteSettingWindowId(L"2", path));

@@ -9,7 +9,7 @@
 #include "tests/support/InProcessLog.h"
 #include "tests/support/LogEntry.h"
 #include "tests/support/TestSupport.h"
-#include "toolkit/Win32Handles.h"
+#include "base/Win32Handles.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ using testsupport::ParseLogEntries;
 // A stub game that stays until it is ended; ended by the fixture at the
 // latest.
 struct StubGame {
-    SkinUI::UniqueHandle process;
+    win32::UniqueHandle process;
     DWORD id = 0;
     bool Ended(DWORD waitMs) const { return ::WaitForSingleObject(process.get(), waitMs) == WAIT_OBJECT_0; }
 };

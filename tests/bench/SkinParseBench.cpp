@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "tests/support/CountingAllocator.h"
-#include "toolkit/SkinArchive.h"
-#include "toolkit/SkinMarkup.h"
+#include "toolkit/package/SkinArchive.h"
+#include "toolkit/markup/SkinMarkup.h"
 #ifdef _WIN32
-#include "toolkit/SkinResources.h"
+#include "toolkit/package/SkinResources.h"
 #endif
 
 namespace {

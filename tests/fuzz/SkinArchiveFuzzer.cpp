@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/SkinArchive.h"
+#include "toolkit/package/SkinArchive.h"
 
 namespace {
 

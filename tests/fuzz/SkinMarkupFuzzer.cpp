@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cwchar>
 
-#include "toolkit/SkinMarkup.h"
+#include "toolkit/markup/SkinMarkup.h"
 
 namespace {
 

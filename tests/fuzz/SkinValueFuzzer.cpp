@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "toolkit/SkinValue.h"
+#include "toolkit/core/SkinValue.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -130,8 +130,8 @@ TEST(LoggerTest, TwoProcessesAppendWholeLinesToOneFile)
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     const std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=LoggerChild.WritesLines";
-    SkinUI::UniqueHandle first(testsupport::StartProcess(command));
-    SkinUI::UniqueHandle second(testsupport::StartProcess(command));
+    win32::UniqueHandle first(testsupport::StartProcess(command));
+    win32::UniqueHandle second(testsupport::StartProcess(command));
     ::SetEnvironmentVariableA("VRK_LOG_CHILD_DIR", nullptr);
     ASSERT_TRUE(first && second);
     ASSERT_EQ(::WaitForSingleObject(first.get(), 60000), WAIT_OBJECT_0);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/Win32Handles.h"
+#include "base/Win32Handles.h"
 
 namespace testsupport {
 
@@ -34,7 +34,7 @@ public:
     bool Close(DWORD timeoutMs = 15000);
 
 private:
-    SkinUI::UniqueHandle m_process;
+    win32::UniqueHandle m_process;
 };
 
 // The top-level window titled "Vorkan" owned by the process (any process

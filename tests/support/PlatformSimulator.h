@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tests/support/TestSupport.h"
-#include "toolkit/Win32Handles.h"
+#include "base/Win32Handles.h"
 
 namespace testsupport {
 
@@ -56,7 +56,7 @@ private:
     TempDir m_dir;
     std::wstring m_record;
     std::wstring m_title;
-    SkinUI::UniqueHandle m_process;
+    win32::UniqueHandle m_process;
     HWND m_window = nullptr;
     bool m_hang = false;
 };

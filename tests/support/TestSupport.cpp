@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "toolkit/Win32Handles.h"
+#include "base/Win32Handles.h"
 
 namespace testsupport {
 
@@ -76,7 +76,7 @@ HANDLE StartProcess(const std::wstring& commandLine)
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs)
 {
     ProcessResult result;
-    SkinUI::UniqueHandle process(StartProcess(commandLine));
+    win32::UniqueHandle process(StartProcess(commandLine));
     if (!process) return result;
     result.started = true;
     if (::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
@@ -96,7 +96,7 @@ bool FileExists(const std::wstring& path)
 
 std::string ReadFileBytes(const std::wstring& path)
 {
-    SkinUI::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
+    win32::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
                                                 FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return {};
     std::string bytes;
@@ -108,7 +108,7 @@ std::string ReadFileBytes(const std::wstring& path)
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
 {
-    SkinUI::UniqueHandle file(
+    win32::UniqueHandle file(
         ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD written = 0;

@@ -1,4 +1,4 @@
-#include "toolkit/ButtonUI.h"
+#include "toolkit/controls/ButtonUI.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 
 #include "tests/toolkit/ControlTestDoubles.h"
 #include "tests/toolkit/SkinTestCanvas.h"
-#include "toolkit/TabLayoutUI.h"
-#include "toolkit/VerticalLayoutUI.h"
-#include "toolkit/WindowManagerUI.h"
+#include "toolkit/layout/TabLayoutUI.h"
+#include "toolkit/layout/VerticalLayoutUI.h"
+#include "toolkit/window/WindowManagerUI.h"
 
 namespace {
 

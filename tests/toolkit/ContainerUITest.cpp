@@ -1,4 +1,4 @@
-#include "toolkit/ContainerUI.h"
+#include "toolkit/layout/ContainerUI.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 #include "tests/toolkit/LayoutTestTree.h"
 #include "tests/toolkit/SkinTestCanvas.h"
-#include "toolkit/WindowManagerUI.h"
+#include "toolkit/window/WindowManagerUI.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/VerticalLayoutUI.h"
-#include "toolkit/UiEvents.h"
+#include "toolkit/layout/VerticalLayoutUI.h"
+#include "toolkit/controls/UiEvents.h"
 
 namespace skintest {
 

@@ -1,4 +1,4 @@
-#include "toolkit/ControlUI.h"
+#include "toolkit/controls/ControlUI.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 
 #include "tests/toolkit/ControlTestDoubles.h"
 #include "tests/toolkit/SkinTestCanvas.h"
-#include "toolkit/VerticalLayoutUI.h"
-#include "toolkit/WindowManagerUI.h"
+#include "toolkit/layout/VerticalLayoutUI.h"
+#include "toolkit/window/WindowManagerUI.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "toolkit/FormattedText.h"
+#include "toolkit/render/FormattedText.h"
 
 #include <gtest/gtest.h>
 

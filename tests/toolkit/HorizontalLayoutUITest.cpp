@@ -1,9 +1,9 @@
-#include "toolkit/HorizontalLayoutUI.h"
+#include "toolkit/layout/HorizontalLayoutUI.h"
 
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/LayoutTestTree.h"
-#include "toolkit/WindowManagerUI.h"
+#include "toolkit/window/WindowManagerUI.h"
 
 namespace {
 

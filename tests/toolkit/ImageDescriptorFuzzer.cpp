@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "toolkit/ImageDescriptor.h"
-#include "toolkit/ImageGrid.h"
+#include "toolkit/render/ImageDescriptor.h"
+#include "toolkit/render/ImageGrid.h"
 
 namespace {
 

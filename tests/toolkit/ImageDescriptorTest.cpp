@@ -1,4 +1,4 @@
-#include "toolkit/ImageDescriptor.h"
+#include "toolkit/render/ImageDescriptor.h"
 
 #include <gtest/gtest.h>
 

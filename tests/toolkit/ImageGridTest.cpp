@@ -1,4 +1,4 @@
-#include "toolkit/ImageGrid.h"
+#include "toolkit/render/ImageGrid.h"
 
 #include <gtest/gtest.h>
 

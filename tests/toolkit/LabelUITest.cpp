@@ -1,4 +1,4 @@
-#include "toolkit/LabelUI.h"
+#include "toolkit/controls/LabelUI.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "tests/toolkit/SkinTestCanvas.h"
-#include "toolkit/ButtonUI.h"
-#include "toolkit/VerticalLayoutUI.h"
-#include "toolkit/WindowManagerUI.h"
+#include "toolkit/controls/ButtonUI.h"
+#include "toolkit/layout/VerticalLayoutUI.h"
+#include "toolkit/window/WindowManagerUI.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <initializer_list>
 #include <utility>
 
-#include "toolkit/ButtonUI.h"
-#include "toolkit/HorizontalLayoutUI.h"
-#include "toolkit/LabelUI.h"
-#include "toolkit/ProgressUI.h"
-#include "toolkit/TabLayoutUI.h"
-#include "toolkit/VerticalLayoutUI.h"
+#include "toolkit/controls/ButtonUI.h"
+#include "toolkit/layout/HorizontalLayoutUI.h"
+#include "toolkit/controls/LabelUI.h"
+#include "toolkit/controls/ProgressUI.h"
+#include "toolkit/layout/TabLayoutUI.h"
+#include "toolkit/layout/VerticalLayoutUI.h"
 
 namespace skintest {
 

@@ -1,10 +1,10 @@
-#include "toolkit/ProgressUI.h"
+#include "toolkit/controls/ProgressUI.h"
 
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/SkinTestCanvas.h"
-#include "toolkit/VerticalLayoutUI.h"
-#include "toolkit/WindowManagerUI.h"
+#include "toolkit/layout/VerticalLayoutUI.h"
+#include "toolkit/window/WindowManagerUI.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "toolkit/SkinArchive.h"
+#include "toolkit/package/SkinArchive.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -10,7 +10,7 @@
 #include <string>
 
 #include "tests/toolkit/SkinFixtures.h"
-#include "toolkit/SkinMarkup.h"
+#include "toolkit/markup/SkinMarkup.h"
 
 namespace {
 

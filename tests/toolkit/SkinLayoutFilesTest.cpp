@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "tests/toolkit/SkinFixtures.h"
-#include "toolkit/SkinArchive.h"
-#include "toolkit/SkinMarkup.h"
+#include "toolkit/package/SkinArchive.h"
+#include "toolkit/markup/SkinMarkup.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Counts the heap allocations of parsing and walking a document (this test
 // binary has a counting operator new).
-#include "toolkit/SkinMarkup.h"
+#include "toolkit/markup/SkinMarkup.h"
 
 #include <gtest/gtest.h>
 

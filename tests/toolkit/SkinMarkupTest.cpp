@@ -1,10 +1,10 @@
-#include "toolkit/SkinMarkup.h"
+#include "toolkit/markup/SkinMarkup.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "toolkit/SkinCharStep.h"
+#include "toolkit/markup/SkinCharStep.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "tests/toolkit/LayoutTestTree.h"
 #include "tests/toolkit/SkinTestCanvas.h"
 #include "tests/toolkit/TestImages.h"
-#include "toolkit/WindowManagerUI.h"
+#include "toolkit/window/WindowManagerUI.h"
 
 namespace {
 

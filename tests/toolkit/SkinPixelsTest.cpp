@@ -1,4 +1,4 @@
-#include "toolkit/SkinPixels.h"
+#include "toolkit/render/SkinPixels.h"
 
 #include <gtest/gtest.h>
 

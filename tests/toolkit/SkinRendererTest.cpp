@@ -1,10 +1,10 @@
-#include "toolkit/SkinRenderer.h"
+#include "toolkit/render/SkinRenderer.h"
 
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/SkinTestCanvas.h"
 #include "tests/toolkit/TestImages.h"
-#include "toolkit/WindowManagerUI.h"
+#include "toolkit/window/WindowManagerUI.h"
 
 namespace {
 
@@ -281,8 +281,8 @@ TEST_F(SkinRendererTest, SoftwareBlendMatchesAlphaBlend)
     TestCanvas bySoftware(8, 8, 0x204060);
     CSkinRenderer::DrawImagePart(byGdi.dc(), image->hBitmap.get(), {0, 0, 8, 8}, {0, 0, 8, 8}, {0, 0, 2, 2},
                                  {0, 0, 0, 0}, true, 200, false, false, false);
-    UniqueMemoryDc source(::CreateCompatibleDC(nullptr));
-    SelectedObject selected(source.get(), image->hBitmap.get());
+    win32::UniqueMemoryDc source(::CreateCompatibleDC(nullptr));
+    win32::SelectedObject selected(source.get(), image->hBitmap.get());
     ASSERT_TRUE(CSkinRenderer::SoftwareAlphaBlend(bySoftware.dc(), source.get(), {0, 0, 8, 8}, {0, 0, 2, 2}, 200));
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x)
@@ -297,9 +297,9 @@ TEST_F(SkinRendererTest, SoftwareBlendMatchesAlphaBlend)
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    UniqueBitmap bottomUp(::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    UniqueMemoryDc target(::CreateCompatibleDC(nullptr));
-    SelectedObject selectedTarget(target.get(), bottomUp.get());
+    win32::UniqueBitmap bottomUp(::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32::UniqueMemoryDc target(::CreateCompatibleDC(nullptr));
+    win32::SelectedObject selectedTarget(target.get(), bottomUp.get());
     ASSERT_TRUE(CSkinRenderer::SoftwareAlphaBlend(target.get(), source.get(), {0, 0, 2, 1}, {0, 1, 2, 2}, 255));
     ::GdiFlush();
     const auto* rows = static_cast<const std::uint32_t*>(bits);

@@ -1,7 +1,7 @@
 // The process-wide skin source under Windows: the resource folder, archive
 // files in it, and the archives this test program carries as "ZIPRES"
 // resources 130 (skin.zip), 131 (deflated.zip) and 132 (empty).
-#include "toolkit/SkinResources.h"
+#include "toolkit/package/SkinResources.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 #include "tests/support/TestSupport.h"
 #include "tests/toolkit/SkinFixtures.h"
-#include "toolkit/SkinMarkup.h"
+#include "toolkit/markup/SkinMarkup.h"
 
 namespace {
 

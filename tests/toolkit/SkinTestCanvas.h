@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "tests/support/TestSupport.h"
-#include "toolkit/SkinFileReader.h"
-#include "toolkit/Win32Handles.h"
+#include "toolkit/package/SkinFileReader.h"
+#include "base/Win32Handles.h"
 
 namespace skintest {
 
@@ -44,8 +44,8 @@ public:
 private:
     int m_width;
     int m_height;
-    SkinUI::UniqueMemoryDc m_dc;
-    SkinUI::UniqueBitmap m_bitmap;
+    win32::UniqueMemoryDc m_dc;
+    win32::UniqueBitmap m_bitmap;
     HGDIOBJ m_old = nullptr;
     std::uint32_t* m_bits = nullptr;
 };

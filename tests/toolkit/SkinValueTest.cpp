@@ -1,4 +1,4 @@
-#include "toolkit/SkinValue.h"
+#include "toolkit/core/SkinValue.h"
 
 #include <gtest/gtest.h>
 

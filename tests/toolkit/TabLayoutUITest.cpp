@@ -1,4 +1,4 @@
-#include "toolkit/TabLayoutUI.h"
+#include "toolkit/layout/TabLayoutUI.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tests/toolkit/LayoutTestTree.h"
-#include "toolkit/WindowManagerUI.h"
+#include "toolkit/window/WindowManagerUI.h"
 
 namespace {
 

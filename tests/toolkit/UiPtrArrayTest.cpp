@@ -1,4 +1,4 @@
-#include "toolkit/UiPtrArray.h"
+#include "toolkit/core/UiPtrArray.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "toolkit/UiStringMap.h"
+#include "toolkit/core/UiStringMap.h"
 
 #include <gtest/gtest.h>
 

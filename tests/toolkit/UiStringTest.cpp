@@ -1,4 +1,4 @@
-#include "toolkit/UiString.h"
+#include "toolkit/core/UiString.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "toolkit/VerticalLayoutUI.h"
+#include "toolkit/layout/VerticalLayoutUI.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "tests/toolkit/LayoutTestTree.h"
-#include "toolkit/WindowManagerUI.h"
+#include "toolkit/window/WindowManagerUI.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "toolkit/WindowManagerUI.h"
+#include "toolkit/window/WindowManagerUI.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 
 #include "tests/toolkit/ControlTestDoubles.h"
 #include "tests/toolkit/SkinTestCanvas.h"
-#include "toolkit/ButtonUI.h"
-#include "toolkit/HorizontalLayoutUI.h"
-#include "toolkit/LabelUI.h"
-#include "toolkit/VerticalLayoutUI.h"
+#include "toolkit/controls/ButtonUI.h"
+#include "toolkit/layout/HorizontalLayoutUI.h"
+#include "toolkit/controls/LabelUI.h"
+#include "toolkit/layout/VerticalLayoutUI.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/Win32Handles.h"
+#include "base/Win32Handles.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ Options ParseOptions()
     int count = 0;
     LPWSTR* arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     if (!arguments) return options;
-    SkinUI::UniqueLocalMemory argumentMemory(reinterpret_cast<HLOCAL>(arguments));
+    win32::UniqueLocalMemory argumentMemory(reinterpret_cast<HLOCAL>(arguments));
     for (int i = 1; i < count; ++i) {
         const std::wstring argument = arguments[i];
         std::wstring value;
@@ -101,7 +101,7 @@ public:
     }
 
 private:
-    SkinUI::UniqueHandle m_file;
+    win32::UniqueHandle m_file;
 };
 
 Recorder* g_recorder = nullptr;
@@ -157,7 +157,7 @@ int PostMode(const Options& options)
     }
 }
 
-SkinUI::UniqueHandle Launch(std::wstring commandLine, HWND window)
+win32::UniqueHandle Launch(std::wstring commandLine, HWND window)
 {
     const std::wstring handleText = std::to_wstring(reinterpret_cast<LONG_PTR>(window));
     for (std::size_t at = 0; (at = commandLine.find(L"{hwnd}", at)) != std::wstring::npos;) {
@@ -169,11 +169,11 @@ SkinUI::UniqueHandle Launch(std::wstring commandLine, HWND window)
     PROCESS_INFORMATION info{};
     if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
         g_recorder->Line("launch-failed error=" + std::to_string(::GetLastError()));
-        return SkinUI::UniqueHandle();
+        return win32::UniqueHandle();
     }
     ::CloseHandle(info.hThread);
     g_recorder->Line("launched pid=" + std::to_string(info.dwProcessId));
-    return SkinUI::UniqueHandle(info.hProcess);
+    return win32::UniqueHandle(info.hProcess);
 }
 
 int RecordMode(HINSTANCE instance, const Options& options)
@@ -197,7 +197,7 @@ int RecordMode(HINSTANCE instance, const Options& options)
         return 3;
     }
 
-    SkinUI::UniqueHandle launched;
+    win32::UniqueHandle launched;
     if (!options.launch.empty()) launched = Launch(options.launch, window);
 
     const DWORD start = ::GetTickCount();

@@ -11,7 +11,7 @@
 #include <cwchar>
 #include <string>
 
-#include "toolkit/Win32Handles.h"
+#include "base/Win32Handles.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ std::string ToUtf8(const std::wstring& text)
 void AppendRecord(const std::wstring& path, const std::string& line)
 {
     for (int attempt = 0; attempt < 200; ++attempt) {
-        SkinUI::UniqueHandle file(
+        win32::UniqueHandle file(
             ::CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
             DWORD written = 0;

@@ -1,0 +1,238 @@
+// The plain control and base of every control: geometry, attributes,
+// invalidation and layout requests, event handling and the paint order.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "toolkit/controls/UiEvents.h"
+#include "toolkit/core/UiString.h"
+
+namespace SkinUI {
+
+class CWindowManagerUI;
+
+// A search callback: answers the control to stop at, or none to go on.
+using FindControlProc = CControlUI* (*)(CControlUI* control, void* data);
+
+// Listeners of one kind; the first that answers false stops the rest.
+template <typename Arg>
+class CListenerList {
+public:
+    using Listener = std::function<bool(Arg)>;
+    void Add(Listener listener) { m_listeners.push_back(std::move(listener)); }
+    bool IsEmpty() const { return m_listeners.empty(); }
+    // False when a listener stopped the chain.
+    bool Fire(Arg arg) const
+    {
+        for (const Listener& listener : m_listeners)
+            if (!listener(arg)) return false;
+        return true;
+    }
+
+private:
+    std::vector<Listener> m_listeners;
+};
+
+// Relative placement of a float control in a container that is resized.
+struct TRelativePlacement {
+    bool bRelative = false;
+    SIZE szParent = {0, 0};  // the container size the placement refers to
+    int nMoveXPercent = 0;
+    int nMoveYPercent = 0;
+    int nZoomXPercent = 0;
+    int nZoomYPercent = 0;
+};
+
+class CControlUI {
+public:
+    CControlUI();
+    CControlUI(const CControlUI&) = delete;
+    CControlUI& operator=(const CControlUI&) = delete;
+    virtual ~CControlUI();
+
+    virtual const CUiString& Name() const;
+    virtual void SetName(std::wstring_view name);
+    virtual std::wstring_view ClassName() const;
+    // The object that implements the named interface ("Control", ...), or none.
+    virtual void* InterfaceFor(std::wstring_view name);
+    virtual UINT ControlFlags() const;
+    virtual bool Activate();
+    virtual CWindowManagerUI* Manager() const;
+    virtual void AttachManager(CWindowManagerUI* manager, CControlUI* parent, bool initialise = true);
+    virtual CControlUI* Parent() const;
+    virtual const CUiString& Text() const;
+    virtual void SetText(std::wstring_view text);
+
+    virtual const RECT& Rect() const;
+    virtual void Place(const RECT& rect);
+    virtual int Width() const;
+    virtual int Height() const;
+    virtual int Left() const;
+    virtual int Top() const;
+    virtual RECT Padding() const;
+    virtual void SetPadding(const RECT& padding);
+    virtual SIZE FloatOffset() const;
+    virtual void SetFloatOffset(SIZE offset);
+    virtual int FixedWidth() const;
+    virtual void SetFixedWidth(int width);
+    virtual int FixedHeight() const;
+    virtual void SetFixedHeight(int height);
+    virtual int MinWidth() const;
+    virtual void SetMinWidth(int width);
+    virtual int MaxWidth() const;
+    virtual void SetMaxWidth(int width);
+    virtual int MinHeight() const;
+    virtual void SetMinHeight(int height);
+    virtual int MaxHeight() const;
+    virtual void SetMaxHeight(int height);
+    virtual void SetRelativePlacement(SIZE move, SIZE zoom);
+    virtual void SetRelativeParentSize(SIZE size);
+    virtual TRelativePlacement RelativePlacement() const;
+    virtual bool HasRelativePlacement() const;
+
+    virtual const CUiString& ToolTip() const;
+    virtual void SetToolTip(std::wstring_view text);
+    virtual void SetToolTipWidth(int width);
+    virtual int ToolTipWidth() const;
+    virtual wchar_t Shortcut() const;
+    virtual void SetShortcut(wchar_t ch);
+    virtual bool IsContextMenuEnabled() const;
+    virtual void SetContextMenuEnabled(bool enabled);
+    virtual const CUiString& UserData() const;
+    virtual void SetUserData(std::wstring_view text);
+    virtual UINT_PTR Tag() const;
+    virtual void SetTag(UINT_PTR tag);
+
+    // Both the control's own flag and the one its parent imposes.
+    virtual bool IsVisible() const;
+    virtual void SetVisible(bool visible = true);
+    virtual void SetInnerVisible(bool visible = true);
+    virtual bool IsEnabled() const;
+    virtual void SetEnabled(bool enabled = true);
+    virtual bool IsMouseEnabled() const;
+    virtual void SetMouseEnabled(bool enabled = true);
+    virtual bool IsKeyboardEnabled() const;
+    virtual void SetKeyboardEnabled(bool enabled = true);
+    virtual bool IsFocused() const;
+    virtual void TakeFocus();
+    virtual bool IsFloat() const;
+    virtual void SetFloat(bool isFloat = true);
+
+    virtual CControlUI* Search(FindControlProc proc, void* data, UINT flags);
+
+    virtual void Initialise();
+    virtual void OnInitialise();
+    // Offers the event to the event listeners, then to HandleEvent.
+    virtual void DispatchEvent(TEventRecord& event);
+    virtual void HandleEvent(TEventRecord& event);
+    virtual void ApplyAttribute(std::wstring_view name, std::wstring_view value);
+    // The desired size; 0 in a direction takes what is left.
+    virtual SIZE MeasureSize(SIZE available);
+
+    virtual void Paint(HDC hdc, const RECT& paint);
+    virtual void PaintBackgroundColour(HDC hdc);
+    virtual void PaintBackgroundImage(HDC hdc);
+    virtual void PaintStateImage(HDC hdc);
+    virtual void PaintLabel(HDC hdc);
+    virtual void PaintFrame(HDC hdc);
+    virtual void PaintAfterTree(HDC hdc, const RECT& paint);
+
+    // name="value" pairs separated by one space; stops at the first deviation.
+    void ApplyAttributes(std::wstring_view list);
+
+    void Invalidate();
+    bool NeedsLayout() const { return m_bNeedsLayout; }
+    void MarkForLayout();
+    void MarkParentForLayout();
+    const RECT& LastPaintRect() const { return m_rcPaint; }
+
+    DWORD BackgroundColour() const { return m_dwBackColour; }
+    void SetBackgroundColour(DWORD argb);
+    DWORD BackgroundColour2() const { return m_dwBackColour2; }
+    void SetBackgroundColour2(DWORD argb);
+    DWORD BackgroundColour3() const { return m_dwBackColour3; }
+    void SetBackgroundColour3(DWORD argb);
+    DWORD BorderColour() const { return m_dwBorderColour; }
+    void SetBorderColour(DWORD argb);
+    DWORD FocusBorderColour() const { return m_dwFocusBorderColour; }
+    void SetFocusBorderColour(DWORD argb);
+    int BorderSize() const { return m_nBorderSize; }
+    void SetBorderSize(int size);
+    RECT BorderSides() const { return m_rcBorderSize; }
+    void SetBorderSides(const RECT& sizes);
+    int BorderStyle() const { return m_nBorderStyle; }
+    void SetBorderStyle(int style);
+    SIZE BorderRound() const { return m_cxyBorderRound; }
+    void SetBorderRound(SIZE ellipse);
+    const CUiString& BackgroundImage() const { return m_sBkImage; }
+    void SetBackgroundImage(std::wstring_view descriptor);
+    const CUiString& VirtualWindow() const { return m_sVirtualWnd; }
+    void SetVirtualWindow(std::wstring_view name);
+    bool IsColourHsl() const { return m_bColourHsl; }
+
+    CListenerList<CControlUI*> OnInitialised;
+    CListenerList<TEventRecord&> OnEvent;
+    CListenerList<CControlUI*> OnSizeChanged;
+    CListenerList<TNotifyRecord&> OnNotify;
+    CListenerList<CControlUI*> OnDestroyed;
+
+protected:
+    // Draws an image descriptor into the control; an image that cannot be
+    // loaded clears the descriptor so that it is not tried again.
+    bool DrawImage(HDC hdc, CUiString& descriptor, std::wstring_view modifier = {});
+    // Invalidates a rectangle clipped to the control's ancestors.
+    void InvalidateClipped(const RECT& rect);
+    // A size setter's request: float controls and others ask for layout alike.
+    void RequestSizeLayout();
+
+    CWindowManagerUI* m_pManager = nullptr;
+    CControlUI* m_pParent = nullptr;
+    CUiString m_sName;
+    CUiString m_sText;
+    CUiString m_sToolTip;
+    int m_nToolTipWidth = 300;
+    CUiString m_sUserData;
+    UINT_PTR m_uTag = 0;
+    wchar_t m_chShortcut = 0;
+    CUiString m_sVirtualWnd;
+
+    RECT m_rcItem = {0, 0, 0, 0};
+    RECT m_rcPaint = {0, 0, 0, 0};
+    RECT m_rcPadding = {0, 0, 0, 0};
+    SIZE m_cxyFloatOffset = {0, 0};
+    SIZE m_cxyFixed = {0, 0};
+    SIZE m_cxyMin = {0, 0};
+    SIZE m_cxyMax = {9999, 9999};
+    TRelativePlacement m_relative;
+
+    bool m_bVisible = true;
+    bool m_bInnerVisible = true;
+    bool m_bEnabled = true;
+    bool m_bMouseEnabled = true;
+    bool m_bKeyboardEnabled = true;
+    bool m_bFocused = false;
+    bool m_bFloat = false;
+    bool m_bNeedsLayout = true;
+    bool m_bContextMenu = false;
+    bool m_bColourHsl = false;
+    bool m_bInSizeChanged = false;
+
+    DWORD m_dwBackColour = 0;
+    DWORD m_dwBackColour2 = 0;
+    DWORD m_dwBackColour3 = 0;
+    DWORD m_dwBorderColour = 0;
+    DWORD m_dwFocusBorderColour = 0;
+    int m_nBorderSize = 0;
+    RECT m_rcBorderSize = {0, 0, 0, 0};
+    int m_nBorderStyle = PS_SOLID;
+    SIZE m_cxyBorderRound = {0, 0};
+    CUiString m_sBkImage;
+    CUiString m_sForeImage;
+};
+
+}  // namespace SkinUI

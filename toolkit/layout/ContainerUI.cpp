@@ -1,0 +1,365 @@
+#include "toolkit/layout/ContainerUI.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "toolkit/core/LayoutArithmetic.h"
+#include "toolkit/render/SkinRenderer.h"
+#include "toolkit/core/SkinValue.h"
+#include "toolkit/window/WindowManagerUI.h"
+
+namespace SkinUI {
+
+CContainerUI::CContainerUI() = default;
+
+CContainerUI::~CContainerUI()
+{
+    if (!m_bAutoDestroy) return;
+    for (int i = 0; i < m_items.Count(); ++i) delete static_cast<CControlUI*>(m_items.At(i));
+    m_items.Empty();
+}
+
+std::wstring_view CContainerUI::ClassName() const
+{
+    return L"ContainerUI";
+}
+
+void* CContainerUI::InterfaceFor(std::wstring_view name)
+{
+    if (name == L"IContainer") return static_cast<IContainerUI*>(this);
+    if (name == L"Container") return this;
+    return CControlUI::InterfaceFor(name);
+}
+
+// ---------------------------------------------------------------- children
+
+CControlUI* CContainerUI::ChildAt(int index) const
+{
+    return static_cast<CControlUI*>(m_items.At(index));
+}
+
+int CContainerUI::IndexOf(CControlUI* child) const
+{
+    return m_items.Find(child);
+}
+
+int CContainerUI::ChildCount() const
+{
+    return m_items.Count();
+}
+
+bool CContainerUI::MoveChildTo(CControlUI* child, int index)
+{
+    const int from = m_items.Find(child);
+    if (from < 0 || index < 0 || index >= m_items.Count()) return false;
+    if (IsVisible()) MarkForLayout();
+    m_items.Remove(from);
+    return m_items.InsertAt(index, child);
+}
+
+bool CContainerUI::Add(CControlUI* child)
+{
+    return AddAt(child, m_items.Count());
+}
+
+bool CContainerUI::AddAt(CControlUI* child, int index)
+{
+    if (!child || index < 0 || index > m_items.Count()) return false;
+    child->AttachManager(m_pManager, this, m_pManager != nullptr);
+    if (m_pManager) m_pManager->RegisterNames(child);
+    if (!IsVisible())
+        child->SetInnerVisible(false);
+    else
+        MarkForLayout();
+    return m_items.InsertAt(index, child);
+}
+
+bool CContainerUI::Remove(CControlUI* child)
+{
+    const int index = m_items.Find(child);
+    if (index < 0) return false;
+    return RemoveAt(index);
+}
+
+bool CContainerUI::RemoveAt(int index)
+{
+    CControlUI* child = ChildAt(index);
+    if (!child) return false;
+    if (IsVisible()) MarkForLayout();
+    m_items.Remove(index);
+    if (m_bAutoDestroy) DestroyChild(child);
+    return true;
+}
+
+void CContainerUI::RemoveAll()
+{
+    CUiPtrArray children(m_items);
+    m_items.Empty();
+    if (m_bAutoDestroy)
+        for (int i = 0; i < children.Count(); ++i) DestroyChild(static_cast<CControlUI*>(children.At(i)));
+    if (IsVisible()) MarkForLayout();
+}
+
+void CContainerUI::DestroyChild(CControlUI* child)
+{
+    // Removal may happen inside the child's own event handling: then it is
+    // deleted only once the call chain has returned to the message loop.
+    if (m_bDelayedDestroy && m_pManager)
+        m_pManager->QueueForDeletion(child);
+    else
+        delete child;
+}
+
+// ---------------------------------------------------------------- state
+
+void CContainerUI::AttachManager(CWindowManagerUI* manager, CControlUI* parent, bool initialise)
+{
+    // Children first, so initialisation runs children before parents.
+    for (int i = 0; i < m_items.Count(); ++i) ChildAt(i)->AttachManager(manager, this, initialise);
+    CControlUI::AttachManager(manager, parent, initialise);
+}
+
+void CContainerUI::SetVisible(bool visible)
+{
+    if (m_bVisible == visible) return;
+    CControlUI::SetVisible(visible);
+    for (int i = 0; i < m_items.Count(); ++i) ChildAt(i)->SetInnerVisible(IsVisible());
+}
+
+void CContainerUI::SetInnerVisible(bool visible)
+{
+    CControlUI::SetInnerVisible(visible);
+    for (int i = 0; i < m_items.Count(); ++i) ChildAt(i)->SetInnerVisible(IsVisible());
+}
+
+void CContainerUI::SetEnabled(bool enabled)
+{
+    CControlUI::SetEnabled(enabled);
+    for (int i = 0; i < m_items.Count(); ++i) ChildAt(i)->SetEnabled(enabled);
+    Invalidate();
+}
+
+void CContainerUI::HandleEvent(TEventRecord& event)
+{
+    if (!IsMouseEnabled() && IsMouseEvent(event.nType)) {
+        if (m_pParent) m_pParent->HandleEvent(event);
+        return;
+    }
+    if (event.nType == EV_SETFOCUS) {
+        m_bFocused = true;
+        return;
+    }
+    if (event.nType == EV_KILLFOCUS) {
+        m_bFocused = false;
+        return;
+    }
+    CControlUI::HandleEvent(event);
+}
+
+void CContainerUI::ApplyAttribute(std::wstring_view name, std::wstring_view value)
+{
+    if (name == L"inset") {
+        const SkinRect r = ParseSkinRect(value);
+        SetInset({r.left, r.top, r.right, r.bottom});
+    } else if (name == L"childpadding") {
+        SetChildPadding(ParseSkinInt(value));
+    } else if (name == L"mousechild") {
+        SetMouseChildEnabled(ParseSkinBool(value));
+    } else if (name == L"scrollstepsize") {
+        m_nScrollStepSize = ParseSkinInt(value);
+    } else {
+        CControlUI::ApplyAttribute(name, value);
+    }
+}
+
+RECT CContainerUI::Inset() const
+{
+    return m_rcInset;
+}
+
+void CContainerUI::SetInset(const RECT& inset)
+{
+    m_rcInset = inset;
+    MarkForLayout();
+}
+
+int CContainerUI::ChildPadding() const
+{
+    return m_iChildPadding;
+}
+
+void CContainerUI::SetChildPadding(int padding)
+{
+    m_iChildPadding = padding;
+    MarkForLayout();
+}
+
+bool CContainerUI::IsAutoDestroy() const
+{
+    return m_bAutoDestroy;
+}
+
+void CContainerUI::SetAutoDestroy(bool on)
+{
+    m_bAutoDestroy = on;
+}
+
+bool CContainerUI::IsDelayedDestroy() const
+{
+    return m_bDelayedDestroy;
+}
+
+void CContainerUI::SetDelayedDestroy(bool on)
+{
+    m_bDelayedDestroy = on;
+}
+
+bool CContainerUI::IsMouseChildEnabled() const
+{
+    return m_bMouseChildEnabled;
+}
+
+void CContainerUI::SetMouseChildEnabled(bool on)
+{
+    m_bMouseChildEnabled = on;
+}
+
+RECT CContainerUI::ContentRect() const
+{
+    RECT rc = m_rcItem;
+    rc.left += m_rcInset.left;
+    rc.top += m_rcInset.top;
+    rc.right -= m_rcInset.right;
+    rc.bottom -= m_rcInset.bottom;
+    return rc;
+}
+
+// ---------------------------------------------------------------- placement
+
+void CContainerUI::Place(const RECT& rect)
+{
+    CControlUI::Place(rect);
+    const RECT content = ContentRect();
+    for (int i = 0; i < m_items.Count(); ++i) {
+        CControlUI* child = ChildAt(i);
+        if (!child->IsVisible()) continue;
+        if (child->IsFloat())
+            PlaceFloatChild(child);
+        else
+            child->Place(content);
+    }
+}
+
+void CContainerUI::PlaceFloatChild(CControlUI* child)
+{
+    if (!child) return;
+    const RECT& r = m_rcItem;
+    const SIZE offset = child->FloatOffset();
+    const long long w = child->FixedWidth();
+    const long long h = child->FixedHeight();
+    long long left, top, right, bottom;
+    if (offset.cx >= 0) {
+        left = static_cast<long long>(r.left) + offset.cx;
+        right = left + w;
+    } else {
+        right = static_cast<long long>(r.right) + offset.cx;
+        left = right - w;
+    }
+    if (offset.cy >= 0) {
+        top = static_cast<long long>(r.top) + offset.cy;
+        bottom = top + h;
+    } else {
+        bottom = static_cast<long long>(r.bottom) + offset.cy;
+        top = bottom - h;
+    }
+    const TRelativePlacement relative = child->RelativePlacement();
+    if (relative.bRelative) {
+        const SIZE now = {r.right - r.left, r.bottom - r.top};
+        if (relative.szParent.cx != 0 || relative.szParent.cy != 0) {
+            // Placement keeps offset and size in step with each rectangle, so
+            // only the change since the last placement is applied.
+            const long long dx = static_cast<long long>(now.cx) - relative.szParent.cx;
+            const long long dy = static_cast<long long>(now.cy) - relative.szParent.cy;
+            left += dx * relative.nMoveXPercent / 100;
+            right += dx * relative.nMoveXPercent / 100 + dx * relative.nZoomXPercent / 100;
+            top += dy * relative.nMoveYPercent / 100;
+            bottom += dy * relative.nMoveYPercent / 100 + dy * relative.nZoomYPercent / 100;
+        }
+        child->SetRelativeParentSize(now);
+    }
+    child->Place({ClampLayoutValue(left), ClampLayoutValue(top), ClampLayoutValue(right), ClampLayoutValue(bottom)});
+}
+
+// ---------------------------------------------------------------- painting
+
+void CContainerUI::Paint(HDC hdc, const RECT& paint)
+{
+    RECT visible;
+    if (!::IntersectRect(&visible, &paint, &m_rcItem)) return;
+    CRenderClip outer(hdc, visible);
+    CControlUI::Paint(hdc, paint);
+    if (m_items.Count() == 0) return;
+
+    const RECT content = ContentRect();
+    RECT inner, meet;
+    if (::IntersectRect(&inner, &paint, &content)) {
+        CRenderClip clip(hdc, inner);
+        for (int i = 0; i < m_items.Count(); ++i) {
+            CControlUI* child = ChildAt(i);
+            if (!child->IsVisible() || !::IntersectRect(&meet, &paint, &child->Rect())) continue;
+            if (child->IsFloat()) {
+                // Float children may extend into the inset.
+                if (!::IntersectRect(&meet, &m_rcItem, &child->Rect())) continue;
+                outer.Reselect();
+                child->Paint(hdc, paint);
+                clip.Reselect();
+            } else {
+                if (!::IntersectRect(&meet, &content, &child->Rect())) continue;
+                child->Paint(hdc, paint);
+            }
+        }
+    } else {
+        for (int i = 0; i < m_items.Count(); ++i) {
+            CControlUI* child = ChildAt(i);
+            if (!child->IsVisible() || !child->IsFloat()) continue;
+            if (!::IntersectRect(&meet, &paint, &child->Rect()) || !::IntersectRect(&meet, &m_rcItem, &child->Rect()))
+                continue;
+            child->Paint(hdc, paint);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- search
+
+CControlUI* CContainerUI::Search(FindControlProc proc, void* data, UINT flags)
+{
+    if ((flags & FIND_VISIBLE) && !IsVisible()) return nullptr;
+    if ((flags & FIND_ENABLED) && !IsEnabled()) return nullptr;
+    const bool hitTest = (flags & FIND_HITTEST) != 0;
+    POINT pt = {0, 0};
+    if (hitTest) {
+        if (!data) return nullptr;
+        pt = *static_cast<const POINT*>(data);
+        if (!::PtInRect(&m_rcItem, pt)) return nullptr;
+        if (!m_bMouseChildEnabled) return CControlUI::Search(proc, data, flags);
+    }
+    if (flags & FIND_ME_FIRST) {
+        if (CControlUI* found = CControlUI::Search(proc, data, flags)) return found;
+    }
+    const RECT content = ContentRect();
+    const int count = m_items.Count();
+    for (int k = 0; k < count; ++k) {
+        const int i = (flags & FIND_TOP_FIRST) ? count - 1 - k : k;
+        CControlUI* child = ChildAt(i);
+        if (!child) continue;
+        CControlUI* found = child->Search(proc, data, flags);
+        if (!found) continue;
+        // A hit outside the content rectangle only counts for float children.
+        if (hitTest && !child->IsFloat() && !::PtInRect(&content, pt)) continue;
+        return found;
+    }
+    if (!(flags & FIND_ME_FIRST)) return CControlUI::Search(proc, data, flags);
+    return nullptr;
+}
+
+}  // namespace SkinUI

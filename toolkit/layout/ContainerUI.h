@@ -1,0 +1,85 @@
+// Controls that hold child controls: the child list, inset and child
+// padding, float placement, painting with clipping and tree searches.
+#pragma once
+
+#include "toolkit/controls/ControlUI.h"
+#include "toolkit/core/UiPtrArray.h"
+
+namespace SkinUI {
+
+// Reached through InterfaceFor("IContainer").
+class IContainerUI {
+public:
+    virtual CControlUI* ChildAt(int index) const = 0;
+    virtual int IndexOf(CControlUI* child) const = 0;  // -1 when absent
+    virtual bool MoveChildTo(CControlUI* child, int index) = 0;
+    virtual int ChildCount() const = 0;
+    // The container takes ownership of an added child.
+    virtual bool Add(CControlUI* child) = 0;
+    virtual bool AddAt(CControlUI* child, int index) = 0;
+    virtual bool Remove(CControlUI* child) = 0;
+    virtual bool RemoveAt(int index) = 0;
+    virtual void RemoveAll() = 0;
+
+protected:
+    ~IContainerUI() = default;
+};
+
+class CContainerUI : public CControlUI, public IContainerUI {
+public:
+    CContainerUI();
+    ~CContainerUI() override;
+
+    std::wstring_view ClassName() const override;
+    void* InterfaceFor(std::wstring_view name) override;
+
+    CControlUI* ChildAt(int index) const override;
+    int IndexOf(CControlUI* child) const override;
+    bool MoveChildTo(CControlUI* child, int index) override;
+    int ChildCount() const override;
+    bool Add(CControlUI* child) override;
+    bool AddAt(CControlUI* child, int index) override;
+    bool Remove(CControlUI* child) override;
+    bool RemoveAt(int index) override;
+    void RemoveAll() override;
+
+    void AttachManager(CWindowManagerUI* manager, CControlUI* parent, bool initialise = true) override;
+    void SetVisible(bool visible = true) override;
+    void SetInnerVisible(bool visible = true) override;
+    void SetEnabled(bool enabled = true) override;
+    void HandleEvent(TEventRecord& event) override;
+    void ApplyAttribute(std::wstring_view name, std::wstring_view value) override;
+    void Place(const RECT& rect) override;
+    void Paint(HDC hdc, const RECT& paint) override;
+    CControlUI* Search(FindControlProc proc, void* data, UINT flags) override;
+
+    virtual RECT Inset() const;
+    virtual void SetInset(const RECT& inset);
+    virtual int ChildPadding() const;
+    virtual void SetChildPadding(int padding);
+    virtual bool IsAutoDestroy() const;
+    virtual void SetAutoDestroy(bool on);
+    virtual bool IsDelayedDestroy() const;
+    virtual void SetDelayedDestroy(bool on);
+    virtual bool IsMouseChildEnabled() const;
+    virtual void SetMouseChildEnabled(bool on);
+    // Places a visible float child by its offset and fixed size, relative to
+    // the container's rectangle (a negative offset anchors to the far edge).
+    virtual void PlaceFloatChild(CControlUI* child);
+
+protected:
+    // The rectangle minus the inset.
+    RECT ContentRect() const;
+    // Deletes a removed child, or queues it when deletion must wait.
+    void DestroyChild(CControlUI* child);
+
+    CUiPtrArray m_items;
+    RECT m_rcInset = {0, 0, 0, 0};
+    int m_iChildPadding = 0;
+    bool m_bAutoDestroy = true;
+    bool m_bDelayedDestroy = true;
+    bool m_bMouseChildEnabled = true;
+    int m_nScrollStepSize = 0;
+};
+
+}  // namespace SkinUI

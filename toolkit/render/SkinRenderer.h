@@ -1,0 +1,109 @@
+// Drawing for the controls: skin images as premultiplied 32-bit bitmaps,
+// image descriptors, image parts with nine-grid corners, hole, fade and
+// tiling, ARGB fills, gradients, lines and text.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string_view>
+
+#include "toolkit/core/SkinValue.h"
+#include "toolkit/core/UiString.h"
+#include "base/Win32Handles.h"
+
+namespace SkinUI {
+
+class CWindowManagerUI;
+class ISkinFileReader;
+
+// A loaded skin image (the value of a window manager's image cache).
+struct TImageInfo {
+    win32::UniqueBitmap hBitmap;  // 32-bit top-down DIB section, premultiplied BGRA
+    void* pBits = nullptr; // the DIB's pixels
+    int nWidth = 0;
+    int nHeight = 0;
+    bool bAlpha = false;   // some pixel is not opaque or matched the mask
+    CUiString sResType;    // empty for files
+    DWORD dwMask = 0;
+};
+
+// GDI+ for fills and GDI+ text; started and shut down with its owner.
+class CGdiplusSession {
+public:
+    CGdiplusSession();
+    ~CGdiplusSession();
+    CGdiplusSession(const CGdiplusSession&) = delete;
+    CGdiplusSession& operator=(const CGdiplusSession&) = delete;
+    bool IsStarted() const { return m_token != 0; }
+
+private:
+    ULONG_PTR m_token = 0;
+};
+
+// Restricts drawing to a rectangle (and any clip already in force) for one
+// scope, then restores the clip that was there before.
+class CRenderClip {
+public:
+    CRenderClip(HDC hdc, const RECT& rect);
+    // A rounded rectangle clip.
+    CRenderClip(HDC hdc, const RECT& rect, int ellipseWidth, int ellipseHeight);
+    ~CRenderClip();
+    CRenderClip(const CRenderClip&) = delete;
+    CRenderClip& operator=(const CRenderClip&) = delete;
+    // Selects this scope's clip again (after a nested scope replaced it).
+    void Reselect() const;
+
+private:
+    void Combine(HRGN region);
+    HDC m_hdc;
+    win32::UniqueRegion m_hOldRegion;  // none: there was no clip
+    win32::UniqueRegion m_hRegion;
+};
+
+class CSkinRenderer {
+public:
+    // Loads an image: with a resource type from the module's resources,
+    // otherwise from the reader, then by the name as a path. None when no
+    // bytes were found or they do not decode.
+    static std::unique_ptr<TImageInfo> LoadSkinImage(std::wstring_view name, std::wstring_view type, DWORD mask,
+                                                     const ISkinFileReader* files, HINSTANCE resources);
+
+    // Draws every image of a descriptor into the control rectangle. False
+    // only when a named image cannot be obtained; the caller then clears
+    // the descriptor.
+    static bool DrawImageDescriptor(HDC hdc, CWindowManagerUI* manager, const RECT& control, const RECT& paint,
+                                    std::wstring_view descriptor, std::wstring_view modifier = {});
+
+    static void DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, const RECT& source,
+                              const RECT& corners, bool useAlpha, BYTE fade, bool hole, bool xtiled, bool ytiled);
+    // What AlphaBlend does for one part, done on the pixels: for systems whose
+    // msimg32 lacks AlphaBlend. Both DCs need a 32-bit DIB section selected;
+    // false when one has not.
+    static bool SoftwareAlphaBlend(HDC hdc, HDC source, const RECT& dest, const RECT& sourcePart, BYTE fade);
+
+    // Solid ARGB fill through GDI+; alpha 0 draws nothing.
+    static void FillColour(HDC hdc, const RECT& rect, DWORD argb);
+    // Vertical gradient from colour1 at the top to colour2 at the bottom; the
+    // average alpha of the two applies to the whole (0 draws nothing).
+    static void DrawGradient(HDC hdc, const RECT& rect, DWORD colour1, DWORD colour2, int steps);
+    // A line from the rectangle's left-top to its right-bottom (alpha ignored).
+    static void DrawLine(HDC hdc, const RECT& rect, int width, DWORD argb, int penStyle = PS_SOLID);
+    static void DrawRectOutline(HDC hdc, const RECT& rect, int width, DWORD argb);
+    static void DrawRoundRectOutline(HDC hdc, const RECT& rect, int width, int ellipseWidth, int ellipseHeight,
+                                     DWORD argb);
+
+    // Text in the manager's font at the index (the default font outside the
+    // list), on the GDI path or, for background-transparent windows and
+    // "gdiplustext", the GDI+ path. With DT_CALCRECT it measures into rect.
+    static void DrawTextIn(HDC hdc, CWindowManagerUI* manager, RECT& rect, std::wstring_view text, DWORD argb,
+                           int font, UINT style);
+    // Text with inline formatting ("showhtml").
+    static void DrawFormattedText(HDC hdc, CWindowManagerUI* manager, RECT& rect, std::wstring_view text,
+                                  DWORD argb, int font, UINT style);
+
+    static SkinRect ToSkinRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+    static RECT ToRect(const SkinRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+};
+
+}  // namespace SkinUI
