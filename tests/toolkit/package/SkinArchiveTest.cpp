@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "tests/toolkit/SkinFixtures.h"
+#include "tests/toolkit/package/SkinFixtures.h"
 #include "toolkit/markup/SkinMarkup.h"
 
 namespace {

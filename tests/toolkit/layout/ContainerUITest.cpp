@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/toolkit/LayoutTestTree.h"
+#include "tests/toolkit/layout/LayoutTestTree.h"
 #include "tests/toolkit/SkinTestCanvas.h"
 #include "toolkit/window/WindowManagerUI.h"
 

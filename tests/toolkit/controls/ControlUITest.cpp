@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/toolkit/ControlTestDoubles.h"
+#include "tests/toolkit/controls/ControlTestDoubles.h"
 #include "tests/toolkit/SkinTestCanvas.h"
 #include "toolkit/layout/VerticalLayoutUI.h"
 #include "toolkit/window/WindowManagerUI.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "tests/support/TestSupport.h"
-#include "tests/toolkit/SkinFixtures.h"
+#include "tests/toolkit/package/SkinFixtures.h"
 #include "toolkit/markup/SkinMarkup.h"
 
 namespace {

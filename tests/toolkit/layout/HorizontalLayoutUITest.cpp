@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/toolkit/LayoutTestTree.h"
+#include "tests/toolkit/layout/LayoutTestTree.h"
 #include "toolkit/window/WindowManagerUI.h"
 
 namespace {

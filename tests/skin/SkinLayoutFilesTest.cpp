@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/toolkit/SkinFixtures.h"
+#include "tests/toolkit/package/SkinFixtures.h"
 #include "toolkit/package/SkinArchive.h"
 #include "toolkit/markup/SkinMarkup.h"
 

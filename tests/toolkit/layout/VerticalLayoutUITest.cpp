@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "tests/toolkit/LayoutTestTree.h"
+#include "tests/toolkit/layout/LayoutTestTree.h"
 #include "toolkit/window/WindowManagerUI.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/toolkit/ControlTestDoubles.h"
+#include "tests/toolkit/controls/ControlTestDoubles.h"
 #include "tests/toolkit/SkinTestCanvas.h"
 #include "toolkit/controls/ButtonUI.h"
 #include "toolkit/layout/HorizontalLayoutUI.h"

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "tests/toolkit/LayoutTestTree.h"
+#include "tests/toolkit/layout/LayoutTestTree.h"
 #include "tests/toolkit/SkinTestCanvas.h"
 #include "tests/toolkit/TestImages.h"
 #include "toolkit/window/WindowManagerUI.h"
