@@ -12,7 +12,6 @@
 #include "toolkit/render/ImageGrid.h"
 #include "toolkit/package/SkinFileReader.h"
 #include "toolkit/render/SkinPixels.h"
-#include "toolkit/window/WindowManagerUI.h"
 
 namespace SkinUI {
 namespace {
@@ -172,12 +171,12 @@ private:
     BYTE m_fade;
 };
 
-bool DrawOneImage(HDC hdc, CWindowManagerUI* manager, const RECT& control, const RECT& paint,
+bool DrawOneImage(HDC hdc, IRenderResourcesUI* resources, const RECT& control, const RECT& paint,
                   const ImageDescriptor& image)
 {
     if (image.name.empty()) return false;
-    const TImageInfo* info = manager->ImageFor(image.name);
-    if (!info) info = manager->LoadImageEntry(image.name, image.type, image.mask);
+    const TImageInfo* info = resources->ImageFor(image.name);
+    if (!info) info = resources->LoadImageEntry(image.name, image.type, image.mask);
     if (!info) return false;
 
     RECT source = CSkinRenderer::ToRect(image.source);
@@ -196,7 +195,7 @@ bool DrawOneImage(HDC hdc, CWindowManagerUI* manager, const RECT& control, const
     if (!::IntersectRect(&meet, &dest, &control) || !::IntersectRect(&meet, &dest, &paint)) return true;
     const RECT corners = CSkinRenderer::ToRect(image.corner);
     CSkinRenderer::DrawImagePart(hdc, info->hBitmap.get(), dest, paint, source, corners,
-                                 info->bAlpha || manager->IsBackgroundTransparent(), image.fade, image.hole,
+                                 info->bAlpha || resources->IsBackgroundTransparent(), image.fade, image.hole,
                                  image.xtiled, image.ytiled);
     return true;
 }
@@ -280,15 +279,15 @@ std::unique_ptr<TImageInfo> CSkinRenderer::LoadSkinImage(std::wstring_view name,
     return image;
 }
 
-bool CSkinRenderer::DrawImageDescriptor(HDC hdc, CWindowManagerUI* manager, const RECT& control, const RECT& paint,
+bool CSkinRenderer::DrawImageDescriptor(HDC hdc, IRenderResourcesUI* resources, const RECT& control, const RECT& paint,
                                         std::wstring_view descriptor, std::wstring_view modifier)
 {
-    if (!hdc || !manager) return false;
+    if (!hdc || !resources) return false;
     CImageDescriptorReader reader(descriptor, modifier, ToSkinRect(control));
     ImageDescriptor image;
     bool drawn = true;
     while (reader.Next(image))
-        if (!DrawOneImage(hdc, manager, control, paint, image)) drawn = false;
+        if (!DrawOneImage(hdc, resources, control, paint, image)) drawn = false;
     return drawn;
 }
 
@@ -529,18 +528,18 @@ void DrawTextGdiplus(HDC hdc, const TFontInfo& font, RECT& rect, std::wstring_vi
 
 }  // namespace
 
-void CSkinRenderer::DrawTextIn(HDC hdc, CWindowManagerUI* manager, RECT& rect, std::wstring_view text, DWORD argb,
+void CSkinRenderer::DrawTextIn(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring_view text, DWORD argb,
                                int font, UINT style)
 {
-    if (!hdc || !manager || text.empty()) return;
-    if (manager->IsBackgroundTransparent() || manager->UsesGdiplusText()) {
-        DrawTextGdiplus(hdc, manager->FontInfoAt(font), rect, text, argb, style);
+    if (!hdc || !resources || text.empty()) return;
+    if (resources->IsBackgroundTransparent() || resources->UsesGdiplusText()) {
+        DrawTextGdiplus(hdc, resources->FontInfoAt(font), rect, text, argb, style);
         return;
     }
     const int oldMode = ::SetBkMode(hdc, TRANSPARENT);
     const COLORREF oldColour = ::SetTextColor(hdc, ToColorRef(argb));
     {
-        win32::SelectedObject selected(hdc, manager->FontAt(font));
+        win32::SelectedObject selected(hdc, resources->FontInfoAt(font).hFont.get());
         const int length = static_cast<int>(std::min<std::size_t>(text.size(), 0x7FFFFFFF));
         ::DrawTextW(hdc, text.data(), length, &rect, style | DT_NOPREFIX);
     }
@@ -548,10 +547,10 @@ void CSkinRenderer::DrawTextIn(HDC hdc, CWindowManagerUI* manager, RECT& rect, s
     ::SetBkMode(hdc, oldMode);
 }
 
-void CSkinRenderer::DrawFormattedText(HDC hdc, CWindowManagerUI* manager, RECT& rect, std::wstring_view text,
+void CSkinRenderer::DrawFormattedText(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring_view text,
                                       DWORD argb, int font, UINT style)
 {
-    if (!hdc || !manager || text.empty()) return;
+    if (!hdc || !resources || text.empty()) return;
     const std::vector<FormattedRun> runs = ParseFormattedText(text);
 
     // Styled variants of the fonts, made once per call.
@@ -563,7 +562,7 @@ void CSkinRenderer::DrawFormattedText(HDC hdc, CWindowManagerUI* manager, RECT& 
     std::vector<StyledFont> styled;
     auto fontFor = [&](const FormattedRun& run) -> HFONT {
         const int index = run.font >= 0 ? run.font : font;
-        const TFontInfo& base = manager->FontInfoAt(index);
+        const TFontInfo& base = resources->FontInfoAt(index);
         if (!run.bold && !run.italic && !run.underline) return base.hFont.get();
         for (const StyledFont& f : styled)
             if (f.index == index && f.bold == run.bold && f.italic == run.italic && f.underline == run.underline)
@@ -585,7 +584,7 @@ void CSkinRenderer::DrawFormattedText(HDC hdc, CWindowManagerUI* manager, RECT& 
         std::size_t first, end;
         LONG width, height;
     };
-    const LONG emptyLineHeight = manager->TextMetricsAt(font).tmHeight;
+    const LONG emptyLineHeight = resources->TextMetricsAt(font).tmHeight;
     std::vector<Piece> pieces;
     std::vector<Line> lines{{0, 0, 0, 0}};
     for (const FormattedRun& run : runs) {

@@ -9,24 +9,12 @@
 #include <string_view>
 
 #include "toolkit/core/SkinValue.h"
-#include "toolkit/core/UiString.h"
+#include "toolkit/render/RenderResourcesUI.h"
 #include "base/Win32Handles.h"
 
 namespace SkinUI {
 
-class CWindowManagerUI;
 class ISkinFileReader;
-
-// A loaded skin image (the value of a window manager's image cache).
-struct TImageInfo {
-    win32::UniqueBitmap hBitmap;  // 32-bit top-down DIB section, premultiplied BGRA
-    void* pBits = nullptr; // the DIB's pixels
-    int nWidth = 0;
-    int nHeight = 0;
-    bool bAlpha = false;   // some pixel is not opaque or matched the mask
-    CUiString sResType;    // empty for files
-    DWORD dwMask = 0;
-};
 
 // GDI+ for fills and GDI+ text; started and shut down with its owner.
 class CGdiplusSession {
@@ -72,7 +60,7 @@ public:
     // Draws every image of a descriptor into the control rectangle. False
     // only when a named image cannot be obtained; the caller then clears
     // the descriptor.
-    static bool DrawImageDescriptor(HDC hdc, CWindowManagerUI* manager, const RECT& control, const RECT& paint,
+    static bool DrawImageDescriptor(HDC hdc, IRenderResourcesUI* resources, const RECT& control, const RECT& paint,
                                     std::wstring_view descriptor, std::wstring_view modifier = {});
 
     static void DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, const RECT& source,
@@ -96,10 +84,10 @@ public:
     // Text in the manager's font at the index (the default font outside the
     // list), on the GDI path or, for background-transparent windows and
     // "gdiplustext", the GDI+ path. With DT_CALCRECT it measures into rect.
-    static void DrawTextIn(HDC hdc, CWindowManagerUI* manager, RECT& rect, std::wstring_view text, DWORD argb,
+    static void DrawTextIn(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring_view text, DWORD argb,
                            int font, UINT style);
     // Text with inline formatting ("showhtml").
-    static void DrawFormattedText(HDC hdc, CWindowManagerUI* manager, RECT& rect, std::wstring_view text,
+    static void DrawFormattedText(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring_view text,
                                   DWORD argb, int font, UINT style);
 
     static SkinRect ToSkinRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }

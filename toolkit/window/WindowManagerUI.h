@@ -22,19 +22,7 @@ namespace SkinUI {
 class CControlUI;
 class ISkinFileReader;
 
-struct TFontInfo {
-    win32::UniqueFont hFont;
-    CUiString sFontName;
-    int iSize = 0;
-    bool bBold = false;
-    bool bUnderline = false;
-    bool bItalic = false;
-    LOGFONTW logFont{};        // the description the font was made from (GDI+ text)
-    TEXTMETRICW tm{};
-    bool bMeasured = false;    // tm is measured on first use
-};
-
-class CWindowManagerUI {
+class CWindowManagerUI : public IRenderResourcesUI {
 public:
     CWindowManagerUI();
     CWindowManagerUI(const CWindowManagerUI&) = delete;
@@ -110,8 +98,8 @@ public:
     int FontCount() const { return m_aFonts.Count(); }
     // The font at the index, or the default font for an index outside the list.
     HFONT FontAt(int index) const;
-    const TFontInfo& FontInfoAt(int index) const;
-    const TEXTMETRICW& TextMetricsAt(int index);
+    const TFontInfo& FontInfoAt(int index) const override;
+    const TEXTMETRICW& TextMetricsAt(int index) override;
     HFONT DefaultFont() const { return m_defaultFont.hFont.get(); }
 
     // --- images
@@ -120,8 +108,8 @@ public:
     void SetResourceInstance(HINSTANCE instance) { m_hResourceInstance = instance; }
     // Loads and caches an image; a second load under a cached name returns
     // the cached entry.
-    const TImageInfo* LoadImageEntry(std::wstring_view name, std::wstring_view type, DWORD mask);
-    const TImageInfo* ImageFor(std::wstring_view name);
+    const TImageInfo* LoadImageEntry(std::wstring_view name, std::wstring_view type, DWORD mask) override;
+    const TImageInfo* ImageFor(std::wstring_view name) override;
     int ImageCount() const { return m_mImages.Count(); }
 
     // --- default attribute lists ("Default" elements)
@@ -155,9 +143,9 @@ public:
     void SetRoundCorner(SIZE size) { m_szRoundCorner = size; }
     BYTE Opacity() const { return m_nOpacity; }
     void SetOpacity(BYTE opacity) { m_nOpacity = opacity; }
-    bool IsBackgroundTransparent() const { return m_bBackgroundTransparent; }
+    bool IsBackgroundTransparent() const override { return m_bBackgroundTransparent; }
     void SetBackgroundTransparent(bool on) { m_bBackgroundTransparent = on; }
-    bool UsesGdiplusText() const { return m_bGdiplusText; }
+    bool UsesGdiplusText() const override { return m_bGdiplusText; }
     void SetGdiplusText(bool on) { m_bGdiplusText = on; }
 
 private:

@@ -1,0 +1,56 @@
+// What drawing needs from the window it draws for: the window's fonts, its
+// image cache and two of its painting flags. The window manager implements
+// it; the renderer knows nothing else of the manager.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "toolkit/core/UiString.h"
+#include "base/Win32Handles.h"
+
+namespace SkinUI {
+
+// A loaded skin image (the value of a window's image cache).
+struct TImageInfo {
+    win32::UniqueBitmap hBitmap;  // 32-bit top-down DIB section, premultiplied BGRA
+    void* pBits = nullptr; // the DIB's pixels
+    int nWidth = 0;
+    int nHeight = 0;
+    bool bAlpha = false;   // some pixel is not opaque or matched the mask
+    CUiString sResType;    // empty for files
+    DWORD dwMask = 0;
+};
+
+// One of a window's fonts.
+struct TFontInfo {
+    win32::UniqueFont hFont;
+    CUiString sFontName;
+    int iSize = 0;
+    bool bBold = false;
+    bool bUnderline = false;
+    bool bItalic = false;
+    LOGFONTW logFont{};        // the description the font was made from (GDI+ text)
+    TEXTMETRICW tm{};
+    bool bMeasured = false;    // tm is measured on first use
+};
+
+class IRenderResourcesUI {
+public:
+    // The font at the index, or the default font for an index outside the list.
+    virtual const TFontInfo& FontInfoAt(int index) const = 0;
+    virtual const TEXTMETRICW& TextMetricsAt(int index) = 0;
+    // The cached image, or none.
+    virtual const TImageInfo* ImageFor(std::wstring_view name) = 0;
+    // Loads and caches an image; none when it cannot be obtained.
+    virtual const TImageInfo* LoadImageEntry(std::wstring_view name, std::wstring_view type, DWORD mask) = 0;
+    // Layered painting: images always blend and text takes the GDI+ path.
+    virtual bool IsBackgroundTransparent() const = 0;
+    virtual bool UsesGdiplusText() const = 0;
+
+protected:
+    ~IRenderResourcesUI() = default;
+};
+
+}  // namespace SkinUI
