@@ -3,7 +3,7 @@
 // parse it, walk every element and attribute. Prints microseconds and heap
 // allocations per run for each step. Under Windows it also times the real
 // path: the package as this program's "ZIPRES" resource 130 and
-// CSkinMarkup::LoadFromFile.
+// LoadSkinMarkupFile.
 //
 //   skin_parse_bench [iterations] [skin.zip]
 //
@@ -25,6 +25,7 @@
 #include "toolkit/package/SkinArchive.h"
 #include "toolkit/markup/SkinMarkup.h"
 #ifdef _WIN32
+#include "toolkit/package/SkinMarkupFile.h"
 #include "toolkit/package/SkinResources.h"
 #endif
 
@@ -127,11 +128,11 @@ int main(int argc, char** argv)
     SkinUI::SetSkinModuleInstance(::GetModuleHandleW(nullptr));
     Step resource[] = {{"open ZIPRES 130 (first window)"}};
     Measure(resource[0], [] { SkinUI::OpenSkinSource(SkinUI::SkinSource::ZipResource, L"", L"", L"130"); });
-    Step perWindow[] = {{"LoadFromFile (extract + parse)"}};
+    Step perWindow[] = {{"LoadSkinMarkupFile (extract + parse)"}};
     for (long i = 0; i < iterations; ++i) {
         SkinUI::CSkinMarkup markup;
         bool loaded = false;
-        Measure(perWindow[0], [&] { loaded = markup.LoadFromFile(L"GameLoader.xml"); });
+        Measure(perWindow[0], [&] { loaded = LoadSkinMarkupFile(markup, L"GameLoader.xml"); });
         if (!loaded) return 1;
     }
     std::printf("resource path:\n");

@@ -2,8 +2,9 @@
 
 #include "toolkit/render/SkinRenderer.h"
 #include "toolkit/core/SkinValue.h"
-#include "toolkit/layout/TabLayoutUI.h"
-#include "toolkit/window/WindowManagerUI.h"
+#include "toolkit/controls/ControlHostUI.h"
+#include "toolkit/render/RenderResourcesUI.h"
+#include "toolkit/controls/PageSelectUI.h"
 
 namespace SkinUI {
 
@@ -35,8 +36,8 @@ bool CButtonUI::Activate()
         m_pManager->RaiseNotify(this, L"click");
         if (!m_sBindTabLayoutName.IsEmpty() && m_iBindTabIndex >= 0) {
             if (CControlUI* found = m_pManager->FindByName(m_sBindTabLayoutName.View())) {
-                if (auto* tab = static_cast<CTabLayoutUI*>(found->InterfaceFor(L"TabLayout")))
-                    tab->SelectPage(m_iBindTabIndex);
+                if (auto* pages = static_cast<IPageSelectUI*>(found->InterfaceFor(L"IPageSelect")))
+                    pages->SelectPage(m_iBindTabIndex);
             }
         }
     }
@@ -224,7 +225,7 @@ void CButtonUI::ApplyAttribute(std::wstring_view name, std::wstring_view value)
 SIZE CButtonUI::MeasureSize(SIZE available)
 {
     if (m_cxyFixed.cy == 0 && m_pManager)
-        return {m_cxyFixed.cx, m_pManager->TextMetricsAt(m_iFont).tmHeight + 8};
+        return {m_cxyFixed.cx, m_pManager->RenderResources()->TextMetricsAt(m_iFont).tmHeight + 8};
     return CLabelUI::MeasureSize(available);
 }
 

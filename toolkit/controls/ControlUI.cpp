@@ -5,7 +5,8 @@
 
 #include "toolkit/render/SkinRenderer.h"
 #include "toolkit/core/SkinValue.h"
-#include "toolkit/window/WindowManagerUI.h"
+#include "toolkit/controls/ControlHostUI.h"
+#include "toolkit/render/RenderResourcesUI.h"
 
 namespace SkinUI {
 namespace {
@@ -64,12 +65,12 @@ bool CControlUI::Activate()
     return IsVisible() && IsEnabled();
 }
 
-CWindowManagerUI* CControlUI::Manager() const
+IControlHostUI* CControlUI::Manager() const
 {
     return m_pManager;
 }
 
-void CControlUI::AttachManager(CWindowManagerUI* manager, CControlUI* parent, bool initialise)
+void CControlUI::AttachManager(IControlHostUI* manager, CControlUI* parent, bool initialise)
 {
     m_pManager = manager;
     m_pParent = parent;
@@ -825,7 +826,7 @@ bool CControlUI::DrawImage(HDC hdc, CUiString& descriptor, std::wstring_view mod
 {
     // Without a manager there is no image cache to ask: keep the descriptor.
     if (descriptor.IsEmpty() || !m_pManager) return false;
-    if (CSkinRenderer::DrawImageDescriptor(hdc, m_pManager, m_rcItem, m_rcPaint, descriptor.View(), modifier))
+    if (CSkinRenderer::DrawImageDescriptor(hdc, m_pManager->RenderResources(), m_rcItem, m_rcPaint, descriptor.View(), modifier))
         return true;
     descriptor.Empty();
     return false;

@@ -14,7 +14,7 @@
 
 namespace SkinUI {
 
-class CWindowManagerUI;
+class IControlHostUI;
 
 // A search callback: answers the control to stop at, or none to go on.
 using FindControlProc = CControlUI* (*)(CControlUI* control, void* data);
@@ -62,8 +62,8 @@ public:
     virtual void* InterfaceFor(std::wstring_view name);
     virtual UINT ControlFlags() const;
     virtual bool Activate();
-    virtual CWindowManagerUI* Manager() const;
-    virtual void AttachManager(CWindowManagerUI* manager, CControlUI* parent, bool initialise = true);
+    virtual IControlHostUI* Manager() const;
+    virtual void AttachManager(IControlHostUI* manager, CControlUI* parent, bool initialise = true);
     virtual CControlUI* Parent() const;
     virtual const CUiString& Text() const;
     virtual void SetText(std::wstring_view text);
@@ -190,7 +190,7 @@ protected:
     // A size setter's request: float controls and others ask for layout alike.
     void RequestSizeLayout();
 
-    CWindowManagerUI* m_pManager = nullptr;
+    IControlHostUI* m_pManager = nullptr;
     CControlUI* m_pParent = nullptr;
     CUiString m_sName;
     CUiString m_sText;

@@ -2,7 +2,8 @@
 
 #include "toolkit/render/SkinRenderer.h"
 #include "toolkit/core/SkinValue.h"
-#include "toolkit/window/WindowManagerUI.h"
+#include "toolkit/controls/ControlHostUI.h"
+#include "toolkit/render/RenderResourcesUI.h"
 
 namespace SkinUI {
 
@@ -165,14 +166,14 @@ SIZE CLabelUI::MeasureSize(SIZE)
         int width = 0;
         if (!m_sText.IsEmpty()) {
             RECT rc = {0, 0, 9999, 9999};
-            CSkinRenderer::DrawTextIn(m_pManager->PaintDc(), m_pManager, rc, m_sText.View(), 0, m_iFont,
+            CSkinRenderer::DrawTextIn(m_pManager->PaintDc(), m_pManager->RenderResources(), rc, m_sText.View(), 0, m_iFont,
                                       m_uTextStyle | DT_CALCRECT);
             width = rc.right - rc.left;
         }
         // Set directly: measuring is part of a layout, not a request for one.
         m_cxyFixed.cx = width + m_rcTextPadding.left + m_rcTextPadding.right;
     }
-    if (m_cxyFixed.cy == 0) return {m_cxyFixed.cx, m_pManager->TextMetricsAt(m_iFont).tmHeight + 4};
+    if (m_cxyFixed.cy == 0) return {m_cxyFixed.cx, m_pManager->RenderResources()->TextMetricsAt(m_iFont).tmHeight + 4};
     return m_cxyFixed;
 }
 
@@ -197,9 +198,9 @@ void CLabelUI::DrawLabelText(HDC hdc, DWORD colour, UINT style)
 {
     RECT rc = TextRect();
     if (m_bShowHtml)
-        CSkinRenderer::DrawFormattedText(hdc, m_pManager, rc, m_sText.View(), colour, m_iFont, style);
+        CSkinRenderer::DrawFormattedText(hdc, m_pManager->RenderResources(), rc, m_sText.View(), colour, m_iFont, style);
     else
-        CSkinRenderer::DrawTextIn(hdc, m_pManager, rc, m_sText.View(), colour, m_iFont, style);
+        CSkinRenderer::DrawTextIn(hdc, m_pManager->RenderResources(), rc, m_sText.View(), colour, m_iFont, style);
 }
 
 void CLabelUI::PaintLabel(HDC hdc)

@@ -1,17 +1,17 @@
-// Helpers of the layout containers' integer arithmetic.
+// Helpers of the layout containers' integer arithmetic. Portable: built
+// natively under the sanitizers with the row arithmetic that uses them.
 #pragma once
 
-#include <windows.h>
-
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 
 namespace SkinUI {
 
 // Sums of child sizes are kept in 64 bits; results return to 32.
-inline LONG ClampLayoutValue(long long v)
+inline std::int32_t ClampLayoutValue(long long v)
 {
-    return static_cast<LONG>(std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, v)));
+    return static_cast<std::int32_t>(
+        std::max<long long>(INT32_MIN, std::min<long long>(INT32_MAX, v)));
 }
 
 // Limits a size to a control's minimum..maximum (the maximum wins a conflict).

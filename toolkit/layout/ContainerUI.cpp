@@ -6,7 +6,7 @@
 #include "toolkit/core/LayoutArithmetic.h"
 #include "toolkit/render/SkinRenderer.h"
 #include "toolkit/core/SkinValue.h"
-#include "toolkit/window/WindowManagerUI.h"
+#include "toolkit/controls/ControlHostUI.h"
 
 namespace SkinUI {
 
@@ -112,7 +112,7 @@ void CContainerUI::DestroyChild(CControlUI* child)
 
 // ---------------------------------------------------------------- state
 
-void CContainerUI::AttachManager(CWindowManagerUI* manager, CControlUI* parent, bool initialise)
+void CContainerUI::AttachManager(IControlHostUI* manager, CControlUI* parent, bool initialise)
 {
     // Children first, so initialisation runs children before parents.
     for (int i = 0; i < m_items.Count(); ++i) ChildAt(i)->AttachManager(manager, this, initialise);

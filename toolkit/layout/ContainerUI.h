@@ -43,7 +43,7 @@ public:
     bool RemoveAt(int index) override;
     void RemoveAll() override;
 
-    void AttachManager(CWindowManagerUI* manager, CControlUI* parent, bool initialise = true) override;
+    void AttachManager(IControlHostUI* manager, CControlUI* parent, bool initialise = true) override;
     void SetVisible(bool visible = true) override;
     void SetInnerVisible(bool visible = true) override;
     void SetEnabled(bool enabled = true) override;

@@ -1,68 +1,77 @@
 #include "toolkit/layout/LinearLayout.h"
 
-#include <algorithm>
+#include <vector>
 
 #include "toolkit/layout/ContainerUI.h"
-#include "toolkit/core/LayoutArithmetic.h"
+#include "toolkit/layout/RowArithmetic.h"
 
 namespace SkinUI {
 namespace {
 
-// The layout is written once, for a row. A column is the same row with x and
-// y swapped: sizes and rectangles pass through Turn on the way in and out
-// (swapping is its own inverse), and a child's limits are read across.
+// A column is a row with x and y swapped: sizes and rectangles pass through
+// Turn on the way in and out (swapping is its own inverse), and a child's
+// limits are read across.
 class RowFrame {
 public:
     explicit RowFrame(LayoutAxis axis) : m_swap(axis == LayoutAxis::Vertical) {}
 
-    SIZE Turn(SIZE s) const { return m_swap ? SIZE{s.cy, s.cx} : s; }
-    RECT Turn(const RECT& r) const { return m_swap ? RECT{r.top, r.left, r.bottom, r.right} : r; }
+    SkinSize Turn(SkinSize s) const { return m_swap ? SkinSize{s.cy, s.cx} : s; }
+    SkinRect Turn(const SkinRect& r) const { return m_swap ? SkinRect{r.top, r.left, r.bottom, r.right} : r; }
 
-    SIZE Measure(CControlUI* child, SIZE available) const { return Turn(child->MeasureSize(Turn(available))); }
-    RECT Padding(const CControlUI* child) const { return Turn(child->Padding()); }
-    int MinWidth(const CControlUI* child) const { return m_swap ? child->MinHeight() : child->MinWidth(); }
-    int MaxWidth(const CControlUI* child) const { return m_swap ? child->MaxHeight() : child->MaxWidth(); }
-    int MinHeight(const CControlUI* child) const { return m_swap ? child->MinWidth() : child->MinHeight(); }
-    int MaxHeight(const CControlUI* child) const { return m_swap ? child->MaxWidth() : child->MaxHeight(); }
-    int FixedHeight(const CControlUI* child) const { return m_swap ? child->FixedWidth() : child->FixedHeight(); }
+    RowChild Describe(const CControlUI* child) const
+    {
+        const RECT p = child->Padding();
+        RowChild row;
+        row.padding = Turn(SkinRect{p.left, p.top, p.right, p.bottom});
+        row.minWidth = m_swap ? child->MinHeight() : child->MinWidth();
+        row.maxWidth = m_swap ? child->MaxHeight() : child->MaxWidth();
+        row.minHeight = m_swap ? child->MinWidth() : child->MinHeight();
+        row.maxHeight = m_swap ? child->MaxWidth() : child->MaxHeight();
+        row.fixedHeight = m_swap ? child->FixedWidth() : child->FixedHeight();
+        return row;
+    }
+
+    bool Swapped() const { return m_swap; }
 
 private:
     bool m_swap;
 };
+
+struct MeasureContext {
+    const RowFrame* row;
+    const std::vector<CControlUI*>* children;
+};
+
+SkinSize MeasureChild(void* context, int index, SkinSize available)
+{
+    const auto* c = static_cast<MeasureContext*>(context);
+    const SkinSize offered = c->row->Turn(available);
+    const SIZE size = (*c->children)[static_cast<std::size_t>(index)]->MeasureSize({offered.cx, offered.cy});
+    return c->row->Turn(SkinSize{size.cx, size.cy});
+}
 
 }  // namespace
 
 void PlaceLinearChildren(CContainerUI& container, const RECT& contentRect, int childPadding, LayoutAxis axis)
 {
     const RowFrame row(axis);
-    const RECT content = row.Turn(contentRect);
-    const SIZE available = {content.right - content.left, content.bottom - content.top};
-
-    // First pass: what the fixed children and all paddings take.
-    int adjustables = 0;
-    int laidOut = 0;
-    long long fixedTotal = 0;
+    std::vector<CControlUI*> laidOut;
+    std::vector<RowChild> described;
     for (int i = 0; i < container.ChildCount(); ++i) {
         CControlUI* child = container.ChildAt(i);
         if (!child->IsVisible() || child->IsFloat()) continue;
-        const SIZE size = row.Measure(child, available);
-        if (size.cx == 0)
-            ++adjustables;
-        else
-            fixedTotal += ClampToLimits(size.cx, row.MinWidth(child), row.MaxWidth(child));
-        const RECT padding = row.Padding(child);
-        fixedTotal += static_cast<long long>(padding.left) + padding.right;
-        ++laidOut;
+        laidOut.push_back(child);
+        described.push_back(row.Describe(child));
     }
-    if (laidOut > 0) fixedTotal += static_cast<long long>(laidOut - 1) * childPadding;
+    std::vector<SkinRect> placed(laidOut.size());
+    MeasureContext context{&row, &laidOut};
+    const SkinRect content =
+        row.Turn(SkinRect{contentRect.left, contentRect.top, contentRect.right, contentRect.bottom});
+    ArrangeRow(described.data(), static_cast<int>(described.size()), MeasureChild, &context, content, childPadding,
+               placed.data());
 
-    // Adjustable children share the rest; the remainder is not handed out.
-    long long expand = 0;
-    if (adjustables > 0) expand = std::max<long long>(0, (available.cx - fixedTotal) / adjustables);
-
-    // Second pass: place them.
-    long long x = content.left;
-    long long remaining = available.cx;
+    // Placed in child order; float children by their own offset.
+    std::size_t next = 0;
     for (int i = 0; i < container.ChildCount(); ++i) {
         CControlUI* child = container.ChildAt(i);
         if (!child->IsVisible()) continue;
@@ -70,23 +79,10 @@ void PlaceLinearChildren(CContainerUI& container, const RECT& contentRect, int c
             container.PlaceFloatChild(child);
             continue;
         }
-        const RECT padding = row.Padding(child);
-        remaining -= padding.left;
-        const SIZE size = row.Measure(child, {ClampLayoutValue(remaining), available.cy});
-        long long width = size.cx == 0 ? expand : size.cx;
-        width = ClampToLimits(width, row.MinWidth(child), row.MaxWidth(child));
-        // The cross size is the fixed one: a label's text height does not
-        // keep it from filling a row.
-        long long height = row.FixedHeight(child);
-        if (height == 0)
-            height = std::max<long long>(0, static_cast<long long>(available.cy) - padding.top - padding.bottom);
-        height = ClampToLimits(height, row.MinHeight(child), row.MaxHeight(child));
-        const long long left = x + padding.left;
-        const long long top = static_cast<long long>(content.top) + padding.top;
-        child->Place(row.Turn(RECT{ClampLayoutValue(left), ClampLayoutValue(top), ClampLayoutValue(left + width),
-                                   ClampLayoutValue(top + height)}));
-        x += padding.left + width + padding.right + childPadding;
-        remaining -= width + padding.right + childPadding;
+        // A child made visible by a sibling's placement waits for the next layout.
+        if (next >= laidOut.size() || laidOut[next] != child) continue;
+        const SkinRect r = row.Turn(placed[next++]);
+        child->Place({r.left, r.top, r.right, r.bottom});
     }
 }
 

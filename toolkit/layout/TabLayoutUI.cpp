@@ -2,7 +2,7 @@
 
 #include "toolkit/core/LayoutArithmetic.h"
 #include "toolkit/core/SkinValue.h"
-#include "toolkit/window/WindowManagerUI.h"
+#include "toolkit/controls/ControlHostUI.h"
 
 namespace SkinUI {
 
@@ -14,6 +14,7 @@ std::wstring_view CTabLayoutUI::ClassName() const
 void* CTabLayoutUI::InterfaceFor(std::wstring_view name)
 {
     if (name == L"TabLayout") return this;
+    if (name == L"IPageSelect") return static_cast<IPageSelectUI*>(this);
     return CContainerUI::InterfaceFor(name);
 }
 

@@ -1,11 +1,12 @@
 // Shows one of its children (pages) at a time.
 #pragma once
 
+#include "toolkit/controls/PageSelectUI.h"
 #include "toolkit/layout/ContainerUI.h"
 
 namespace SkinUI {
 
-class CTabLayoutUI : public CContainerUI {
+class CTabLayoutUI : public CContainerUI, public IPageSelectUI {
 public:
     std::wstring_view ClassName() const override;
     void* InterfaceFor(std::wstring_view name) override;
@@ -19,7 +20,7 @@ public:
     int CurrentPage() const { return m_iCurSel; }
     // Shows page index and hides the others; raises "tabselect" (wParam the
     // new index, lParam the previous one). Fails for an index outside the pages.
-    virtual bool SelectPage(int index);
+    bool SelectPage(int index) override;
     virtual bool SelectPageControl(CControlUI* page);
 
 private:

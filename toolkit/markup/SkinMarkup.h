@@ -69,11 +69,13 @@ public:
     // document is kept and the last error says why.
     bool LoadFromMemory(const void* bytes, std::size_t length);
     bool LoadFromString(const wchar_t* text);
-#ifdef _WIN32
-    // Reads the named file through the process-wide skin source: the current
-    // skin archive, or the resource folder when no archive is current.
-    bool LoadFromFile(const wchar_t* name);
-#endif
+    // For loaders that fetch the bytes (toolkit/package): a failure before
+    // parsing releases the document and becomes the last error.
+    void FailLoad(const wchar_t* message, const wchar_t* location = L"")
+    {
+        Release();
+        SetError(message, location);
+    }
     void Release();
 
     bool IsValid() const { return m_elements.size() > 1; }

@@ -1,6 +1,7 @@
 // The process-wide skin source under Windows: the resource folder, archive
 // files in it, and the archives this test program carries as "ZIPRES"
 // resources 130 (skin.zip), 131 (deflated.zip) and 132 (empty).
+#include "toolkit/package/SkinMarkupFile.h"
 #include "toolkit/package/SkinResources.h"
 
 #include <gtest/gtest.h>
@@ -137,7 +138,7 @@ TEST_F(SkinResourcesTest, MarkupFilesFromTheFolder)
     };
     for (const Case& c : cases) {
         CSkinMarkup markup;
-        const bool loaded = markup.LoadFromFile(c.file);
+        const bool loaded = LoadSkinMarkupFile(markup, c.file);
         EXPECT_EQ(loaded, c.message == nullptr) << c.file;
         if (c.message == nullptr) {
             EXPECT_EQ(Str(markup.GetRoot().GetName()), L"Window");
@@ -177,7 +178,7 @@ TEST_F(SkinResourcesTest, MarkupFilesFromAZipFile)
         ASSERT_TRUE(OpenSkinSource(SkinSource::ZipFile, m_folder.c_str(), c.zip, nullptr));
         EXPECT_EQ(GetSkinZipName(), c.zip);
         CSkinMarkup markup;
-        EXPECT_EQ(markup.LoadFromFile(c.file), c.message == nullptr) << c.zip << L" " << c.file;
+        EXPECT_EQ(LoadSkinMarkupFile(markup, c.file), c.message == nullptr) << c.zip << L" " << c.file;
         EXPECT_EQ(Str(markup.GetLastErrorMessage()), c.message == nullptr ? L"" : c.message) << c.zip << L" " << c.file;
         EXPECT_EQ(Str(markup.GetLastErrorLocation()), L"");
     }
@@ -202,18 +203,18 @@ TEST_F(SkinResourcesTest, AZipFileIsCachedUntilAnotherNameIsAsked)
     OpenSkinSource(SkinSource::ZipFile, m_folder.c_str(), L"deflated.zip", nullptr);
     ASSERT_NE(GetSkinArchive(), nullptr);
     CSkinMarkup markup;
-    EXPECT_TRUE(markup.LoadFromFile(L"GameLoader.xml"));
-    EXPECT_FALSE(markup.LoadFromFile(L"exact.xml"));
+    EXPECT_TRUE(LoadSkinMarkupFile(markup, L"GameLoader.xml"));
+    EXPECT_FALSE(LoadSkinMarkupFile(markup, L"exact.xml"));
 
     // An archive that was missing at window creation is opened for each
     // read and closed again.
     ResetSkinResources();
     ASSERT_TRUE(OpenSkinSource(SkinSource::ZipFile, m_folder.c_str(), L"later.zip", nullptr));
     EXPECT_EQ(GetSkinArchive(), nullptr);
-    EXPECT_FALSE(markup.LoadFromFile(L"GameLoader.xml"));
+    EXPECT_FALSE(LoadSkinMarkupFile(markup, L"GameLoader.xml"));
     EXPECT_EQ(Str(markup.GetLastErrorMessage()), L"Error opening zip file");
     CopyFixture("deflated.zip", L"later.zip");
-    EXPECT_TRUE(markup.LoadFromFile(L"GameLoader.xml"));
+    EXPECT_TRUE(LoadSkinMarkupFile(markup, L"GameLoader.xml"));
     EXPECT_EQ(GetSkinArchive(), nullptr);
     EXPECT_TRUE(::DeleteFileW(Path(L"later.zip").c_str()));
 }
@@ -229,10 +230,10 @@ TEST_F(SkinResourcesTest, EntryNamesAreLookedUpInTheAnsiCodePage)
     Write(L"names.zip", StoredZip(std::string(ansi, static_cast<std::size_t>(length - 1)), "<Window/>"));
     ASSERT_TRUE(OpenSkinSource(SkinSource::ZipFile, m_folder.c_str(), L"names.zip", nullptr));
     CSkinMarkup markup;
-    EXPECT_TRUE(markup.LoadFromFile(name.c_str())) << markup.GetLastErrorMessage();
+    EXPECT_TRUE(LoadSkinMarkupFile(markup, name.c_str())) << markup.GetLastErrorMessage();
     // Not in the code page, or too long: never looked up.
     for (const std::wstring& other : {std::wstring(L"\u0E01.xml"), std::wstring(256, L'a')}) {
-        EXPECT_FALSE(markup.LoadFromFile(other.c_str()));
+        EXPECT_FALSE(LoadSkinMarkupFile(markup, other.c_str()));
         EXPECT_EQ(Str(markup.GetLastErrorMessage()), L"Could not find ziped file");
     }
 }
@@ -250,14 +251,14 @@ TEST_F(SkinResourcesTest, ZipResourceIsOpenedOnceAndServesEveryWindow)
     SkinArchive* archive = GetSkinArchive();
     ASSERT_NE(archive, nullptr);
     CSkinMarkup markup;
-    ASSERT_TRUE(markup.LoadFromFile(L"GameLoader.xml")) << markup.GetLastErrorMessage();
+    ASSERT_TRUE(LoadSkinMarkupFile(markup, L"GameLoader.xml")) << markup.GetLastErrorMessage();
     EXPECT_EQ(Str(markup.GetRoot().GetAttributeValue(L"size")), L"960,620");
 
     // A second window naming another resource gets the first archive.
     ASSERT_TRUE(OpenSkinSource(SkinSource::ZipResource, L"", L"", L"131"));
     EXPECT_EQ(GetSkinArchive(), archive);
-    ASSERT_TRUE(markup.LoadFromFile(L"CustomMsgBox.xml"));
-    EXPECT_FALSE(markup.LoadFromFile(L"Images/Nested/Deep.txt"));
+    ASSERT_TRUE(LoadSkinMarkupFile(markup, L"CustomMsgBox.xml"));
+    EXPECT_FALSE(LoadSkinMarkupFile(markup, L"Images/Nested/Deep.txt"));
     EXPECT_EQ(Str(markup.GetLastErrorMessage()), L"Could not find ziped file");
 
     // Images come the same way.

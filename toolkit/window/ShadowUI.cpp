@@ -1,0 +1,361 @@
+#include "toolkit/window/ShadowUI.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <map>
+
+#include "base/Win32Handles.h"
+#include "toolkit/render/RenderResourcesUI.h"
+#include "toolkit/render/SkinRenderer.h"
+
+namespace SkinUI {
+namespace {
+
+HINSTANCE g_shadowInstance = nullptr;
+bool g_shadowClassRegistered = false;
+
+// The hooked owner procedure finds its shadow and the procedure it replaced
+// here. The entry outlives a shadow destroyed before its owner while another
+// hook sits above ours, so the owner's chain stays whole.
+struct OwnerEntry {
+    CShadowUI* shadow;
+    WNDPROC previous;
+};
+
+std::map<HWND, OwnerEntry>& Owners()
+{
+    static std::map<HWND, OwnerEntry> owners;
+    return owners;
+}
+
+bool InRange(int value, int low, int high)
+{
+    return value >= low && value <= high;
+}
+
+}  // namespace
+
+CShadowUI::~CShadowUI()
+{
+    Unhook();
+    if (m_hWnd && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+    m_hWnd = nullptr;
+}
+
+bool CShadowUI::RegisterWindowClass(HINSTANCE instance)
+{
+    if (g_shadowClassRegistered) return true;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszClassName = kWindowClassName;
+    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    g_shadowInstance = instance;
+    g_shadowClassRegistered = true;
+    return true;
+}
+
+CShadowUI* CShadowUI::ForOwner(HWND owner)
+{
+    const auto found = Owners().find(owner);
+    return found == Owners().end() ? nullptr : found->second.shadow;
+}
+
+// ---------------------------------------------------------------- attributes
+
+bool CShadowUI::SetSize(int size)
+{
+    if (!InRange(size, -20, 20)) return false;
+    m_nSize = size;
+    RedrawIfShown();
+    return true;
+}
+
+bool CShadowUI::SetSharpness(int sharpness)
+{
+    if (!InRange(sharpness, 0, 20)) return false;
+    m_nSharpness = sharpness;
+    RedrawIfShown();
+    return true;
+}
+
+bool CShadowUI::SetDarkness(int darkness)
+{
+    if (!InRange(darkness, 0, 255)) return false;
+    m_nDarkness = darkness;
+    RedrawIfShown();
+    return true;
+}
+
+bool CShadowUI::SetPosition(int x, int y)
+{
+    if (!InRange(x, -20, 20) || !InRange(y, -20, 20)) return false;
+    m_nxOffset = static_cast<signed char>(x);
+    m_nyOffset = static_cast<signed char>(y);
+    RedrawIfShown();
+    return true;
+}
+
+void CShadowUI::SetColour(DWORD colour)
+{
+    m_dwColour = colour;
+}
+
+void CShadowUI::SetImage(std::wstring_view name)
+{
+    m_sImage = name;
+}
+
+bool CShadowUI::SetCorner(const RECT& corner)
+{
+    if (corner.left < 0 || corner.top < 0 || corner.right < 0 || corner.bottom < 0) return false;
+    m_rcCorner = corner;
+    RedrawIfShown();
+    return true;
+}
+
+void CShadowUI::RedrawIfShown()
+{
+    if (m_hWnd && (m_status & kShown)) Redraw();
+}
+
+// ---------------------------------------------------------------- window
+
+bool CShadowUI::Create(IRenderResourcesUI* resources, HWND owner)
+{
+    if (m_status & kCreated) return true;
+    if (!owner || !::IsWindow(owner)) return false;
+    // Start-up registers the class; a window made without it still gets one.
+    if (!RegisterWindowClass(g_shadowInstance ? g_shadowInstance : ::GetModuleHandleW(nullptr))) return false;
+
+    m_pResources = resources;
+    const DWORD dlgFrame = static_cast<DWORD>(::GetWindowLongPtrW(owner, GWL_STYLE)) & WS_DLGFRAME;
+    m_hWnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, kWindowClassName, nullptr,
+                               WS_POPUP | WS_BORDER | WS_SYSMENU | dlgFrame, CW_USEDEFAULT, 0, 0, 0, owner, nullptr,
+                               g_shadowInstance, nullptr);
+    if (!m_hWnd) return false;
+    m_hOwner = owner;
+    m_status = kCreated;
+
+    RECT rc{};
+    ::GetWindowRect(owner, &rc);
+    m_wOwnerWidth = static_cast<WORD>(rc.right - rc.left);
+    m_wOwnerHeight = static_cast<WORD>(rc.bottom - rc.top);
+    if (::IsWindowVisible(owner)) {
+        m_status |= kOwnerVisible;
+        if (!::IsIconic(owner) && !::IsZoomed(owner)) {
+            Show();
+            Redraw();
+        }
+    }
+
+    m_pPreviousProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CShadowUI::OwnerHook)));
+    Owners()[owner] = OwnerEntry{this, m_pPreviousProc};
+    return true;
+}
+
+void CShadowUI::Show()
+{
+    if (!m_hWnd) return;
+    ::ShowWindow(m_hWnd, SW_SHOWNA);
+    m_status |= kShown;
+}
+
+void CShadowUI::Hide()
+{
+    if (!m_hWnd) return;
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    m_status &= static_cast<BYTE>(~kShown);
+}
+
+void CShadowUI::Unhook()
+{
+    if (!m_hOwner) return;
+    const auto found = Owners().find(m_hOwner);
+    if (found != Owners().end() && found->second.shadow == this) {
+        // Only when nobody hooked the owner after us; otherwise our hook
+        // stays in their chain and just forwards.
+        if (::IsWindow(m_hOwner) &&
+            ::GetWindowLongPtrW(m_hOwner, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CShadowUI::OwnerHook)) {
+            ::SetWindowLongPtrW(m_hOwner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pPreviousProc));
+            Owners().erase(found);
+        } else {
+            found->second.shadow = nullptr;
+        }
+    }
+    m_hOwner = nullptr;
+}
+
+LRESULT CALLBACK CShadowUI::OwnerHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    const auto found = Owners().find(hwnd);
+    if (found == Owners().end()) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    const OwnerEntry entry = found->second;
+    if (entry.shadow) entry.shadow->OnOwnerMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        // The owner is gone after this message: forget it first.
+        Owners().erase(hwnd);
+        if (entry.shadow) entry.shadow->m_hOwner = nullptr;
+    }
+    return ::CallWindowProcW(entry.previous, hwnd, message, wParam, lParam);
+}
+
+void CShadowUI::OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        if (m_hWnd) ::DestroyWindow(m_hWnd);
+        m_hWnd = nullptr;
+        m_status = 0;
+        break;
+    case WM_MOVE:
+        if (m_status & kShown) {
+            RECT owner{};
+            ::GetWindowRect(m_hOwner, &owner);
+            const RECT shadow = ShadowRectFor(owner);
+            ::SetWindowPos(m_hWnd, nullptr, shadow.left, shadow.top, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        }
+        break;
+    case WM_SIZE: {
+        const WORD width = LOWORD(lParam);
+        const WORD height = HIWORD(lParam);
+        if (wParam == SIZE_MINIMIZED || wParam == SIZE_MAXIMIZED) {
+            Hide();
+            if (wParam == SIZE_MAXIMIZED) Redraw();
+        } else if (m_status & kOwnerVisible) {
+            // Shrinking uncovers nothing of the owner: draw now. Growing
+            // waits for the owner's paint so the shadow does not run ahead.
+            if (width <= m_wOwnerWidth && height <= m_wOwnerHeight)
+                Redraw();
+            else
+                m_bRedrawPending = true;
+            if (!(m_status & kShown)) Show();
+        }
+        m_wOwnerWidth = width;
+        m_wOwnerHeight = height;
+        break;
+    }
+    case WM_PAINT:
+        if (m_bRedrawPending) {
+            m_bRedrawPending = false;
+            Redraw();
+        }
+        break;
+    case WM_SHOWWINDOW:
+        if (wParam) {
+            m_status |= kOwnerVisible;
+            Show();
+            m_bRedrawPending = true;
+        } else {
+            m_status &= static_cast<BYTE>(~kOwnerVisible);
+            Hide();
+        }
+        break;
+    case WM_EXITSIZEMOVE:
+        RedrawIfShown();
+        break;
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------- drawing
+
+RECT CShadowUI::ShadowRectFor(const RECT& owner) const
+{
+    if (!m_sImage.IsEmpty())
+        return {owner.left - m_rcCorner.left, owner.top - m_rcCorner.top, owner.right + m_rcCorner.right,
+                owner.bottom + m_rcCorner.bottom};
+    const int size = std::abs(m_nSize);
+    return {owner.left + m_nxOffset - size, owner.top + m_nyOffset - size, owner.right + m_nxOffset + size,
+            owner.bottom + m_nyOffset + size};
+}
+
+void CShadowUI::Redraw()
+{
+    if (!m_hWnd || !m_hOwner) return;
+    RECT owner{};
+    if (!::GetWindowRect(m_hOwner, &owner)) return;
+    const RECT place = ShadowRectFor(owner);
+    const int width = place.right - place.left;
+    const int height = place.bottom - place.top;
+    if (width <= 0 || height <= 0) return;
+
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = width;
+    bmi.bmiHeader.biHeight = -height;  // top-down
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    win32::UniqueBitmap bitmap(::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    if (!bitmap || !dc || !bits) return;
+    win32::SelectedObject selected(dc.get(), bitmap.get());
+    std::fill_n(static_cast<std::uint32_t*>(bits), static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+                0u);
+
+    if (!m_sImage.IsEmpty()) {
+        if (!PaintImage(dc.get(), width, height)) return;
+    } else {
+        PaintComputed(bits, width, height, owner);
+    }
+    ::GdiFlush();
+
+    ::SetWindowPos(m_hWnd, nullptr, place.left, place.top, width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    POINT destination = {place.left, place.top};
+    SIZE size = {width, height};
+    POINT source = {0, 0};
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    ::UpdateLayeredWindow(m_hWnd, nullptr, &destination, &size, dc.get(), &source, 0, &blend, ULW_ALPHA);
+}
+
+bool CShadowUI::PaintImage(HDC dc, int width, int height)
+{
+    if (!m_pResources) return false;
+    const TImageInfo* image = m_pResources->ImageFor(m_sImage.View());
+    if (!image) image = m_pResources->LoadImageEntry(m_sImage.View(), L"", 0);
+    if (!image) return false;
+    const RECT whole = {0, 0, width, height};
+    const RECT source = {0, 0, image->nWidth, image->nHeight};
+    // The image keeps its own alpha; the centre, under the owner, stays empty.
+    CSkinRenderer::DrawImagePart(dc, image->hBitmap.get(), whole, whole, source, m_rcCorner, true, 255, true, false,
+                                 false);
+    return true;
+}
+
+void CShadowUI::PaintComputed(void* bits, int width, int height, const RECT& owner)
+{
+    // A soft edge |size| pixels wide around the owner's rectangle, darkest
+    // next to it; sharpness steepens the fall-off.
+    const int size = std::abs(m_nSize);
+    if (size == 0) return;
+    const int ownerWidth = owner.right - owner.left;
+    const int ownerHeight = owner.bottom - owner.top;
+    const double exponent = 1.0 + m_nSharpness / 5.0;
+    const BYTE red = GetRValue(m_dwColour), green = GetGValue(m_dwColour), blue = GetBValue(m_dwColour);
+    auto* pixels = static_cast<std::uint32_t*>(bits);
+    for (int y = 0; y < height; ++y) {
+        const int dy = y < size ? size - y : (y >= size + ownerHeight ? y - (size + ownerHeight) + 1 : 0);
+        for (int x = 0; x < width; ++x) {
+            const int dx = x < size ? size - x : (x >= size + ownerWidth ? x - (size + ownerWidth) + 1 : 0);
+            const double distance = std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);
+            const double strength = std::max(0.0, 1.0 - distance / (size + 1));
+            const auto alpha = static_cast<std::uint32_t>(m_nDarkness * std::pow(strength, exponent));
+            const std::uint32_t r = red * alpha / 255, g = green * alpha / 255, b = blue * alpha / 255;
+            pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] =
+                (alpha << 24) | (r << 16) | (g << 8) | b;
+        }
+    }
+}
+
+}  // namespace SkinUI
