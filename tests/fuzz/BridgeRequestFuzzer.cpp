@@ -1,0 +1,28 @@
+// Any argument a page passes to g_callCppFunc, however broken, must end in
+// a command or none: no crash, no exception, no sanitizer finding.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "GameLoader/CIeBrowserUI/BridgeCommand.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    // Two bytes per UTF-16 unit, as the page's string arrives.
+    std::wstring argument;
+    for (std::size_t i = 0; i + 1 < size; i += 2)
+        argument += static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
+    const BridgeRequest request = ReadBridgeRequest(argument, [](const std::wstring& text) {
+        std::string out;
+        for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+        return out;
+    });
+    static const char* const kNames[] = {nullptr, "min_wnd", "close_wnd", "open_game", "wnd_mousemove"};
+    const char* name = kNames[static_cast<int>(request.command)];
+    // A chosen command is named in the text the window receives.
+    if (name != nullptr && request.text.find(name) == std::string::npos) __builtin_trap();
+    // The raw bytes as narrow text take the same path.
+    ChooseBridgeCommand(std::string(reinterpret_cast<const char*>(data), size));
+    return 0;
+}
