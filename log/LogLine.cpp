@@ -42,4 +42,23 @@ std::string DailyLogFileName(std::string_view base, int year, int month, int day
     return name;
 }
 
+std::wstring DailyLogFileName(std::wstring_view base, int year, int month, int day)
+{
+    std::wstring name(base);
+    name += L'_' + std::to_wstring(year) + L'_' + std::to_wstring(month) + L'_' + std::to_wstring(day) + L".log";
+    return name;
+}
+
+std::string TextModeLine(std::string_view line)
+{
+    std::string bytes;
+    bytes.reserve(line.size() + 2);
+    for (const char c : line) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    bytes += "\r\n";
+    return bytes;
+}
+
 }  // namespace vrklog

@@ -29,5 +29,10 @@ std::string FormatLogLine(const LogTime& time, std::string_view sourcePath, int 
 
 // base "_" year "_" month "_" day ".log", no leading zeros.
 std::string DailyLogFileName(std::string_view base, int year, int month, int day);
+std::wstring DailyLogFileName(std::wstring_view base, int year, int month, int day);
+
+// The bytes a text-mode stream writes for a line and its line end: every
+// line feed, also one inside the message, becomes CR LF.
+std::string TextModeLine(std::string_view line);
 
 }  // namespace vrklog

@@ -11,6 +11,7 @@
 
 #include "GameLoader/Common/Folders.h"
 #include "GameLoader/Common/TextConvert.h"
+#include "base/Win32Handles.h"
 
 namespace {
 
@@ -35,16 +36,38 @@ bool LoadSettings(const std::wstring& path, TiXmlDocument& document)
 
 // A file that another process has open, even only for reading, cannot be
 // replaced; readers (another launcher, the platform) hold it for a moment.
-bool ReplaceWithRetry(const std::wstring& from, const std::wstring& to)
+// False with blocked set when a holder still kept it open at the end.
+bool ReplaceWithRetry(const std::wstring& from, const std::wstring& to, bool& blocked)
 {
     for (int attempt = 0;; ++attempt) {
         if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
         const DWORD error = ::GetLastError();
-        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == kReplaceAttempts) {
-            return false;
-        }
+        blocked = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        if (!blocked || attempt == kReplaceAttempts) return false;
         ::Sleep(kReplaceRetryMs);
     }
+}
+
+// The platform may keep the file open without delete sharing for as long
+// as it likes, which rules out replacing it but not writing into it; a
+// stale qxwindowid would send the game-exit notice to the wrong window.
+bool WriteInPlace(const std::wstring& from, const std::wstring& to)
+{
+    std::string bytes;
+    {
+        UniqueFile source(::_wfopen(from.c_str(), L"rb"));
+        if (!source) return false;
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, source.get())) > 0) bytes.append(buffer, n);
+        if (std::ferror(source.get())) return false;
+    }
+    win32::UniqueHandle target(::CreateFileW(to.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!target) return false;
+    DWORD written = 0;
+    return ::WriteFile(target.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size() && ::FlushFileBuffers(target.get());
 }
 
 // Writes a temporary file beside the settings file and moves it over the
@@ -63,9 +86,11 @@ bool SaveSettingsReplacing(const TiXmlDocument& document, const std::wstring& pa
         written = ::_commit(::_fileno(file.get())) == 0 && written;
         written = std::fclose(file.release()) == 0 && written;
     }
-    if (written && ReplaceWithRetry(temporary, path)) return true;
+    bool blocked = false;
+    if (written && ReplaceWithRetry(temporary, path, blocked)) return true;
+    const bool saved = written && blocked && WriteInPlace(temporary, path);
     ::DeleteFileW(temporary.c_str());
-    return false;
+    return saved;
 }
 
 bool ReadSetting(const std::wstring& path, const char* name, std::wstring& value)

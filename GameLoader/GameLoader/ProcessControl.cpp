@@ -2,7 +2,7 @@
 
 #include <tlhelp32.h>
 
-#include "GameLoader/Common/TextConvert.h"
+#include <iterator>
 #include "log/Logger.h"
 #include "base/Win32Handles.h"
 
@@ -31,6 +31,17 @@ bool EnableDebugPrivilege(DWORD& error)
     return true;
 }
 
+// The executable file name of an opened process, empty when unknown.
+std::wstring ImageFileName(HANDLE process)
+{
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = static_cast<DWORD>(std::size(path));
+    if (!::QueryFullProcessImageNameW(process, 0, path, &size)) return {};
+    const std::wstring full(path, size);
+    const std::size_t slash = full.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? full : full.substr(slash + 1);
+}
+
 }  // namespace
 
 int GetProcessIdByName(const std::wstring& name)
@@ -47,9 +58,10 @@ int GetProcessIdByName(const std::wstring& name)
     return -1;
 }
 
-bool KillProcess(DWORD processId)
+bool KillProcess(DWORD processId, const std::wstring& imageName)
 {
-    win32::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, processId));
+    constexpr DWORD kAccess = PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION;
+    win32::UniqueHandle process(::OpenProcess(kAccess, FALSE, processId));
     if (!process) {
         DWORD error = ::GetLastError();  // before the log line can change it
         LOG_W(LOG_LEVEL_ERROR, L"OpenProcess1 " << processId << L" falsed code:" << error);
@@ -58,14 +70,43 @@ bool KillProcess(DWORD processId)
         } else {
             LOG_W(LOG_LEVEL_ERROR, L"EnableDebugPrivilege " << processId << L" falsed code:" << error);
         }
-        process.reset(::OpenProcess(PROCESS_TERMINATE, FALSE, processId));
+        process.reset(::OpenProcess(kAccess, FALSE, processId));
         if (!process) {
             error = ::GetLastError();
             LOG_W(LOG_LEVEL_ERROR, L"OpenProcess2 " << processId << L" falsed code:" << error);
             return false;
         }
     }
+    // Checked on the open handle, which keeps its process: the id cannot
+    // change hands between this check and the termination.
+    const std::wstring running = ImageFileName(process.get());
+    if (::lstrcmpW(running.c_str(), imageName.c_str()) != 0) {
+        LOG_W(LOG_LEVEL_ERROR, L"QueryFullProcessImageName " << processId << L" imageName:" << running << L" false");
+        return false;
+    }
     return ::TerminateProcess(process.get(), 0) != FALSE;
+}
+
+bool StartTaskkill(const std::wstring& imageName)
+{
+    // By its full path: a bare name is looked up in the launcher's folder
+    // and the current folder before the system folder.
+    wchar_t systemDir[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(systemDir, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    const std::wstring program = std::wstring(systemDir, length) + L"\\taskkill.exe";
+    std::wstring commandLine = L"\"" + program + L"\" /f /im " + imageName;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                          systemDir, &startup, &started))
+        return false;
+    win32::UniqueHandle process(started.hProcess);
+    win32::UniqueHandle thread(started.hThread);
+    return true;
 }
 
 void KillGeneralProcess()
@@ -73,9 +114,8 @@ void KillGeneralProcess()
     for (const wchar_t* name : kGameProcessNames) {
         const int processId = GetProcessIdByName(name);
         if (processId == -1) continue;
-        if (KillProcess(static_cast<DWORD>(processId))) continue;
-        const std::string command = "taskkill /f /im " + WideToMultiByte(name, CP_ACP);
-        if (::WinExec(command.c_str(), SW_HIDE) < 32) {
+        if (KillProcess(static_cast<DWORD>(processId), name)) continue;
+        if (!StartTaskkill(name)) {
             const DWORD error = ::GetLastError();
             LOG_W(LOG_LEVEL_ERROR, L"KillProcess " << name << L" falsed code:" << error);
         }

@@ -13,8 +13,15 @@ extern const wchar_t* const kGameProcessNames[1];
 int GetProcessIdByName(const std::wstring& name);
 
 // Terminates the process with exit code 0, enabling the debug privilege
-// when the first open is denied. True only when it was terminated.
-bool KillProcess(DWORD processId);
+// when the first open is denied. An id from a closed snapshot may belong to
+// another process by now, so only a process whose executable file name is
+// imageName (exactly, as in the snapshot) is ended. True only when it was
+// terminated.
+bool KillProcess(DWORD processId, const std::wstring& imageName);
+
+// Starts "taskkill /f /im <imageName>" from the system folder, hidden,
+// without waiting for it. False when it could not be started.
+bool StartTaskkill(const std::wstring& imageName);
 
 // Ends one running process of every game executable; when that fails,
 // starts "taskkill /f /im <name>" without waiting for it.

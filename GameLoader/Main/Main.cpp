@@ -114,7 +114,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int)
     ::CreateDirectoryW(logDir.c_str(), nullptr);
     if (logDir.back() != L'\\' && logDir.back() != L'/') logDir += L'\\';
 
-    Logger::initializePathDir(WideToMultiByte(logDir, CP_ACP));
+    Logger::initializePathDir(logDir);  // wide: a profile folder outside the ANSI code page keeps its log
     LOG_W(LOG_LEVEL_INFO, L"Logger::initializePathDir:" << logDir);
 
     const std::wstring title = AnsiToWide(kGameTitle);

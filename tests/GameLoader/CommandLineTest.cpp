@@ -1,30 +1,23 @@
 #include "GameLoader/GameLoader/CommandLine.h"
 
 #include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <json/json.h>
 
 #include "GameLoader/Common/TextConvert.h"
 #include "log/Logger.h"
+#include "tests/support/InProcessLog.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-// All tests of this binary log into one folder; each reads what it added.
+// Each test reads the log lines it added.
 class CommandLineTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static testsupport::TempDir* dir = new testsupport::TempDir;  // the logger keeps its file open
-        Logger::initializePathDir(WideToMultiByte(dir->path() + L"\\", CP_ACP));
-        s_logFile = AnsiToWide(Logger::instance().fileName());
-    }
-    void SetUp() override { m_logStart = testsupport::ReadFileBytes(s_logFile).size(); }
-    std::string NewLogText() const { return testsupport::ReadFileBytes(s_logFile).substr(m_logStart); }
+    std::string NewLogText() const { return m_log.NewText(); }
 
-    static std::wstring s_logFile;
-    std::size_t m_logStart = 0;
+    testsupport::InProcessLog m_log;
 };
-std::wstring CommandLineTest::s_logFile;
 
 TEST_F(CommandLineTest, RawCommandLinesGiveTheirLaunchCommandText)
 {
@@ -81,6 +74,49 @@ TEST_F(CommandLineTest, ListFormLogsEveryTokenWithTheTokenMasked)
         EXPECT_NE(lines[i].find(">ParseCmdParam] : " + std::string(expected[i])), std::string::npos) << lines[i];
     }
     EXPECT_NE(text.find(L"s3cretT0ken"), std::wstring::npos) << "only the log is masked";
+}
+
+TEST_F(CommandLineTest, ArgumentLinesMaskTheWholeTokenArgumentInAnyLetterCase)
+{
+    struct Case {
+        const wchar_t* argument;  // as the platform passes it
+        const char* logged;
+    } cases[] = {
+        {L"\"--token=with space\"", "szArgList:--token=***"},
+        {L"--token=a\\\"quote", "szArgList:--token=***"},
+        {L"--Token=misspelt", "szArgList:--Token=***"},
+        {L"\"--TOKEN=UP per\"", "szArgList:--TOKEN=***"},
+    };
+    for (const Case& c : cases) {
+        testsupport::InProcessLog log;
+        std::wstring text;
+        ASSERT_TRUE(ParseCmdParam((std::wstring(L"vrk_main.exe --source=QX ") + c.argument).c_str(), text));
+        const std::vector<std::string> lines = testsupport::SplitLines(log.NewText());
+        ASSERT_EQ(lines.size(), 3u) << log.NewText();
+        EXPECT_THAT(lines[2], ::testing::EndsWith("] : CommandLineToArgvW argCount:2 " + std::string(c.logged)));
+    }
+}
+
+// The value in its command-line form and in the launch command JSON the
+// launcher logs later ("m_strCmdJson is:"), written by the JSON library.
+TEST_F(CommandLineTest, OnceParsedTheTokenIsMaskedInEveryLaterLine)
+{
+    const std::wstring token = L"Zq\"7 #&x\\y";
+    std::wstring text;
+    ASSERT_TRUE(ParseCmdParam(L"vrk_main.exe --source=QX \"--token=Zq\\\"7 #&x\\y\"", text));
+    Json::Value root;
+    ASSERT_TRUE(Json::Reader().parse(WideToMultiByte(text, CP_ACP), root));
+    ASSERT_EQ(AnsiToWide(root["token"].asString()), token) << text;
+
+    testsupport::InProcessLog log;
+    LOG_W(LOG_LEVEL_INFO, L"m_strCmdJson is:" << text);
+    LOG_W(LOG_LEVEL_INFO, L"url:https://h/client/index/vrk?fileparam=&token=" << token << L"&source=QX");
+    LOG_W(LOG_LEVEL_INFO, L"game:vrk.exe --source=QX --token=" << token << L" --qxext=");
+    const std::string logged = log.NewText();
+    for (const char* part : {"Zq", "7 #", "&x", "x\\y"}) EXPECT_EQ(logged.find(part), std::string::npos) << part << "\n" << logged;
+    EXPECT_NE(logged.find("\"token\":\"***\""), std::string::npos) << logged;
+    EXPECT_NE(logged.find("&token=***&source=QX"), std::string::npos) << logged;
+    EXPECT_NE(logged.find("--token=*** --qxext="), std::string::npos) << logged;
 }
 
 TEST_F(CommandLineTest, OneArgumentFormWritesNoTokenLines)

@@ -12,23 +12,31 @@ namespace {
 
 using win32::ComPtr;
 
-TEST(FoldersTest, ModuleDirIsTheExecutableFolderWithoutBackslash)
+std::wstring UserName()
 {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring full(path);
-    EXPECT_EQ(GetModuleDir(), full.substr(0, full.rfind(L'\\')));
+    wchar_t name[256] = {};
+    DWORD size = 256;
+    return ::GetUserNameW(name, &size) ? name : L"";
 }
 
-TEST(FoldersTest, SpecialFoldersExistAndEndWithoutBackslash)
+// The folders the Wine prefix of the tests has, written out.
+TEST(FoldersTest, SpecialFoldersAreTheKnownFoldersOfThePrefix)
 {
-    for (const std::wstring& dir : {GetDesktopDir(), GetLocalAppDataDir(), GetProgramFilesX86Dir()}) {
-        ASSERT_FALSE(dir.empty());
-        EXPECT_NE(dir.back(), L'\\');
-    }
-    wchar_t expected[MAX_PATH] = {};
-    ASSERT_TRUE(::SHGetSpecialFolderPathW(nullptr, expected, CSIDL_LOCAL_APPDATA, FALSE));
-    EXPECT_EQ(GetLocalAppDataDir(), expected);
+    const std::wstring user = UserName();
+    ASSERT_FALSE(user.empty());
+    EXPECT_EQ(GetLocalAppDataDir(), L"C:\\users\\" + user + L"\\AppData\\Local");
+    EXPECT_EQ(GetDesktopDir(), L"C:\\users\\" + user + L"\\Desktop");
+    EXPECT_EQ(GetProgramFilesX86Dir(), L"C:\\Program Files (x86)");
+}
+
+// The tests run from the x64 build folder, which Wine shows on drive Z:.
+TEST(FoldersTest, ModuleDirIsTheBuildFolderWithoutBackslash)
+{
+    std::wstring source;
+    for (const char* c = __FILE__; *c; ++c) source += static_cast<wchar_t>(*c == '/' ? '\\' : *c);  // ASCII path
+    const std::wstring root = source.substr(0, source.rfind(L"\\tests\\GameLoader\\"));
+    EXPECT_EQ(GetModuleDir(), L"Z:" + root + L"\\build\\x64");
+    EXPECT_TRUE(testsupport::FileExists(GetModuleDir() + L"\\launcher_helpers_tests.exe"));
 }
 
 class ShortcutTest : public ::testing::Test {
@@ -65,25 +73,29 @@ protected:
     }
 };
 
-TEST_F(ShortcutTest, WorkingDirectoryIsTheTargetFolder)
+TEST_F(ShortcutTest, TheLinkHoldsTargetIconAndTheTargetFolder)
 {
     testsupport::TempDir dir;
+    const std::wstring icon = dir.path() + L"\\icons\\vorkan.ico";  // never the target
     struct Case {
         std::wstring target;
         std::wstring workingDir;
+        std::wstring storedTarget;  // the shell keeps the path with backslashes
     } cases[] = {
-        {dir.path() + L"\\vrk\\vrk_main.exe", dir.path() + L"\\vrk"},
-        {L"C:/Games/vrk_main.exe", L"C:/Games"},
-        {L"C:\\Games/sub/vrk_main.exe", L"C:"},  // a backslash anywhere wins over slashes
+        {dir.path() + L"\\vrk\\vrk_main.exe", dir.path() + L"\\vrk", dir.path() + L"\\vrk\\vrk_main.exe"},
+        {L"C:/Games/vrk_main.exe", L"C:/Games", L"C:\\Games\\vrk_main.exe"},
+        // A backslash anywhere wins over slashes.
+        {L"C:\\Games/sub/vrk_main.exe", L"C:", L"C:\\Games\\sub\\vrk_main.exe"},
     };
     int n = 0;
     for (const Case& c : cases) {
         const std::wstring link = dir.file(L"game" + std::to_wstring(++n) + L".lnk");
-        ASSERT_TRUE(CreateShortcut(link, c.target, c.target));
+        ASSERT_TRUE(CreateShortcut(link, c.target, icon));
         LinkFacts facts;
         ASSERT_TRUE(ReadLink(link, facts)) << link;
+        EXPECT_EQ(facts.target, c.storedTarget);
         EXPECT_EQ(facts.workingDir, c.workingDir);
-        EXPECT_EQ(facts.icon, c.target);
+        EXPECT_EQ(facts.icon, icon);
         EXPECT_EQ(facts.iconIndex, 0);
         EXPECT_EQ(facts.arguments, L"");
     }
@@ -98,6 +110,7 @@ TEST_F(ShortcutTest, OverwritesAnExistingFileAndFailsForAMissingFolder)
     ASSERT_TRUE(CreateShortcut(link, target, target));
     LinkFacts facts;
     ASSERT_TRUE(ReadLink(link, facts));
+    EXPECT_EQ(facts.target, target);
     EXPECT_EQ(facts.workingDir, dir.path());
 
     EXPECT_FALSE(CreateShortcut(dir.file(L"missing\\Vorkan.lnk"), target, target));

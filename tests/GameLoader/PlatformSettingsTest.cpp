@@ -172,23 +172,43 @@ TEST(PlatformSettingsTest, ValuesAreWrittenAsUtf8AndReadThroughTheAnsiCodePage)
     EXPECT_EQ(back, L"a<b>&\"c'");
 }
 
-TEST(PlatformSettingsTest, AFailedSaveLeavesTheOldFileAndNoTemporary)
+TEST(PlatformSettingsTest, AReaderWithoutDeleteSharingGetsTheFileWrittenInPlace)
+{
+    TempDir dir;
+    const std::wstring path = dir.file(L"setting.xml");
+    ASSERT_TRUE(WriteSettingWindowId(L"1", path));
+    {
+        // The platform holding the file without delete sharing: it cannot
+        // be replaced, only written into.
+        win32::UniqueHandle holder(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                  nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder);
+        ASSERT_TRUE(WriteSettingWindowId(L"2", path));
+        // Read through the holder's own handle: it is the same file.
+        char buffer[512] = {};
+        DWORD read = 0;
+        ASSERT_TRUE(::ReadFile(holder.get(), buffer, sizeof buffer - 1, &read, nullptr));
+        EXPECT_EQ(ChildText(std::string(buffer, read), "settings", "qxwindowid"), "2");
+    }
+    EXPECT_EQ(ChildText(ReadFileBytes(path), "settings", "qxwindowid"), "2");
+    EXPECT_EQ(FolderEntries(dir), std::vector<std::wstring>{L"setting.xml"}) << "no temporary stays behind";
+}
+
+TEST(PlatformSettingsTest, AFileThatCannotBeWrittenAtAllLeavesTheOldFileAndNoTemporary)
 {
     TempDir dir;
     const std::wstring path = dir.file(L"setting.xml");
     ASSERT_TRUE(WriteSettingWindowId(L"1", path));
     const std::string before = ReadFileBytes(path);
     {
-        // Open without delete sharing: the file cannot be replaced.
-        win32::UniqueHandle holder(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                  nullptr, OPEN_EXISTING, 0, nullptr));
+        // Shared for reading only: neither a replacement nor a write in place.
+        win32::UniqueHandle holder(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                  0, nullptr));
         ASSERT_TRUE(holder);
         EXPECT_FALSE(WriteSettingWindowId(L"2", path));
     }
     EXPECT_EQ(ReadFileBytes(path), before);
     EXPECT_EQ(FolderEntries(dir), std::vector<std::wstring>{L"setting.xml"});
-    EXPECT_TRUE(WriteSettingWindowId(L"2", path));
-    EXPECT_EQ(ChildText(ReadFileBytes(path), "settings", "qxwindowid"), "2");
 }
 
 TEST(PlatformSettingsTest, AFolderPathOutsideTheAnsiCodePageWorks)

@@ -42,11 +42,11 @@ protected:
     }
 
     // Starts a stub game and waits until it has recorded itself (running).
-    StubGame& Start()
+    // The same program under another name is a process that is not the game.
+    StubGame& Start(const std::wstring& program = testsupport::BesideTests(L"vrk.exe"))
     {
         auto game = std::make_unique<StubGame>();
-        game->process.reset(
-            testsupport::StartProcess(L"\"" + testsupport::BesideTests(L"vrk.exe") + L"\" --stub-stay"));
+        game->process.reset(testsupport::StartProcess(L"\"" + program + L"\" --stub-stay"));
         game->id = ::GetProcessId(game->process.get());
         const std::string prefix = std::to_string(game->id) + " ";
         for (int i = 0; i < 600; ++i) {
@@ -131,7 +131,7 @@ TEST_F(ProcessControlTest, KillProcessOfAMissingProcessRetriesWithTheDebugPrivil
 {
     InProcessLog log;
     const DWORD missing = 0x7FFFFFF3;  // ids are multiples of four
-    EXPECT_FALSE(KillProcess(missing));
+    EXPECT_FALSE(KillProcess(missing, L"vrk.exe"));
     const auto lines = testsupport::FunctionAndMessage(ParseLogEntries(log.NewLines()));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].rfind("KillProcess|OpenProcess1 2147483635 falsed code:", 0), 0u) << lines[0];
@@ -141,8 +141,48 @@ TEST_F(ProcessControlTest, KillProcessOfAMissingProcessRetriesWithTheDebugPrivil
     EXPECT_EQ(lines[2].rfind("KillProcess|OpenProcess2 2147483635 falsed code:", 0), 0u) << lines[2];
 
     StubGame& game = Start();
-    EXPECT_TRUE(KillProcess(game.id));
+    EXPECT_TRUE(KillProcess(game.id, L"vrk.exe"));
     EXPECT_TRUE(game.Ended(5000));
+}
+
+TEST_F(ProcessControlTest, AProcessThatIsNotTheGameIsNeverEnded)
+{
+    // The game's id, taken from a snapshot, now belongs to another program.
+    const std::wstring other = m_dir.file(L"other.exe");
+    ASSERT_TRUE(::CopyFileW(testsupport::BesideTests(L"vrk.exe").c_str(), other.c_str(), FALSE));
+    StubGame& notTheGame = Start(other);
+    ASSERT_TRUE(notTheGame.process);
+
+    InProcessLog log;
+    EXPECT_FALSE(KillProcess(notTheGame.id, L"vrk.exe"));
+    EXPECT_FALSE(notTheGame.Ended(500)) << "a process that is not the game was ended";
+    const auto lines = testsupport::FunctionAndMessage(ParseLogEntries(log.NewLines()));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "KillProcess|QueryFullProcessImageName " + std::to_string(notTheGame.id) +
+                            " imageName:other.exe false");
+
+    EXPECT_TRUE(KillProcess(notTheGame.id, L"other.exe")) << "the same process by its own name";
+    EXPECT_TRUE(notTheGame.Ended(5000));
+}
+
+TEST_F(ProcessControlTest, TaskkillComesFromTheSystemFolderNotTheCurrentFolder)
+{
+    // A program named taskkill.exe in the current folder, which a bare name
+    // would find first; it only records that it ran.
+    ASSERT_TRUE(::CopyFileW(testsupport::BesideTests(L"vrk.exe").c_str(), m_dir.file(L"taskkill.exe").c_str(), FALSE));
+    StubGame& game = Start();
+    ASSERT_TRUE(game.process);
+
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(m_dir.path().c_str()));
+    const bool started = StartTaskkill(L"vrk.exe");
+    ::SetCurrentDirectoryW(previous);
+    ASSERT_TRUE(started);
+
+    EXPECT_TRUE(game.Ended(15000)) << "the system's taskkill ends the game";
+    for (const std::string& line : testsupport::SplitLines(testsupport::ReadFileBytes(m_record)))
+        EXPECT_EQ(line.find("taskkill"), std::string::npos) << "the program in the current folder ran: " << line;
 }
 
 }  // namespace

@@ -76,6 +76,21 @@ TEST(FunctionNameTest, KeepsClassAndMethodOfDecoratedNames)
     }
 }
 
+TEST(LogLineTest, TextModeLineWritesEveryLineFeedAsCrLf)
+{
+    struct Case {
+        const char* line;
+        const char* bytes;
+    } cases[] = {
+        {"plain", "plain\r\n"},
+        {"launch:{}\n", "launch:{}\r\n\r\n"},
+        {"a\nb\n\nc", "a\r\nb\r\n\r\nc\r\n"},
+        {"cr\r\nlf", "cr\r\r\nlf\r\n"},  // a CR before the LF stays, as text mode keeps it
+        {"", "\r\n"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(vrklog::TextModeLine(c.line), c.bytes) << c.line;
+}
+
 struct Probe {
     static const char* Name()
     {
@@ -110,9 +125,60 @@ TEST(LogMaskTest, HidesEveryFormOfTheLoginTokenAndNothingElse)
         {L"szArgList:--winid=1--token=abc", L"szArgList:--winid=1--token=***"},
         {L"mytoken=abc notoken:1", L"mytoken=abc notoken:1"},
         {L"\"token\":\"unterminated", L"\"token\":\"***"},
+        {L"szArgList:--Token=x", L"szArgList:--Token=***"},
+        {L"vrk.exe --TOKEN=abc --qxext=", L"vrk.exe --TOKEN=*** --qxext="},
+        {L"vrk.exe --token=a\"b --qxext=", L"vrk.exe --token=*** --qxext="},
+        {L"{\"token\": abc def,\"type\":1}", L"{\"token\": ***,\"type\":1}"},
+        {L"{token:abc def}", L"{token:***}"},
         {L"no secret here", L"no secret here"},
     };
     for (const Case& c : cases) EXPECT_EQ(vrklog::MaskLoginToken(c.text), c.expected) << c.text;
+}
+
+TEST(LogMaskTest, AKnownTokenIsMaskedExactlyAndInItsJsonFormWherever)
+{
+    const std::vector<std::wstring> known{L"s3c\"r#t&x y\\z"};
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"{\"token\":\"s3c\\\"r#t&x y\\\\z\"}", L"{\"token\":\"***\"}"},
+        {L"?fileparam=&token=s3c\"r#t&x y\\z&source=QX", L"?fileparam=&token=***&source=QX"},
+        {L"vrk.exe --token=s3c\"r#t&x y\\z --qxext=e", L"vrk.exe --token=*** --qxext=e"},
+        {L"echo s3c\"r#t&x y\\z and again s3c\"r#t&x y\\z", L"echo *** and again ***"},
+        {L"{\"other\":\"s3c\\\"r#t&x y\\\\z\"}", L"{\"other\":\"***\"}"},
+        {L"nothing of it here", L"nothing of it here"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(vrklog::MaskLoginToken(c.text, known), c.expected) << c.text;
+
+    // Too short to mask everywhere: only the key forms hide it.
+    EXPECT_EQ(vrklog::MaskLoginToken(L"abc --token=abc", {L"abc"}), L"abc --token=***");
+    // A value that contains another known value leaves no rest of itself.
+    EXPECT_EQ(vrklog::MaskLoginToken(L"[abcdef]", {L"abcd", L"abcdef"}), L"[***]");
+}
+
+TEST(LogMaskTest, TheArgumentLineMasksAllAfterTheKey)
+{
+    struct Case {
+        const wchar_t* argument;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"--token=a b c", L"--token=***"},
+        {L"--token=a\"b", L"--token=***"},
+        {L"--Token=x", L"--Token=***"},
+        {L"--winid=1--TOKEN=x y", L"--winid=1--TOKEN=***"},
+        {L"--tokenLogin=1", L"--tokenLogin=1"},
+        {L"--token=", L"--token="},
+        {L"C:\\vrk\\vrk_main.exe", L"C:\\vrk\\vrk_main.exe"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(vrklog::MaskTokenArgument(c.argument), c.expected) << c.argument;
+}
+
+TEST(LogMaskTest, JsonEscapedIsTheTextBetweenTheQuotes)
+{
+    EXPECT_EQ(vrklog::JsonEscaped(L"a\"b\\c/d"), L"a\\\"b\\\\c/d");
+    EXPECT_EQ(vrklog::JsonEscaped(L"t\tn\nr\r\x01"), L"t\\tn\\nr\\r\\u0001");
+    EXPECT_EQ(vrklog::JsonEscaped(L"\x4E2D"), L"\x4E2D");
 }
 
 }  // namespace

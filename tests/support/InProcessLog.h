@@ -13,6 +13,14 @@
 
 namespace testsupport {
 
+// Set while the binary loads, before any test can log: whichever test
+// creates the process logger first, it writes into this folder.
+inline const std::wstring kInProcessLogDir = [] {
+    static TempDir* dir = new TempDir;  // the logger keeps its file open to the end
+    Logger::initializePathDir(dir->path() + L"\\");
+    return dir->path() + L"\\";
+}();
+
 class InProcessLog {
 public:
     InProcessLog() : m_start(ReadFileBytes(File()).size()) {}
@@ -24,19 +32,8 @@ public:
     }
     std::vector<std::string> NewLines() const { return SplitLines(NewText()); }
 
-    // Today's log file of this process; the first call picks its folder.
-    static const std::wstring& File()
-    {
-        static const std::wstring file = [] {
-            static TempDir* dir = new TempDir;  // the logger keeps its file open to the end
-            std::string narrow;
-            for (wchar_t c : dir->path() + L"\\") narrow += static_cast<char>(c);  // temp paths are ASCII
-            Logger::initializePathDir(narrow);
-            const std::string name = Logger::instance().fileName();
-            return std::wstring(name.begin(), name.end());
-        }();
-        return file;
-    }
+    // Today's log file of this process, wherever the logger put it.
+    static const std::wstring& File() { return Logger::instance().fileName(); }
 
 private:
     std::size_t m_start = 0;
