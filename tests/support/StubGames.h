@@ -18,7 +18,7 @@ namespace testsupport {
 // processes it starts; ends the games it started itself.
 class StubGames {
 public:
-    StubGames() : m_record(m_dir.file(L"games.txt"))
+    StubGames() : m_record(m_dir.file(L"games.txt")), m_previous(Environment(L"VRK_STUB_GAME_RECORD"))
     {
         ::SetEnvironmentVariableW(L"VRK_STUB_GAME_RECORD", m_record.c_str());
     }
@@ -28,7 +28,7 @@ public:
             if (::WaitForSingleObject(game.get(), 0) != WAIT_OBJECT_0) ::TerminateProcess(game.get(), 99);
             ::WaitForSingleObject(game.get(), 5000);
         }
-        ::SetEnvironmentVariableW(L"VRK_STUB_GAME_RECORD", nullptr);
+        ::SetEnvironmentVariableW(L"VRK_STUB_GAME_RECORD", m_previous.empty() ? nullptr : m_previous.c_str());
     }
     StubGames(const StubGames&) = delete;
     StubGames& operator=(const StubGames&) = delete;
@@ -69,6 +69,12 @@ public:
     }
 
 private:
+    static std::wstring Environment(const wchar_t* name)
+    {
+        wchar_t value[1024] = {};
+        const DWORD length = ::GetEnvironmentVariableW(name, value, 1024);
+        return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
+    }
     bool HasLineStartingWith(const std::string& prefix) const
     {
         const auto lines = SplitLines(ReadFileBytes(m_record));
@@ -77,6 +83,7 @@ private:
 
     TempDir m_dir;
     std::wstring m_record;
+    std::wstring m_previous;  // an enclosing record, put back at the end
     std::vector<win32::UniqueHandle> m_started;
 };
 
