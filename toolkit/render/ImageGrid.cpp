@@ -98,6 +98,11 @@ void EmitCentre(const WideRect& d, const WideRect& s, bool xtiled, bool ytiled, 
     }
 }
 
+WideRect CornerWidths(const SkinRect& corner)
+{
+    return {std::max(corner.left, 0), std::max(corner.top, 0), std::max(corner.right, 0), std::max(corner.bottom, 0)};
+}
+
 }  // namespace
 
 int ForEachImageGridPart(const ImageGridRequest& request, IImageGridSink& sink)
@@ -105,8 +110,7 @@ int ForEachImageGridPart(const ImageGridRequest& request, IImageGridSink& sink)
     PartEmitter out(Widen(request.paint), sink);
     const WideRect D = Widen(request.dest);
     const WideRect S = Widen(request.source);
-    const WideRect K = {std::max(request.corner.left, 0), std::max(request.corner.top, 0),
-                        std::max(request.corner.right, 0), std::max(request.corner.bottom, 0)};
+    const WideRect K = CornerWidths(request.corner);
     // Middle parts: the destination and source without the corners.
     const WideRect dm = {D.left + K.left, D.top + K.top, D.right - K.right, D.bottom - K.bottom};
     const WideRect sm = {S.left + K.left, S.top + K.top, S.right - K.right, S.bottom - K.bottom};
@@ -125,6 +129,31 @@ int ForEachImageGridPart(const ImageGridRequest& request, IImageGridSink& sink)
     if (K.right > 0 && K.bottom > 0)
         out.Emit({dm.right, dm.bottom, D.right, D.bottom}, {sm.right, sm.bottom, S.right, S.bottom});
     return out.Count();
+}
+
+bool ImageGridCentre(const ImageGridRequest& request, SkinRect& dest, SkinRect& source)
+{
+    const WideRect D = Widen(request.dest);
+    const WideRect S = Widen(request.source);
+    const WideRect K = CornerWidths(request.corner);
+    const WideRect dm = {D.left + K.left, D.top + K.top, D.right - K.right, D.bottom - K.bottom};
+    const WideRect sm = {S.left + K.left, S.top + K.top, S.right - K.right, S.bottom - K.bottom};
+    if (dm.right <= dm.left || dm.bottom <= dm.top || sm.right <= sm.left || sm.bottom <= sm.top) return false;
+    for (const WideRect* r : {&dm, &sm})
+        if (!FitsInt(r->left) || !FitsInt(r->top) || !FitsInt(r->right) || !FitsInt(r->bottom)) return false;
+    dest = {static_cast<int>(dm.left), static_cast<int>(dm.top), static_cast<int>(dm.right),
+            static_cast<int>(dm.bottom)};
+    source = {static_cast<int>(sm.left), static_cast<int>(sm.top), static_cast<int>(sm.right),
+              static_cast<int>(sm.bottom)};
+    return true;
+}
+
+int TilesPerBlock(long long tile, long long run, int target)
+{
+    if (tile <= 0 || run <= tile || target <= tile) return 1;
+    const long long wanted = (target + tile - 1) / tile;
+    const long long needed = (run + tile - 1) / tile;
+    return static_cast<int>(std::min(wanted, needed));
 }
 
 }  // namespace SkinUI

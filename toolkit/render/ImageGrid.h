@@ -34,4 +34,14 @@ protected:
 // Returns the number of parts given.
 int ForEachImageGridPart(const ImageGridRequest& request, IImageGridSink& sink);
 
+// The middle of the nine-grid: destination and source without the corners.
+// False when either is empty or a coordinate does not fit in an int.
+bool ImageGridCentre(const ImageGridRequest& request, SkinRect& dest, SkinRect& source);
+
+// How many tiles of `tile` pixels one pre-tiled block holds along an axis:
+// enough to reach `target` pixels, never more than a run of `run` pixels
+// needs, at least 1. Tiling from such blocks keeps the pattern (the block
+// is whole tiles) while the number of blits falls by this factor.
+int TilesPerBlock(long long tile, long long run, int target);
+
 }  // namespace SkinUI

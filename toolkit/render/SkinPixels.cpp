@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
+#include <utility>
 
 // The one place stb_image's code is compiled. Images only come from memory.
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_NO_STDIO
+#define STBI_MAX_DIMENSIONS SkinUI::kMaxSkinImageSide
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"
@@ -22,44 +25,96 @@
 
 namespace SkinUI {
 
-bool DecodeSkinPixels(const unsigned char* bytes, std::size_t size, std::uint32_t mask, SkinPixels& out)
+namespace {
+
+// stb's RGBA copy of an image, freed however the conversion ends.
+struct RgbaImage {
+    RgbaImage() = default;
+    RgbaImage(const RgbaImage&) = delete;
+    RgbaImage& operator=(const RgbaImage&) = delete;
+    ~RgbaImage() { stbi_image_free(pixels); }
+    stbi_uc* pixels = nullptr;
+};
+
+class VectorPixelStore final : public ISkinPixelStore {
+public:
+    explicit VectorPixelStore(SkinPixels& out) : m_out(out) {}
+    std::uint32_t* Allocate(int width, int height, std::ptrdiff_t& stride) override
+    {
+        try {
+            m_out.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        m_out.width = width;
+        m_out.height = height;
+        stride = width;
+        return m_out.pixels.data();
+    }
+
+private:
+    SkinPixels& m_out;
+};
+
+}  // namespace
+
+bool DecodeSkinImage(const unsigned char* bytes, std::size_t size, std::uint32_t mask, ISkinPixelStore& store,
+                     bool& hasAlpha)
 {
-    out = SkinPixels();
+    hasAlpha = false;
     if (!bytes || size == 0 || size > static_cast<std::size_t>(INT_MAX)) return false;
+    const int length = static_cast<int>(size);
     int width = 0;
     int height = 0;
     int channels = 0;
-    stbi_uc* rgba = stbi_load_from_memory(bytes, static_cast<int>(size), &width, &height, &channels, 4);
-    if (!rgba) return false;
-    if (width <= 0 || height <= 0) {
-        stbi_image_free(rgba);
+    if (!stbi_info_from_memory(bytes, length, &width, &height, &channels)) return false;
+    if (width <= 0 || height <= 0 || width > kMaxSkinImageSide || height > kMaxSkinImageSide ||
+        static_cast<long long>(width) * height > kMaxSkinImagePixels)
         return false;
-    }
-    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    out.pixels.resize(count);
-    bool hasAlpha = false;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t r = rgba[i * 4 + 0];
-        const std::uint32_t g = rgba[i * 4 + 1];
-        const std::uint32_t b = rgba[i * 4 + 2];
-        const std::uint32_t a = rgba[i * 4 + 3];
-        std::uint32_t pixel;
-        if (a == 255) {
-            pixel = 0xFF000000u | (r << 16) | (g << 8) | b;
-        } else {
-            pixel = (a << 24) | ((r * a / 255) << 16) | ((g * a / 255) << 8) | (b * a / 255);
-            hasAlpha = true;
+
+    RgbaImage rgba;
+    rgba.pixels = stbi_load_from_memory(bytes, length, &width, &height, &channels, 4);
+    if (!rgba.pixels || width <= 0 || height <= 0 || width > kMaxSkinImageSide || height > kMaxSkinImageSide ||
+        static_cast<long long>(width) * height > kMaxSkinImagePixels)
+        return false;
+
+    std::ptrdiff_t stride = 0;
+    std::uint32_t* target = store.Allocate(width, height, stride);
+    if (!target || stride < width) return false;
+    bool translucent = false;
+    const stbi_uc* in = rgba.pixels;
+    for (int y = 0; y < height; ++y) {
+        std::uint32_t* row = target + y * stride;
+        for (int x = 0; x < width; ++x, in += 4) {
+            const std::uint32_t r = in[0];
+            const std::uint32_t g = in[1];
+            const std::uint32_t b = in[2];
+            const std::uint32_t a = in[3];
+            std::uint32_t pixel;
+            if (a == 255) {
+                pixel = 0xFF000000u | (r << 16) | (g << 8) | b;
+            } else {
+                pixel = (a << 24) | ((r * a / 255) << 16) | ((g * a / 255) << 8) | (b * a / 255);
+                translucent = true;
+            }
+            if (pixel == mask) {
+                pixel = 0;
+                translucent = true;
+            }
+            row[x] = pixel;
         }
-        if (pixel == mask) {
-            pixel = 0;
-            hasAlpha = true;
-        }
-        out.pixels[i] = pixel;
     }
-    stbi_image_free(rgba);
-    out.width = width;
-    out.height = height;
-    out.hasAlpha = hasAlpha;
+    hasAlpha = translucent;
+    return true;
+}
+
+bool DecodeSkinPixels(const unsigned char* bytes, std::size_t size, std::uint32_t mask, SkinPixels& out)
+{
+    out = SkinPixels();
+    SkinPixels decoded;
+    VectorPixelStore store(decoded);
+    if (!DecodeSkinImage(bytes, size, mask, store, decoded.hasAlpha)) return false;
+    out = std::move(decoded);
     return true;
 }
 

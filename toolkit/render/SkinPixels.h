@@ -20,9 +20,33 @@ struct SkinPixels {
     bool hasAlpha = false;
 };
 
-// Pixels with alpha below 255 are stored premultiplied (channel * alpha / 255);
-// a stored pixel equal to the mask becomes fully transparent. False for bytes
-// that do not decode.
+// The largest image a skin may hold. A few bytes of header can claim any
+// size, so larger images are refused before pixel memory is taken.
+constexpr int kMaxSkinImageSide = 16384;
+constexpr long long kMaxSkinImagePixels = 4096LL * 4096LL;
+
+// Where decoded pixels go: the caller owns the storage (a DIB section's
+// bits), so an image is converted straight into its final place.
+class ISkinPixelStore {
+public:
+    // Storage for `height` rows of `width` pixels, row starts `stride`
+    // pixels apart (stride >= width), top row first. None when it cannot be
+    // had.
+    virtual std::uint32_t* Allocate(int width, int height, std::ptrdiff_t& stride) = 0;
+
+protected:
+    ~ISkinPixelStore() = default;
+};
+
+// Decodes into the store's pixels in one pass: pixels with alpha below 255
+// are stored premultiplied (channel * alpha / 255); a stored pixel equal to
+// the mask becomes fully transparent. False (and nothing left allocated by
+// the decoder) for bytes that do not decode, an image above the limits, or
+// a store without storage.
+bool DecodeSkinImage(const unsigned char* bytes, std::size_t size, std::uint32_t mask, ISkinPixelStore& store,
+                     bool& hasAlpha);
+
+// DecodeSkinImage into a vector; also false when the vector cannot grow.
 bool DecodeSkinPixels(const unsigned char* bytes, std::size_t size, std::uint32_t mask, SkinPixels& out);
 
 struct PixelBuffer {

@@ -1,6 +1,7 @@
-// Drawing for the controls: skin images as premultiplied 32-bit bitmaps,
-// image descriptors, image parts with nine-grid corners, hole, fade and
-// tiling, ARGB fills, gradients, lines and text.
+// The drawing front the controls call: skin images as premultiplied 32-bit
+// bitmaps, image descriptors, image parts with nine-grid corners, hole,
+// fade and tiling, ARGB fills, gradients, lines and text. The work lives in
+// SkinImageLoader, ImageDrawing, FillDrawing and TextDrawing.
 #pragma once
 
 #include <windows.h>
@@ -9,51 +10,19 @@
 #include <string_view>
 
 #include "toolkit/core/SkinValue.h"
+#include "toolkit/render/GdiplusSession.h"
+#include "toolkit/render/RenderClip.h"
 #include "toolkit/render/RenderResourcesUI.h"
-#include "base/Win32Handles.h"
 
 namespace SkinUI {
 
 class ISkinFileReader;
 
-// GDI+ for fills and GDI+ text; started and shut down with its owner.
-class CGdiplusSession {
-public:
-    CGdiplusSession();
-    ~CGdiplusSession();
-    CGdiplusSession(const CGdiplusSession&) = delete;
-    CGdiplusSession& operator=(const CGdiplusSession&) = delete;
-    bool IsStarted() const { return m_token != 0; }
-
-private:
-    ULONG_PTR m_token = 0;
-};
-
-// Restricts drawing to a rectangle (and any clip already in force) for one
-// scope, then restores the clip that was there before.
-class CRenderClip {
-public:
-    CRenderClip(HDC hdc, const RECT& rect);
-    // A rounded rectangle clip.
-    CRenderClip(HDC hdc, const RECT& rect, int ellipseWidth, int ellipseHeight);
-    ~CRenderClip();
-    CRenderClip(const CRenderClip&) = delete;
-    CRenderClip& operator=(const CRenderClip&) = delete;
-    // Selects this scope's clip again (after a nested scope replaced it).
-    void Reselect() const;
-
-private:
-    void Combine(HRGN region);
-    HDC m_hdc;
-    win32::UniqueRegion m_hOldRegion;  // none: there was no clip
-    win32::UniqueRegion m_hRegion;
-};
-
 class CSkinRenderer {
 public:
     // Loads an image: with a resource type from the module's resources,
     // otherwise from the reader, then by the name as a path. None when no
-    // bytes were found or they do not decode.
+    // bytes were found, they do not decode or memory runs out.
     static std::unique_ptr<TImageInfo> LoadSkinImage(std::wstring_view name, std::wstring_view type, DWORD mask,
                                                      const ISkinFileReader* files, HINSTANCE resources);
 
@@ -63,14 +32,15 @@ public:
     static bool DrawImageDescriptor(HDC hdc, IRenderResourcesUI* resources, const RECT& control, const RECT& paint,
                                     std::wstring_view descriptor, std::wstring_view modifier = {});
 
-    static void DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, const RECT& source,
-                              const RECT& corners, bool useAlpha, BYTE fade, bool hole, bool xtiled, bool ytiled);
+    // Returns the number of blits made.
+    static int DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, const RECT& source,
+                             const RECT& corners, bool useAlpha, BYTE fade, bool hole, bool xtiled, bool ytiled);
     // What AlphaBlend does for one part, done on the pixels: for systems whose
     // msimg32 lacks AlphaBlend. Both DCs need a 32-bit DIB section selected;
     // false when one has not.
     static bool SoftwareAlphaBlend(HDC hdc, HDC source, const RECT& dest, const RECT& sourcePart, BYTE fade);
 
-    // Solid ARGB fill through GDI+; alpha 0 draws nothing.
+    // Solid ARGB fill; alpha 0 draws nothing, translucent colours blend.
     static void FillColour(HDC hdc, const RECT& rect, DWORD argb);
     // Vertical gradient from colour1 at the top to colour2 at the bottom; the
     // average alpha of the two applies to the whole (0 draws nothing).
@@ -81,7 +51,7 @@ public:
     static void DrawRoundRectOutline(HDC hdc, const RECT& rect, int width, int ellipseWidth, int ellipseHeight,
                                      DWORD argb);
 
-    // Text in the manager's font at the index (the default font outside the
+    // Text in the window's font at the index (the default font outside the
     // list), on the GDI path or, for background-transparent windows and
     // "gdiplustext", the GDI+ path. With DT_CALCRECT it measures into rect.
     static void DrawTextIn(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring_view text, DWORD argb,

@@ -1,0 +1,245 @@
+#include "toolkit/render/ImageDrawing.h"
+
+#include <algorithm>
+
+#include "toolkit/render/DibSection.h"
+#include "toolkit/render/ImageDescriptor.h"
+#include "toolkit/render/ImageGrid.h"
+#include "toolkit/render/Msimg32Exports.h"
+#include "toolkit/render/SkinPixels.h"
+
+namespace SkinUI {
+namespace {
+
+// Tiles smaller than this are pre-tiled into blocks about this long.
+constexpr int kTileBlockTarget = 256;
+
+SkinRect ToSkinRect(const RECT& r)
+{
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+RECT ToRect(const SkinRect& r)
+{
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+enum class BlitMode { Opaque, AlphaBlend, Software };
+
+class BlitSink final : public IImageGridSink {
+public:
+    BlitSink(HDC hdc, HDC source, BlitMode mode, BYTE fade) : m_hdc(hdc), m_source(source), m_mode(mode), m_fade(fade)
+    {
+    }
+
+    void DrawPart(const ImageGridPart& part) override
+    {
+        const RECT d = ToRect(part.dest);
+        const RECT s = ToRect(part.source);
+        const int dw = d.right - d.left, dh = d.bottom - d.top;
+        const int sw = s.right - s.left, sh = s.bottom - s.top;
+        switch (m_mode) {
+        case BlitMode::Opaque:
+            if (dw == sw && dh == sh)
+                ::BitBlt(m_hdc, d.left, d.top, dw, dh, m_source, s.left, s.top, SRCCOPY);
+            else
+                ::StretchBlt(m_hdc, d.left, d.top, dw, dh, m_source, s.left, s.top, sw, sh, SRCCOPY);
+            break;
+        case BlitMode::AlphaBlend: {
+            const BLENDFUNCTION bf = {AC_SRC_OVER, 0, m_fade, AC_SRC_ALPHA};
+            Msimg32().alphaBlend(m_hdc, d.left, d.top, dw, dh, m_source, s.left, s.top, sw, sh, bf);
+            break;
+        }
+        case BlitMode::Software:
+            SoftwareAlphaBlend(m_hdc, m_source, d, s, m_fade);
+            break;
+        }
+        ++m_blits;
+    }
+
+    int Blits() const { return m_blits; }
+
+private:
+    HDC m_hdc;
+    HDC m_source;
+    BlitMode m_mode;
+    BYTE m_fade;
+    int m_blits = 0;
+};
+
+// A bitmap of whole tiles selected into its own DC (the DC goes first, so
+// the bitmap is no longer selected when it is deleted).
+struct TileBlock {
+    win32::UniqueBitmap bitmap;
+    win32::UniqueMemoryDc dc;
+};
+
+// Repeats the tile `tile` of `source` tilesX x tilesY times into the block:
+// one copy, then copies that double what is already there. Returns the
+// blits made, 0 when the block cannot be made.
+int BuildTileBlock(HDC source, const SkinRect& tile, int tilesX, int tilesY, TileBlock& block)
+{
+    const int tw = tile.right - tile.left, th = tile.bottom - tile.top;
+    const int width = tw * tilesX, height = th * tilesY;
+    void* bits = nullptr;
+    block.bitmap = CreateTopDownDib(source, width, height, bits);
+    block.dc.reset(::CreateCompatibleDC(source));
+    if (!block.bitmap || !block.dc || !::SelectObject(block.dc.get(), block.bitmap.get())) return 0;
+    const HDC dc = block.dc.get();
+    int blits = 1;
+    ::BitBlt(dc, 0, 0, tw, th, source, tile.left, tile.top, SRCCOPY);
+    for (int done = tw; done < width; done *= 2, ++blits)
+        ::BitBlt(dc, done, 0, std::min(done, width - done), th, dc, 0, 0, SRCCOPY);
+    for (int done = th; done < height; done *= 2, ++blits)
+        ::BitBlt(dc, 0, done, width, std::min(done, height - done), dc, 0, 0, SRCCOPY);
+    return blits;
+}
+
+// Draws a tiled centre from a pre-tiled block. False (nothing drawn) when
+// the tiles are large already or the block cannot be made.
+bool DrawTiledCentre(HDC hdc, HDC source, const ImageGridRequest& request, BlitMode mode, BYTE fade, int& blits)
+{
+    SkinRect dest, tile;
+    if (!ImageGridCentre(request, dest, tile)) return false;
+    const long long tw = tile.right - tile.left, th = tile.bottom - tile.top;
+    const int tilesX = request.xtiled ? TilesPerBlock(tw, static_cast<long long>(dest.right) - dest.left,
+                                                      kTileBlockTarget)
+                                      : 1;
+    const int tilesY = request.ytiled ? TilesPerBlock(th, static_cast<long long>(dest.bottom) - dest.top,
+                                                      kTileBlockTarget)
+                                      : 1;
+    if (tilesX * tilesY <= 1) return false;
+    TileBlock block;
+    const int built = BuildTileBlock(source, tile, tilesX, tilesY, block);
+    if (built == 0) return false;
+
+    // The block is whole tiles, so tiling by blocks keeps the pattern.
+    ImageGridRequest blocks;
+    blocks.dest = dest;
+    blocks.paint = request.paint;
+    blocks.source = {0, 0, static_cast<int>(tw) * tilesX, static_cast<int>(th) * tilesY};
+    blocks.xtiled = request.xtiled;
+    blocks.ytiled = request.ytiled;
+    BlitSink sink(hdc, block.dc.get(), mode, fade);
+    ForEachImageGridPart(blocks, sink);
+    blits += built + sink.Blits();
+    return true;
+}
+
+bool DrawOneImage(HDC hdc, IRenderResourcesUI* resources, const RECT& control, const RECT& paint,
+                  const ImageDescriptor& image)
+{
+    if (image.name.empty()) return false;
+    const TImageInfo* info = resources->ImageFor(image.name);
+    if (!info) info = resources->LoadImageEntry(image.name, image.type, image.mask);
+    if (!info) return false;
+
+    RECT source = ToRect(image.source);
+    if (source.left == 0 && source.top == 0 && source.right == 0 && source.bottom == 0) {
+        source.right = info->nWidth;
+        source.bottom = info->nHeight;
+    }
+    // The part must lie inside the image: a blit never reads outside it.
+    source.left = std::max(source.left, 0L);
+    source.top = std::max(source.top, 0L);
+    source.right = std::min(source.right, static_cast<LONG>(info->nWidth));
+    source.bottom = std::min(source.bottom, static_cast<LONG>(info->nHeight));
+
+    const RECT dest = ToRect(image.dest);
+    RECT meet;
+    if (!::IntersectRect(&meet, &dest, &control) || !::IntersectRect(&meet, &dest, &paint)) return true;
+    DrawImagePart(hdc, info->hBitmap.get(), dest, paint, source, ToRect(image.corner),
+                  info->bAlpha || resources->IsBackgroundTransparent(), image.fade, image.hole, image.xtiled,
+                  image.ytiled);
+    return true;
+}
+
+}  // namespace
+
+bool DrawImageDescriptor(HDC hdc, IRenderResourcesUI* resources, const RECT& control, const RECT& paint,
+                         std::wstring_view descriptor, std::wstring_view modifier)
+{
+    if (!hdc || !resources) return false;
+    CImageDescriptorReader reader(descriptor, modifier, ToSkinRect(control));
+    ImageDescriptor image;
+    bool drawn = true;
+    while (reader.Next(image))
+        if (!DrawOneImage(hdc, resources, control, paint, image)) drawn = false;
+    return drawn;
+}
+
+int DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, const RECT& source,
+                  const RECT& corners, bool useAlpha, BYTE fade, bool hole, bool xtiled, bool ytiled)
+{
+    if (!hdc || !bitmap) return 0;
+    win32::UniqueMemoryDc memory(::CreateCompatibleDC(hdc));
+    if (!memory) return 0;
+    win32::SelectedObject selected(memory.get(), bitmap);
+    const int oldMode = ::SetStretchBltMode(hdc, HALFTONE);
+    POINT oldOrigin;
+    ::SetBrushOrgEx(hdc, 0, 0, &oldOrigin);
+
+    BlitMode mode = BlitMode::Opaque;
+    if (useAlpha || fade != 255) {
+        if (Msimg32().alphaBlend) {
+            mode = BlitMode::AlphaBlend;
+        } else {
+            PixelBuffer target;
+            if (SelectedDibPixels(hdc, target)) mode = BlitMode::Software;
+        }
+    }
+
+    int blits = 0;
+    const bool noCorners = corners.left <= 0 && corners.top <= 0 && corners.right <= 0 && corners.bottom <= 0;
+    const bool sameSize = dest.right - dest.left == source.right - source.left &&
+                          dest.bottom - dest.top == source.bottom - source.top;
+    if (mode == BlitMode::Opaque && noCorners && sameSize && !hole) {
+        // Unscaled opaque image: one blit of the visible part.
+        RECT visible;
+        if (::IntersectRect(&visible, &dest, &paint)) {
+            ::BitBlt(hdc, visible.left, visible.top, visible.right - visible.left, visible.bottom - visible.top,
+                     memory.get(), source.left + (visible.left - dest.left), source.top + (visible.top - dest.top),
+                     SRCCOPY);
+            blits = 1;
+        }
+    } else {
+        ImageGridRequest request;
+        request.dest = ToSkinRect(dest);
+        request.paint = ToSkinRect(paint);
+        request.source = ToSkinRect(source);
+        request.corner = ToSkinRect(corners);
+        request.hole = hole;
+        request.xtiled = xtiled;
+        request.ytiled = ytiled;
+        // The centre comes first either way; from a block it is done here
+        // and the grid draws only the edges and corners.
+        if (!hole && (xtiled || ytiled) && DrawTiledCentre(hdc, memory.get(), request, mode, fade, blits))
+            request.hole = true;
+        BlitSink sink(hdc, memory.get(), mode, fade);
+        ForEachImageGridPart(request, sink);
+        blits += sink.Blits();
+    }
+
+    ::SetBrushOrgEx(hdc, oldOrigin.x, oldOrigin.y, nullptr);
+    if (oldMode) ::SetStretchBltMode(hdc, oldMode);
+    return blits;
+}
+
+bool SoftwareAlphaBlend(HDC hdc, HDC source, const RECT& dest, const RECT& sourcePart, BYTE fade)
+{
+    PixelBuffer target, image;
+    if (!SelectedDibPixels(hdc, target) || !SelectedDibPixels(source, image)) return false;
+    ::GdiFlush();
+    // Logical to device coordinates, and the DC's clip box as the clip.
+    POINT pts[2] = {{dest.left, dest.top}, {dest.right, dest.bottom}};
+    ::LPtoDP(hdc, pts, 2);
+    RECT clip;
+    if (::GetClipBox(hdc, &clip) == ERROR) return false;
+    POINT clipPts[2] = {{clip.left, clip.top}, {clip.right, clip.bottom}};
+    ::LPtoDP(hdc, clipPts, 2);
+    BlendPixels(target, {pts[0].x, pts[0].y, pts[1].x, pts[1].y}, image, ToSkinRect(sourcePart), fade, true,
+                {clipPts[0].x, clipPts[0].y, clipPts[1].x, clipPts[1].y});
+    return true;
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,29 @@
+// Restricts drawing to a rectangle (and any clip already in force) for one
+// scope, then restores the clip that was there before.
+#pragma once
+
+#include <windows.h>
+
+#include "base/Win32Handles.h"
+
+namespace SkinUI {
+
+class CRenderClip {
+public:
+    CRenderClip(HDC hdc, const RECT& rect);
+    // A rounded rectangle clip.
+    CRenderClip(HDC hdc, const RECT& rect, int ellipseWidth, int ellipseHeight);
+    ~CRenderClip();
+    CRenderClip(const CRenderClip&) = delete;
+    CRenderClip& operator=(const CRenderClip&) = delete;
+    // Selects this scope's clip again (after a nested scope replaced it).
+    void Reselect() const;
+
+private:
+    void Combine(HRGN region);
+    HDC m_hdc;
+    win32::UniqueRegion m_hOldRegion;  // none: there was no clip
+    win32::UniqueRegion m_hRegion;
+};
+
+}  // namespace SkinUI

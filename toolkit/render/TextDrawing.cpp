@@ -1,0 +1,188 @@
+#include "toolkit/render/TextDrawing.h"
+
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "toolkit/render/FillDrawing.h"
+#include "toolkit/render/FormattedText.h"
+#include "base/Win32Handles.h"
+
+namespace SkinUI {
+namespace {
+
+namespace gp = Gdiplus::DllExports;
+
+void DrawTextGdiplus(HDC hdc, const TFontInfo& font, RECT& rect, std::wstring_view text, DWORD argb, UINT style)
+{
+    Gdiplus::GpGraphics* graphics = nullptr;
+    if (gp::GdipCreateFromHDC(hdc, &graphics) != Gdiplus::Ok) return;
+    gp::GdipSetTextRenderingHint(graphics, Gdiplus::TextRenderingHintAntiAlias);
+    Gdiplus::GpFont* gpFont = nullptr;
+    if (gp::GdipCreateFontFromLogfontW(hdc, &font.logFont, &gpFont) != Gdiplus::Ok) {
+        win32::SelectedObject selected(hdc, font.hFont.get());
+        if (gp::GdipCreateFontFromDC(hdc, &gpFont) != Gdiplus::Ok) gpFont = nullptr;
+    }
+    Gdiplus::GpSolidFill* brush = nullptr;
+    gp::GdipCreateSolidFill((argb & 0x00FFFFFFu) | 0xFE000000u, &brush);
+    Gdiplus::GpStringFormat* generic = nullptr;
+    Gdiplus::GpStringFormat* format = nullptr;
+    if (gp::GdipStringFormatGetGenericTypographic(&generic) == Gdiplus::Ok)
+        gp::GdipCloneStringFormat(generic, &format);
+    if (gpFont && brush && format) {
+        INT flags = 0;
+        gp::GdipGetStringFormatFlags(format, &flags);
+        flags &= ~(Gdiplus::StringFormatFlagsNoClip | Gdiplus::StringFormatFlagsNoWrap);
+        if (style & DT_NOCLIP) flags |= Gdiplus::StringFormatFlagsNoClip;
+        if (style & DT_SINGLELINE) flags |= Gdiplus::StringFormatFlagsNoWrap;
+        gp::GdipSetStringFormatFlags(format, flags);
+        gp::GdipSetStringFormatTrimming(format, (style & DT_END_ELLIPSIS) ? Gdiplus::StringTrimmingEllipsisCharacter
+                                                                          : Gdiplus::StringTrimmingNone);
+        gp::GdipSetStringFormatAlign(format, (style & DT_CENTER)  ? Gdiplus::StringAlignmentCenter
+                                             : (style & DT_RIGHT) ? Gdiplus::StringAlignmentFar
+                                                                  : Gdiplus::StringAlignmentNear);
+        gp::GdipSetStringFormatLineAlign(format, (style & DT_VCENTER)  ? Gdiplus::StringAlignmentCenter
+                                                 : (style & DT_BOTTOM) ? Gdiplus::StringAlignmentFar
+                                                                       : Gdiplus::StringAlignmentNear);
+        Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(rect.left), static_cast<Gdiplus::REAL>(rect.top),
+                              static_cast<Gdiplus::REAL>(rect.right - rect.left),
+                              static_cast<Gdiplus::REAL>(rect.bottom - rect.top));
+        const INT length = static_cast<INT>(std::min<std::size_t>(text.size(), 0x7FFFFFFF));
+        if (style & DT_CALCRECT) {
+            Gdiplus::RectF bounds;
+            if (gp::GdipMeasureString(graphics, text.data(), length, gpFont, &layout, format, &bounds, nullptr,
+                                      nullptr) == Gdiplus::Ok) {
+                rect.right = rect.left + static_cast<LONG>(bounds.Width) + 1;
+                rect.bottom = rect.top + static_cast<LONG>(bounds.Height) + 1;
+            }
+        } else {
+            gp::GdipDrawString(graphics, text.data(), length, gpFont, &layout, format, brush);
+        }
+    }
+    if (format) gp::GdipDeleteStringFormat(format);
+    if (generic) gp::GdipDeleteStringFormat(generic);
+    if (brush) gp::GdipDeleteBrush(brush);
+    if (gpFont) gp::GdipDeleteFont(gpFont);
+    gp::GdipDeleteGraphics(graphics);
+}
+
+}  // namespace
+
+void DrawTextIn(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring_view text, DWORD argb,
+                               int font, UINT style)
+{
+    if (!hdc || !resources || text.empty()) return;
+    if (resources->IsBackgroundTransparent() || resources->UsesGdiplusText()) {
+        DrawTextGdiplus(hdc, resources->FontInfoAt(font), rect, text, argb, style);
+        return;
+    }
+    const int oldMode = ::SetBkMode(hdc, TRANSPARENT);
+    const COLORREF oldColour = ::SetTextColor(hdc, ArgbToColorRef(argb));
+    {
+        win32::SelectedObject selected(hdc, resources->FontInfoAt(font).hFont.get());
+        const int length = static_cast<int>(std::min<std::size_t>(text.size(), 0x7FFFFFFF));
+        ::DrawTextW(hdc, text.data(), length, &rect, style | DT_NOPREFIX);
+    }
+    ::SetTextColor(hdc, oldColour);
+    ::SetBkMode(hdc, oldMode);
+}
+
+void DrawFormattedText(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring_view text,
+                                      DWORD argb, int font, UINT style)
+{
+    if (!hdc || !resources || text.empty()) return;
+    const std::vector<FormattedRun> runs = ParseFormattedText(text);
+
+    // Styled variants of the fonts, made once per call.
+    struct StyledFont {
+        int index;
+        bool bold, italic, underline;
+        win32::UniqueFont font;
+    };
+    std::vector<StyledFont> styled;
+    auto fontFor = [&](const FormattedRun& run) -> HFONT {
+        const int index = run.font >= 0 ? run.font : font;
+        const TFontInfo& base = resources->FontInfoAt(index);
+        if (!run.bold && !run.italic && !run.underline) return base.hFont.get();
+        for (const StyledFont& f : styled)
+            if (f.index == index && f.bold == run.bold && f.italic == run.italic && f.underline == run.underline)
+                return f.font.get();
+        LOGFONTW lf = base.logFont;
+        if (run.bold) lf.lfWeight = FW_BOLD;
+        if (run.italic) lf.lfItalic = TRUE;
+        if (run.underline) lf.lfUnderline = TRUE;
+        styled.push_back({index, run.bold, run.italic, run.underline, win32::UniqueFont(::CreateFontIndirectW(&lf))});
+        return styled.back().font.get() ? styled.back().font.get() : base.hFont.get();
+    };
+
+    struct Piece {
+        const FormattedRun* run;
+        HFONT font;
+        SIZE size;
+    };
+    struct Line {
+        std::size_t first, end;
+        LONG width, height;
+    };
+    const LONG emptyLineHeight = resources->TextMetricsAt(font).tmHeight;
+    std::vector<Piece> pieces;
+    std::vector<Line> lines{{0, 0, 0, 0}};
+    for (const FormattedRun& run : runs) {
+        if (run.lineBreak) {
+            if (lines.back().height == 0) lines.back().height = emptyLineHeight;
+            lines.push_back({pieces.size(), pieces.size(), 0, 0});
+            continue;
+        }
+        Piece piece{&run, fontFor(run), {0, 0}};
+        win32::SelectedObject selected(hdc, piece.font);
+        const int length = static_cast<int>(std::min<std::size_t>(run.text.size(), 0x7FFFFFFF));
+        ::GetTextExtentPoint32W(hdc, run.text.data(), length, &piece.size);
+        pieces.push_back(piece);
+        Line& line = lines.back();
+        line.end = pieces.size();
+        line.width += piece.size.cx;
+        line.height = std::max(line.height, piece.size.cy);
+    }
+    if (lines.back().height == 0) lines.back().height = emptyLineHeight;
+    LONG width = 0, height = 0;
+    for (const Line& line : lines) {
+        width = std::max(width, line.width);
+        height += line.height;
+    }
+    if (style & DT_CALCRECT) {
+        rect.right = rect.left + width;
+        rect.bottom = rect.top + height;
+        return;
+    }
+
+    LONG y = rect.top;
+    if (style & DT_VCENTER)
+        y = rect.top + (rect.bottom - rect.top - height) / 2;
+    else if (style & DT_BOTTOM)
+        y = rect.bottom - height;
+    const int oldMode = ::SetBkMode(hdc, TRANSPARENT);
+    const COLORREF oldColour = ::GetTextColor(hdc);
+    for (const Line& line : lines) {
+        LONG x = rect.left;
+        if (style & DT_CENTER)
+            x = rect.left + (rect.right - rect.left - line.width) / 2;
+        else if (style & DT_RIGHT)
+            x = rect.right - line.width;
+        for (std::size_t k = line.first; k < line.end; ++k) {
+            const Piece& piece = pieces[k];
+            ::SetTextColor(hdc, ArgbToColorRef(piece.run->colour ? piece.run->colour : argb));
+            win32::SelectedObject selected(hdc, piece.font);
+            const int length = static_cast<int>(std::min<std::size_t>(piece.run->text.size(), 0x7FFFFFFF));
+            // Pieces of one line share its bottom edge.
+            ::ExtTextOutW(hdc, x, y + line.height - piece.size.cy, ETO_CLIPPED, &rect, piece.run->text.data(),
+                          static_cast<UINT>(length), nullptr);
+            x += piece.size.cx;
+        }
+        y += line.height;
+    }
+    ::SetTextColor(hdc, oldColour);
+    ::SetBkMode(hdc, oldMode);
+}
+
+}  // namespace SkinUI
