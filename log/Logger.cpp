@@ -72,7 +72,9 @@ public:
         const BOOL found = ::SHGetPathFromIDListW(items, path);
         ::ILFree(items);
         if (!found || path[0] == L'\0') return {};
-        return std::wstring(path) + L"\\";
+        std::wstring dir(path);
+        if (dir.back() != L'\\') dir += L'\\';
+        return dir;
     }
 
     bool FallbackDriveExists() const override { return DirectoryExists(L"D:\\"); }
