@@ -67,6 +67,39 @@ private:
     int m_blits = 0;
 };
 
+// Cuts parts to the paint rectangle along the axes they are not stretched
+// in, so a block of tiles draws no more than tile by tile did.
+class PaintCutSink final : public IImageGridSink {
+public:
+    PaintCutSink(const SkinRect& paint, IImageGridSink& next) : m_paint(paint), m_next(next) {}
+
+    void DrawPart(const ImageGridPart& part) override
+    {
+        ImageGridPart cut = part;
+        if (part.dest.right - part.dest.left == part.source.right - part.source.left) {
+            const int from = std::max(part.dest.left, m_paint.left), to = std::min(part.dest.right, m_paint.right);
+            if (from >= to) return;
+            cut.source.left += from - part.dest.left;
+            cut.source.right -= part.dest.right - to;
+            cut.dest.left = from;
+            cut.dest.right = to;
+        }
+        if (part.dest.bottom - part.dest.top == part.source.bottom - part.source.top) {
+            const int from = std::max(part.dest.top, m_paint.top), to = std::min(part.dest.bottom, m_paint.bottom);
+            if (from >= to) return;
+            cut.source.top += from - part.dest.top;
+            cut.source.bottom -= part.dest.bottom - to;
+            cut.dest.top = from;
+            cut.dest.bottom = to;
+        }
+        m_next.DrawPart(cut);
+    }
+
+private:
+    SkinRect m_paint;
+    IImageGridSink& m_next;
+};
+
 // A bitmap of whole tiles selected into its own DC (the DC goes first, so
 // the bitmap is no longer selected when it is deleted).
 struct TileBlock {
@@ -121,7 +154,8 @@ bool DrawTiledCentre(HDC hdc, HDC source, const ImageGridRequest& request, BlitM
     blocks.xtiled = request.xtiled;
     blocks.ytiled = request.ytiled;
     BlitSink sink(hdc, block.dc.get(), mode, fade);
-    ForEachImageGridPart(blocks, sink);
+    PaintCutSink cut(request.paint, sink);
+    ForEachImageGridPart(blocks, cut);
     blits += built + sink.Blits();
     return true;
 }

@@ -170,4 +170,39 @@ TEST(ImageGridTest, DegenerateGeometryDrawsNoInvertedPart)
     EXPECT_TRUE(Same(negative.parts[0].dest, {0, 0, 30, 20}));
 }
 
+TEST(ImageGridTest, CentreIsTheGridWithoutItsCorners)
+{
+    SkinRect dest, source;
+    ASSERT_TRUE(ImageGridCentre(Request({10, 10, 540, 23}, {0, 0, 10, 10}, {3, 3, 3, 3}), dest, source));
+    EXPECT_TRUE(Same(dest, {13, 13, 537, 20}));
+    EXPECT_TRUE(Same(source, {3, 3, 7, 7}));
+    ASSERT_TRUE(ImageGridCentre(Request({0, 0, 30, 20}, {2, 2, 9, 9}, {-1, -1, -1, -1}), dest, source));
+    EXPECT_TRUE(Same(dest, {0, 0, 30, 20}));
+    EXPECT_TRUE(Same(source, {2, 2, 9, 9}));
+    // No centre: corners as large as the destination or the source, even where the sums pass an int.
+    EXPECT_FALSE(ImageGridCentre(Request({0, 0, 6, 6}, {0, 0, 9, 9}, {3, 3, 3, 3}), dest, source));
+    EXPECT_FALSE(ImageGridCentre(Request({0, 0, 60, 60}, {0, 0, 6, 9}, {3, 3, 3, 3}), dest, source));
+    EXPECT_FALSE(ImageGridCentre(Request({INT_MAX - 5, 0, INT_MAX, 10}, {0, 0, 9, 9}, {INT_MAX, 0, 0, 0}), dest,
+                                 source));
+}
+
+TEST(ImageGridTest, TileBlocksHoldWholeTilesUpToTheTarget)
+{
+    struct Case {
+        long long tile, run;
+        int target, tiles;
+    } cases[] = {
+        {1, 960, 256, 256},     // a 1-pixel tile: a block of 256
+        {3, 1000, 256, 86},     // rounded up to whole tiles: 258 pixels
+        {1, 100, 256, 100},     // never more than the run needs
+        {7, 50, 256, 8},        // 8 tiles cover 50
+        {300, 960, 256, 1},     // already longer than the target
+        {5, 5, 256, 1},         // one tile fills the run
+        {0, 100, 256, 1},       // no tile
+        {4, 100, 0, 1},         // no target
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TilesPerBlock(c.tile, c.run, c.target), c.tiles) << c.tile << " " << c.run << " " << c.target;
+}
+
 }  // namespace

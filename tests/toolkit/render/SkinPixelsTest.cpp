@@ -88,6 +88,128 @@ TEST(SkinPixelsTest, UndecodableBytesFailCleanly)
     EXPECT_FALSE(DecodeSkinPixels(nullptr, 10, 0, pixels));
 }
 
+// Records what the decoder asks of it; gives rows `stride` pixels apart, or
+// nothing at all (the allocation that fails).
+class RecordingStore final : public ISkinPixelStore {
+public:
+    RecordingStore(std::ptrdiff_t padding, bool fail) : m_padding(padding), m_fail(fail) {}
+    std::uint32_t* Allocate(int width, int height, std::ptrdiff_t& stride) override
+    {
+        ++calls;
+        if (m_fail) return nullptr;
+        stride = width + m_padding;
+        this->stride = stride;
+        pixels.assign(static_cast<std::size_t>(stride) * height, kUntouched);
+        return pixels.data();
+    }
+
+    static constexpr std::uint32_t kUntouched = 0xDEADBEEFu;
+    int calls = 0;
+    std::ptrdiff_t stride = 0;
+    std::vector<std::uint32_t> pixels;
+
+private:
+    std::ptrdiff_t m_padding;
+    bool m_fail;
+};
+
+void PutLe(std::string& out, std::uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+void PutBe(std::string& out, std::uint32_t value)
+{
+    for (int i = 3; i >= 0; --i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// A 32-bit BMP header claiming a size, with no pixel data behind it.
+std::string BmpHeader(std::uint32_t width, std::uint32_t height)
+{
+    std::string bmp = "BM";
+    PutLe(bmp, 54, 4);  // file size (not checked)
+    PutLe(bmp, 0, 4);
+    PutLe(bmp, 54, 4);  // pixel data offset
+    PutLe(bmp, 40, 4);
+    PutLe(bmp, width, 4);
+    PutLe(bmp, height, 4);
+    PutLe(bmp, 1, 2);   // planes
+    PutLe(bmp, 32, 2);  // bits per pixel
+    for (int i = 0; i < 6; ++i) PutLe(bmp, 0, 4);
+    return bmp;
+}
+
+// A PNG signature and header chunk claiming a size, and no image data.
+std::string PngHeader(std::uint32_t width, std::uint32_t height)
+{
+    std::string png("\x89PNG\r\n\x1a\n", 8);
+    PutBe(png, 13);
+    png += "IHDR";
+    PutBe(png, width);
+    PutBe(png, height);
+    png += std::string("\x08\x06\x00\x00\x00", 5);  // 8-bit RGBA
+    PutBe(png, 0);                                     // CRC (not checked)
+    return png;
+}
+
+TEST(SkinPixelsTest, DecodesStraightIntoTheStoresRows)
+{
+    const std::vector<std::uint32_t> in = {0xFFFF0000u, 0x80FF0000u, 0xFF0000FFu,
+                                           0xFF00FF00u, 0xFFFFFFFFu, 0x00FFFFFFu};
+    const std::string png = testimages::EncodePng(3, 2, in);
+    RecordingStore store(2, false);
+    bool hasAlpha = false;
+    ASSERT_TRUE(DecodeSkinImage(reinterpret_cast<const unsigned char*>(png.data()), png.size(), 0, store, hasAlpha));
+    EXPECT_EQ(store.calls, 1);
+    EXPECT_TRUE(hasAlpha);
+    const std::vector<std::uint32_t> expected = {0xFFFF0000u, 0x80800000u, 0xFF0000FFu, RecordingStore::kUntouched,
+                                                 RecordingStore::kUntouched,
+                                                 0xFF00FF00u, 0xFFFFFFFFu, 0x00000000u, RecordingStore::kUntouched,
+                                                 RecordingStore::kUntouched};
+    EXPECT_EQ(store.pixels, expected);  // rows start `stride` apart; the padding is not written
+}
+
+TEST(SkinPixelsTest, HugeOrUnstorableImagesFailWithoutThrowing)
+{
+    const std::string small = testimages::EncodePng(4, 4, testimages::Solid(4, 4, 0xFF102030u));
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool storeFails;
+        int allocations;  // how often the store is asked
+    } cases[] = {
+        {"BMP header claiming 16000 x 16000", BmpHeader(16000, 16000), false, 0},
+        {"BMP header claiming 20000 x 1", BmpHeader(20000, 1), false, 0},
+        {"PNG header claiming 5000 x 5000", PngHeader(5000, 5000), false, 0},
+        {"PNG header claiming 4000000000 x 2", PngHeader(4000000000u, 2), false, 0},
+        {"a small image whose storage cannot be had", small, true, 1},
+    };
+    for (const Case& c : cases) {
+        RecordingStore store(0, c.storeFails);
+        bool hasAlpha = true;
+        bool decoded = true;
+        EXPECT_NO_THROW(decoded = DecodeSkinImage(reinterpret_cast<const unsigned char*>(c.bytes.data()),
+                                                  c.bytes.size(), 0, store, hasAlpha))
+            << c.what;
+        EXPECT_FALSE(decoded) << c.what;
+        EXPECT_FALSE(hasAlpha) << c.what;
+        EXPECT_EQ(store.calls, c.allocations) << c.what;
+
+        if (c.allocations == 0) {  // refused on its header: the vector form refuses it too
+            SkinPixels pixels;
+            EXPECT_FALSE(DecodeSkinPixels(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size(), 0,
+                                          pixels))
+                << c.what;
+        }
+    }
+    // The limits themselves still decode.
+    const std::string wide =
+        testimages::EncodePng(kMaxSkinImageSide, 1, testimages::Solid(kMaxSkinImageSide, 1, 0xFF000000u));
+    SkinPixels pixels;
+    EXPECT_TRUE(DecodeSkinPixels(reinterpret_cast<const unsigned char*>(wide.data()), wide.size(), 0, pixels));
+    EXPECT_EQ(pixels.width, kMaxSkinImageSide);
+}
+
 TEST(SkinPixelsTest, BlendsLikeAlphaBlend)
 {
     std::vector<std::uint32_t> dst(9, 0xFFFFFFFFu);

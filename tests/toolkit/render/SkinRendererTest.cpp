@@ -82,6 +82,43 @@ TEST_F(SkinRendererTest, FailsCleanlyForMissingOrUndecodableImages)
     EXPECT_NE(CSkinRenderer::LoadSkinImage(folder.path(L"red.png"), L"", 0, nullptr, nullptr), nullptr);
 }
 
+// A 32-bit BMP header claiming 16000 x 16000 pixels and no pixel data: a
+// decoder that trusts it wants a gigabyte.
+std::string HugeBmpHeader()
+{
+    std::string bmp = "BM";
+    auto put = [&bmp](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) bmp.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    put(54, 4);
+    put(0, 4);
+    put(54, 4);
+    put(40, 4);
+    put(16000, 4);
+    put(16000, 4);
+    put(1, 2);
+    put(32, 2);
+    for (int i = 0; i < 6; ++i) put(0, 4);
+    return bmp;
+}
+
+TEST_F(SkinRendererTest, ImageTooLargeToLoadFailsAndPaintingGoesOn)
+{
+    folder.AddFile(L"huge.bmp", HugeBmpHeader());
+    std::unique_ptr<TImageInfo> image;
+    EXPECT_NO_THROW(image = CSkinRenderer::LoadSkinImage(L"huge.bmp", L"", 0, &folder.reader(), nullptr));
+    EXPECT_EQ(image, nullptr);
+
+    // Layered with a good image: the huge one fails the descriptor, the next one is still drawn.
+    TestCanvas canvas(20, 20);
+    bool drawn = true;
+    EXPECT_NO_THROW(drawn = CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, {0, 0, 20, 20}, {0, 0, 20, 20},
+                                                               L"file='huge.bmp' file='red.png' dest='0,0,10,10'"));
+    EXPECT_FALSE(drawn);
+    EXPECT_TRUE(canvas.AllOf(kRed, {0, 0, 10, 10}));
+    EXPECT_EQ(manager.ImageFor(L"huge.bmp"), nullptr);
+}
+
 TEST_F(SkinRendererTest, NineGridKeepsCornersAndStretchesTheRest)
 {
     const TImageInfo* grid = Image(L"grid.png");
@@ -154,6 +191,60 @@ TEST_F(SkinRendererTest, TilesTheCentreAtTheImageScale)
     }
 }
 
+TEST_F(SkinRendererTest, SmallTilesKeepThePatternWithAHandfulOfBlits)
+{
+    // 3 x 2 tile, every pixel its own colour, so a tile out of phase shows.
+    const std::vector<std::uint32_t> tile = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu,
+                                             0xFFFFFF00u, 0xFF00FFFFu, 0xFFFF00FFu};
+    folder.AddPng(L"tile.png", 3, 2, tile);
+    folder.AddSolidPng(L"dot.png", 1, 1, 0xFF2040C0u);
+    folder.AddSolidPng(L"halfred.png", 1, 1, 0x80FF0000u);
+    const std::vector<DWORD> tileSeen = {kRed, kGreen, kBlue, kYellow, kCyan, kMagenta};
+    struct Case {
+        const wchar_t* image;
+        std::vector<DWORD> seen;  // the tile's pixels as they look over white, row by row
+        RECT dest, paint;
+        bool xtiled, ytiled;
+        int maxBlits;
+    } cases[] = {
+        // A 1 x 1 source over the whole launcher window: 595200 tiles, one blit each, before.
+        {L"dot.png", {0x2040C0}, {0, 0, 960, 620}, {0, 0, 960, 620}, true, true, 40},
+        {L"halfred.png", {0xFF7F7F}, {0, 0, 960, 620}, {0, 0, 960, 620}, true, true, 40},  // alpha kept in the block
+        {L"tile.png", tileSeen, {5, 7, 405, 307}, {0, 0, 960, 620}, true, true, 40},
+        {L"tile.png", tileSeen, {5, 7, 405, 307}, {100, 50, 180, 90}, true, true, 40},  // only the paint area
+        {L"tile.png", tileSeen, {5, 7, 905, 9}, {0, 0, 960, 620}, true, false, 20},     // one row, no stretch
+        {L"tile.png", tileSeen, {5, 7, 8, 607}, {0, 0, 960, 620}, false, true, 20},     // one column
+    };
+    for (const Case& c : cases) {
+        const TImageInfo* image = Image(c.image);
+        ASSERT_NE(image, nullptr);
+        const int tw = image->nWidth, th = image->nHeight;
+        RECT drawn;
+        ::IntersectRect(&drawn, &c.dest, &c.paint);
+        for (bool useAlpha : {false, true}) {
+            if (image->bAlpha && !useAlpha) continue;  // translucent images always blend
+            TestCanvas canvas(960, 620);
+            const int blits =
+                CSkinRenderer::DrawImagePart(canvas.dc(), image->hBitmap.get(), c.dest, c.paint, {0, 0, tw, th},
+                                             {0, 0, 0, 0}, useAlpha, 255, false, c.xtiled, c.ytiled);
+            EXPECT_GT(blits, 0) << c.image;
+            EXPECT_LE(blits, c.maxBlits) << c.image << " alpha " << useAlpha;
+            int wrong = 0;
+            for (int y = 0; y < canvas.height(); ++y)
+                for (int x = 0; x < canvas.width(); ++x) {
+                    const bool inside = x >= drawn.left && x < drawn.right && y >= drawn.top && y < drawn.bottom;
+                    const DWORD want =
+                        inside ? c.seen[static_cast<std::size_t>(((y - c.dest.top) % th) * tw + (x - c.dest.left) % tw)]
+                               : kWhite;
+                    if (ColourDistance(canvas.Pixel(x, y), want) > 1 && ++wrong <= 3)
+                        ADD_FAILURE() << c.image << " alpha " << useAlpha << " at " << x << "," << y << std::hex
+                                      << " got " << canvas.Pixel(x, y) << " want " << want;
+                }
+            EXPECT_EQ(wrong, 0) << c.image << " alpha " << useAlpha;
+        }
+    }
+}
+
 TEST_F(SkinRendererTest, DescriptorDrawsIntoItsDestination)
 {
     struct Case {
@@ -212,6 +303,18 @@ TEST_F(SkinRendererTest, FillsArgbColours)
     EXPECT_TRUE(canvas.AllOf(kWhite, {5, 0, 10, 10}));
     CSkinRenderer::FillColour(canvas.dc(), {5, 0, 10, 10}, 0x80FF0000u);  // translucent red over white
     EXPECT_LE(ColourDistance(canvas.Pixel(7, 5), 0xFF7F7F), 2) << std::hex << canvas.Pixel(7, 5);
+
+    // On a 32-bit surface the fill leaves the colour's alpha, as layered windows read it.
+    TestCanvas clear(4, 1, kBlack);
+    for (int x = 0; x < 4; ++x) ::SetPixelV(clear.dc(), x, 0, RGB(0, 0, 0));  // GDI: alpha 0
+    CSkinRenderer::FillColour(clear.dc(), {0, 0, 1, 1}, 0xFF000000u);           // opaque black
+    CSkinRenderer::FillColour(clear.dc(), {1, 0, 2, 1}, 0xFF3060C0u);
+    CSkinRenderer::FillColour(clear.dc(), {2, 0, 3, 1}, 0x80FF0000u);           // over nothing
+    EXPECT_EQ(clear.RawPixel(0, 0), 0xFF000000u);
+    EXPECT_EQ(clear.RawPixel(1, 0), 0xFF3060C0u);
+    EXPECT_EQ(clear.RawPixel(2, 0) >> 24, 0x80u);
+    EXPECT_LE(ColourDistance(clear.Pixel(2, 0), 0x800000), 1) << std::hex << clear.RawPixel(2, 0);
+    EXPECT_EQ(clear.RawPixel(3, 0), 0u);
 }
 
 TEST_F(SkinRendererTest, ClipLimitsDrawingAndIsRestored)
