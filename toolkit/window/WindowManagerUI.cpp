@@ -167,6 +167,8 @@ bool CWindowManagerUI::AttachTree(CControlUI* root)
     m_bFirstLayout = true;
     m_bUpdateNeeded = true;
     m_bFocusNeeded = true;
+    // A replaced tree is laid out and painted like the first one.
+    if (m_hWndPaint) ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
     if (m_shadow.IsShowEnabled() && m_hWndPaint) m_shadow.Create(this, m_hWndPaint);
     if (!root) return false;
     root->AttachManager(this, nullptr, true);
@@ -439,8 +441,13 @@ bool CWindowManagerUI::OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_MOUSELEAVE:
         HideToolTip();
         // The move to (-1, -1) gives the hover control its leave; tracking
-        // stays armed during it so the move does not arm it again.
-        if (m_bMouseTracking) ::SendMessageW(m_hWndPaint, WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
+        // counts as armed during it so the move does not arm it again. A
+        // hover disarms our flag but not the system's leave tracking, so a
+        // hover control still present gets its leave too.
+        if (m_bMouseTracking || m_pEventHover) {
+            m_bMouseTracking = true;
+            ::SendMessageW(m_hWndPaint, WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
+        }
         m_bMouseTracking = false;
         return false;
     case WM_MOUSEHOVER: {

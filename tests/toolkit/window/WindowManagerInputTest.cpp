@@ -1,0 +1,470 @@
+// The window manager on a real window: messages posted to it and pumped as
+// the message loop would, events and notifications read back at the controls.
+#include "toolkit/window/WindowManagerUI.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/toolkit/controls/ControlTestDoubles.h"
+#include "tests/toolkit/window/ManagerTestWindow.h"
+#include "toolkit/controls/ButtonUI.h"
+#include "toolkit/controls/LabelUI.h"
+#include "toolkit/layout/TabLayoutUI.h"
+#include "toolkit/layout/VerticalLayoutUI.h"
+
+namespace {
+
+using namespace SkinUI;
+using namespace skintest;
+
+template <typename T>
+T* Named(const wchar_t* name)
+{
+    T* control = new T;
+    control->SetName(name);
+    return control;
+}
+
+// A float child at a fixed rectangle of its parent.
+template <typename T>
+T* Placed(const wchar_t* name, const wchar_t* pos)
+{
+    T* control = Named<T>(name);
+    control->ApplyAttribute(L"float", L"true");
+    control->ApplyAttribute(L"pos", pos);
+    return control;
+}
+
+// Records the events a control receives, by type, with the control's name.
+struct EventLog {
+    std::vector<std::pair<std::wstring, int>> events;
+    void Watch(CControlUI* control)
+    {
+        control->OnEvent.Add([this, control](TEventRecord& event) {
+            events.emplace_back(std::wstring(control->Name().View()), event.nType);
+            return true;
+        });
+    }
+    int Count(const wchar_t* name, int type) const
+    {
+        int n = 0;
+        for (const auto& e : events) n += e.first == name && e.second == type;
+        return n;
+    }
+    // Only the events of the listed types, in order.
+    std::vector<std::pair<std::wstring, int>> Only(std::initializer_list<int> types) const
+    {
+        std::vector<std::pair<std::wstring, int>> kept;
+        for (const auto& e : events)
+            for (int t : types)
+                if (e.second == t) kept.push_back(e);
+        return kept;
+    }
+};
+
+// The real cursor rests inside the test windows at (100, 100)-(300, 200),
+// over no control of interest: the system's own mouse tracking then posts no
+// leave of its own while the tests post theirs.
+void ParkCursorInsideWindow()
+{
+    ::SetCursorPos(280, 180);
+}
+
+// Sets Shift in this thread's key state for the duration of a scope.
+class ShiftDown {
+public:
+    explicit ShiftDown(bool down)
+    {
+        ::GetKeyboardState(m_saved);
+        BYTE keys[256];
+        std::copy(std::begin(m_saved), std::end(m_saved), keys);
+        keys[VK_SHIFT] = down ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+    }
+    ~ShiftDown() { ::SetKeyboardState(m_saved); }
+
+private:
+    BYTE m_saved[256]{};
+};
+
+TEST(WindowManagerInputTest, FirstPaintRaisesWindowInitOnceAndResizeRelayouts)
+{
+    ManagerTestWindow window({50, 50, 250, 150});
+    ASSERT_NE(window.hwnd(), nullptr);
+    NotifyLog log;
+    window.manager.AddNotifyTarget(&log);
+    auto* root = Named<CVerticalLayoutUI>(L"root");
+    window.manager.AttachTree(root);
+    ::UpdateWindow(window.hwnd());
+    window.Pump();
+    EXPECT_EQ(root->Rect().right, 200);
+    EXPECT_EQ(root->Rect().bottom, 100);
+
+    ::SetWindowPos(window.hwnd(), nullptr, 0, 0, 300, 180, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::UpdateWindow(window.hwnd());
+    window.Pump();
+    EXPECT_EQ(root->Rect().right, 300);  // laid out again at the new size
+    EXPECT_EQ(root->Rect().bottom, 180);
+    EXPECT_EQ(log.Count(L"windowinit"), 1);
+    ASSERT_FALSE(log.records.empty());
+    EXPECT_EQ(log.records[0].pSender, root);
+}
+
+// root [ btnA, page [ btnB, btnC ], btnD ]: "page" is a focusable control
+// that is no tab stop, as a tab page focused by SelectPage is.
+struct TabTree {
+    CVerticalLayoutUI* root = Named<CVerticalLayoutUI>(L"root");
+    CButtonUI* a = Named<CButtonUI>(L"btnA");
+    CVerticalLayoutUI* page = Named<CVerticalLayoutUI>(L"page");
+    CButtonUI* b = Named<CButtonUI>(L"btnB");
+    CButtonUI* c = Named<CButtonUI>(L"btnC");
+    CButtonUI* d = Named<CButtonUI>(L"btnD");
+    TabTree()
+    {
+        page->Add(b);
+        page->Add(c);
+        root->Add(a);
+        root->Add(page);
+        root->Add(d);
+    }
+};
+
+TEST(WindowManagerInputTest, TabAndShiftTabWrapAndStartFromAnyFocus)
+{
+    struct Case {
+        const wchar_t* focused;  // none: nothing focused
+        bool shift;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {nullptr, false, L"btnA"},   // nothing focused: the first tab stop
+        {nullptr, true, L"btnD"},    // ... or the last
+        {L"btnA", false, L"btnB"},
+        {L"btnC", false, L"btnD"},
+        {L"btnD", false, L"btnA"},   // wraps forward
+        {L"btnA", true, L"btnD"},    // wraps backward
+        {L"btnB", true, L"btnA"},
+        {L"page", false, L"btnB"},   // no tab stop: the next one in walk order
+        {L"page", true, L"btnA"},    // ... or the one before it
+    };
+    // One window for all cases (windows are slow to make under Wine); each
+    // case attaches a fresh tree.
+    ManagerTestWindow window({0, 0, 200, 200});
+    for (const Case& c : cases) {
+        TabTree tree;
+        window.manager.AttachTree(tree.root);
+        ::UpdateWindow(window.hwnd());
+        window.Pump();
+        window.manager.FocusControl(c.focused ? window.manager.FindByName(c.focused) : nullptr);
+        ASSERT_EQ(window.manager.FocusedControl(), c.focused ? window.manager.FindByName(c.focused) : nullptr);
+        {
+            ShiftDown shift(c.shift);
+            ::PostMessageW(window.hwnd(), WM_KEYDOWN, VK_TAB, 0);
+            window.Pump();
+        }
+        ASSERT_NE(window.manager.FocusedControl(), nullptr) << (c.focused ? c.focused : L"none");
+        EXPECT_EQ(window.manager.FocusedControl()->Name().View(), c.expected)
+            << (c.focused ? c.focused : L"none") << (c.shift ? L" shift-tab" : L" tab");
+    }
+}
+
+TEST(WindowManagerInputTest, SelectingAPageFocusesItsFirstTabStop)
+{
+    ManagerTestWindow window({0, 0, 200, 200});
+    auto* root = Named<CVerticalLayoutUI>(L"root");
+    auto* close = Named<CButtonUI>(L"btnClose");
+    auto* tab = Named<CTabLayoutUI>(L"wizardTab");
+    auto* page0 = Named<CVerticalLayoutUI>(L"page0");
+    auto* page1 = Named<CVerticalLayoutUI>(L"page1");
+    auto* inPage0 = Named<CButtonUI>(L"btnPage0");
+    auto* inPage1 = Named<CButtonUI>(L"btnPage1");
+    page0->Add(inPage0);
+    page1->Add(inPage1);
+    tab->Add(page0);
+    tab->Add(page1);
+    root->Add(close);
+    root->Add(tab);
+    window.manager.AttachTree(root);
+    ::UpdateWindow(window.hwnd());
+    window.Pump();
+    EXPECT_EQ(window.manager.FocusedControl(), close);
+
+    ASSERT_TRUE(tab->SelectPage(1));
+    ::UpdateWindow(window.hwnd());  // the focus moves once the page is laid out
+    window.Pump();
+    EXPECT_EQ(window.manager.FocusedControl(), inPage1);
+}
+
+TEST(WindowManagerInputTest, ClickNeedsPressAndReleaseInsideTheButton)
+{
+    ParkCursorInsideWindow();
+    // The button spans (20, 20)-(80, 50) of the window.
+    struct Step {
+        UINT message;
+        POINT pt;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        int clicks;
+    };
+    const Case cases[] = {
+        {"press and release inside", {{WM_LBUTTONDOWN, {30, 30}}, {WM_LBUTTONUP, {31, 31}}}, 1},
+        {"dragged out and released outside",
+         {{WM_LBUTTONDOWN, {30, 30}}, {WM_MOUSEMOVE, {150, 80}}, {WM_LBUTTONUP, {150, 80}}}, 0},
+        {"dragged out and back in",
+         {{WM_LBUTTONDOWN, {30, 30}}, {WM_MOUSEMOVE, {150, 80}}, {WM_MOUSEMOVE, {40, 40}}, {WM_LBUTTONUP, {40, 40}}},
+         1},
+        {"pressed outside, released inside", {{WM_LBUTTONDOWN, {150, 80}}, {WM_LBUTTONUP, {30, 30}}}, 0},
+    };
+    ManagerTestWindow window({100, 100, 300, 200});
+    for (const Case& c : cases) {
+        NotifyLog log;
+        EventLog events;
+        window.manager.AddNotifyTarget(&log);
+        auto* root = Named<CVerticalLayoutUI>(L"root");
+        auto* button = Placed<CButtonUI>(L"btnOk", L"20,20,80,50");
+        events.Watch(button);
+        root->Add(button);
+        window.manager.AttachTree(root);
+        ::UpdateWindow(window.hwnd());
+        window.Pump();
+
+        for (const Step& step : c.steps) {
+            window.Post(step.message, step.message == WM_LBUTTONUP ? 0 : MK_LBUTTON, step.pt);
+            window.Pump();
+            if (step.message == WM_LBUTTONDOWN && ::PtInRect(&button->Rect(), step.pt)) {
+                // The press holds the mouse until the release.
+                EXPECT_TRUE(window.manager.IsMouseCaptured()) << c.name;
+                EXPECT_EQ(::GetCapture(), window.hwnd()) << c.name;
+                EXPECT_EQ(window.manager.ClickControl(), button) << c.name;
+            }
+        }
+        EXPECT_EQ(log.Count(L"click"), c.clicks) << c.name;
+        EXPECT_FALSE(window.manager.IsMouseCaptured()) << c.name;
+        EXPECT_NE(::GetCapture(), window.hwnd()) << c.name;
+        EXPECT_EQ(window.manager.ClickControl(), nullptr) << c.name;
+        // A pressed button keeps receiving moves outside its rectangle.
+        if (std::string(c.name).find("dragged") == 0) {
+            EXPECT_GE(events.Count(L"btnOk", EV_MOUSEMOVE), 1) << c.name;
+            EXPECT_EQ(events.Count(L"btnOk", EV_BUTTONUP), 1) << c.name;
+        }
+        window.manager.RemoveNotifyTarget(&log);
+    }
+}
+
+TEST(WindowManagerInputTest, HoverMovesFromControlToControlAndLeavesWithTheWindow)
+{
+    ParkCursorInsideWindow();
+    ManagerTestWindow window({100, 100, 300, 200});
+    NotifyLog log;
+    EventLog events;
+    window.manager.AddNotifyTarget(&log);
+    auto* root = Named<CVerticalLayoutUI>(L"root");
+    auto* first = Placed<CLabelUI>(L"first", L"0,0,50,50");
+    auto* second = Placed<CButtonUI>(L"second", L"100,0,150,50");
+    second->SetToolTip(L"a tip");
+    events.Watch(first);
+    events.Watch(second);
+    root->Add(first);
+    root->Add(second);
+    window.manager.AttachTree(root);
+    ::UpdateWindow(window.hwnd());
+    window.Pump();
+
+    window.Post(WM_MOUSEMOVE, 0, {10, 10});
+    window.Pump();
+    EXPECT_EQ(window.manager.HoverControl(), first);
+    window.Post(WM_MOUSEMOVE, 0, {110, 10});
+    window.Pump();
+    EXPECT_EQ(window.manager.HoverControl(), second);
+
+    // Resting on it: "mouseenter" and the tooltip.
+    window.Post(WM_MOUSEHOVER, 0, {110, 10});
+    window.Pump();
+    ASSERT_GE(log.Count(L"mouseenter"), 1);
+    EXPECT_EQ(std::find_if(log.records.begin(), log.records.end(),
+                           [](const TNotifyRecord& r) { return r.sType.View() == L"mouseenter"; })
+                  ->pSender,
+              second);
+    EXPECT_NE(window.manager.ToolTipWindow(), nullptr);
+
+    window.Post(WM_MOUSELEAVE, 0, {0, 0});
+    window.PumpUntil([&] { return window.manager.HoverControl() == nullptr; }, 500);
+    EXPECT_EQ(window.manager.HoverControl(), nullptr);
+
+    const auto order = events.Only({EV_MOUSEENTER, EV_MOUSELEAVE});
+    const std::vector<std::pair<std::wstring, int>> expected = {
+        {L"first", EV_MOUSEENTER}, {L"first", EV_MOUSELEAVE}, {L"second", EV_MOUSEENTER}, {L"second", EV_MOUSELEAVE}};
+    EXPECT_EQ(order, expected);
+    int leaves = 0;
+    for (const TNotifyRecord& r : log.records)
+        leaves += r.sType.View() == L"mouseleave" && (r.pSender == first || r.pSender == second);
+    EXPECT_EQ(leaves, 2);
+}
+
+TEST(WindowManagerInputTest, RestartedTimerKeepsItsNativeIdAndTicks)
+{
+    ManagerTestWindow window({0, 0, 100, 100});
+    NotifyLog log;
+    window.manager.AddNotifyTarget(&log);
+    auto* root = Named<CVerticalLayoutUI>(L"root");
+    auto* control = Named<CControlUI>(L"ticker");
+    root->Add(control);
+    window.manager.AttachTree(root);
+
+    auto ticks = [&] {
+        int n = 0;
+        for (const TNotifyRecord& r : log.records) n += r.sType.View() == L"timer" && r.pSender == control && r.wParam == 7;
+        return n;
+    };
+    ASSERT_TRUE(window.manager.StartControlTimer(control, 7, 10));
+    EXPECT_FALSE(window.manager.StartControlTimer(control, 7, 10));  // already running
+    const UINT_PTR native = window.manager.NativeTimerId(control, 7);
+    ASSERT_NE(native, 0u);
+    ASSERT_TRUE(window.PumpUntil([&] { return ticks() >= 1; }));
+
+    ASSERT_TRUE(window.manager.StopControlTimer(control, 7));
+    window.Pump();
+    const int stoppedAt = ticks();
+    ::Sleep(50);
+    window.Pump();
+    EXPECT_EQ(ticks(), stoppedAt);  // a stopped timer is silent
+
+    ASSERT_TRUE(window.manager.StartControlTimer(control, 7, 10));
+    EXPECT_EQ(window.manager.NativeTimerId(control, 7), native);
+    EXPECT_TRUE(window.PumpUntil([&] { return ticks() > stoppedAt; }));
+}
+
+TEST(WindowManagerInputTest, RemovedControlLeavesNoFocusTimerOrPress)
+{
+    ParkCursorInsideWindow();
+    enum class Holds { Focus, Timer, Press };
+    ManagerTestWindow window({100, 100, 300, 200});
+    for (Holds holds : {Holds::Focus, Holds::Timer, Holds::Press}) {
+        NotifyLog log;
+        window.manager.AddNotifyTarget(&log);
+        auto* root = Named<CVerticalLayoutUI>(L"root");
+        auto* button = Placed<CButtonUI>(L"btn", L"0,0,50,50");
+        bool destroyed = false;
+        button->OnDestroyed.Add([&destroyed](CControlUI*) {
+            destroyed = true;
+            return true;
+        });
+        int events = 0;
+        button->OnEvent.Add([&events](TEventRecord&) {
+            ++events;
+            return true;
+        });
+        root->Add(button);
+        window.manager.AttachTree(root);
+        ::UpdateWindow(window.hwnd());
+        window.Pump();
+
+        switch (holds) {
+        case Holds::Focus:
+            window.manager.FocusControl(button);
+            ASSERT_EQ(window.manager.FocusedControl(), button);
+            break;
+        case Holds::Timer:
+            ASSERT_TRUE(window.manager.StartControlTimer(button, 1, 10));
+            break;
+        case Holds::Press:
+            window.Post(WM_LBUTTONDOWN, MK_LBUTTON, {10, 10});
+            window.Pump();
+            ASSERT_EQ(window.manager.ClickControl(), button);
+            break;
+        }
+        ASSERT_TRUE(root->Remove(button));
+        EXPECT_EQ(window.manager.FocusedControl(), nullptr);
+        EXPECT_EQ(window.manager.ClickControl(), nullptr);
+        EXPECT_FALSE(window.manager.IsMouseCaptured());
+        EXPECT_EQ(window.manager.NativeTimerId(button, 1), 0u);
+        EXPECT_EQ(window.manager.FindByName(L"btn"), nullptr);
+
+        const int before = events;
+        // The queued deletion runs from the message loop; nothing reaches
+        // the control before it, and the release goes nowhere.
+        window.Post(WM_LBUTTONUP, 0, {10, 10});
+        ::Sleep(40);
+        window.PumpUntil([&] { return destroyed; }, 1000);
+        EXPECT_TRUE(destroyed);
+        EXPECT_EQ(events, before);
+        EXPECT_EQ(log.Count(L"click"), 0);
+        window.manager.RemoveNotifyTarget(&log);
+    }
+}
+
+TEST(WindowManagerInputTest, AttachingTheSameRootAgainKeepsIt)
+{
+    ManagerTestWindow window({0, 0, 100, 100});
+    auto* root = Named<CVerticalLayoutUI>(L"root");
+    auto* child = Named<CLabelUI>(L"child");
+    root->Add(child);
+    bool rootDestroyed = false;
+    root->OnDestroyed.Add([&rootDestroyed](CControlUI*) {
+        rootDestroyed = true;
+        return true;
+    });
+    ASSERT_TRUE(window.manager.AttachTree(root));
+    ASSERT_TRUE(window.manager.AttachTree(root));
+    ::Sleep(20);
+    window.Pump();  // a queued deletion would run here
+    EXPECT_FALSE(rootDestroyed);
+    EXPECT_EQ(window.manager.Root(), root);
+    EXPECT_EQ(window.manager.FindByName(L"child"), child);
+
+    // A different root replaces it: the old one goes only once the loop runs.
+    auto* other = Named<CVerticalLayoutUI>(L"other");
+    ASSERT_TRUE(window.manager.AttachTree(other));
+    EXPECT_FALSE(rootDestroyed);
+    EXPECT_EQ(window.manager.FindByName(L"child"), nullptr);
+    EXPECT_TRUE(window.PumpUntil([&] { return rootDestroyed; }, 1000));
+    EXPECT_EQ(window.manager.Root(), other);
+}
+
+TEST(WindowManagerInputTest, ClosingWhilePressedReleasesTheButtonFirst)
+{
+    ParkCursorInsideWindow();
+    ManagerTestWindow window({100, 100, 300, 200});
+    EventLog events;
+    auto* root = Named<CVerticalLayoutUI>(L"root");
+    auto* button = Placed<CButtonUI>(L"btn", L"0,0,50,50");
+    events.Watch(button);
+    root->Add(button);
+    window.manager.AttachTree(root);
+    ::UpdateWindow(window.hwnd());
+    window.Post(WM_LBUTTONDOWN, MK_LBUTTON, {10, 10});
+    window.Pump();
+    ASSERT_EQ(window.manager.ClickControl(), button);
+
+    const HWND hwnd = window.hwnd();
+    bool upBeforeDestroy = false;
+    button->OnEvent.Add([&](TEventRecord& event) {
+        if (event.nType == EV_BUTTONUP) upBeforeDestroy = ::IsWindow(hwnd) != FALSE;
+        return true;
+    });
+    ::SendMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(upBeforeDestroy);
+    EXPECT_EQ(events.Count(L"btn", EV_BUTTONUP), 1);
+    EXPECT_FALSE(::IsWindow(hwnd));
+}
+
+TEST(WindowManagerInputTest, StartUpRegistersTheShadowClass)
+{
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    ASSERT_TRUE(CWindowManagerUI::StartUp(instance));
+    ASSERT_TRUE(CWindowManagerUI::StartUp(instance));  // a second start-up finds it registered
+    EXPECT_EQ(CWindowManagerUI::Instance(), instance);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    ASSERT_TRUE(::GetClassInfoExW(instance, L"VelmoShadowWnd", &wc));
+    EXPECT_EQ(wc.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
+    EXPECT_EQ(wc.hbrBackground, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
+}
+
+}  // namespace
