@@ -24,7 +24,11 @@
 #include "GameLoader/Main/resource.h"
 #include "base/Win32Handles.h"
 #include "tests/support/TestSupport.h"
+#include "tests/toolkit/SkinTestCanvas.h"
 #include "toolkit/package/SkinArchive.h"
+#include "toolkit/package/SkinFileReader.h"
+#include "toolkit/render/ImageDrawing.h"
+#include "toolkit/render/SkinImageLoader.h"
 
 namespace {
 
@@ -272,6 +276,70 @@ TEST_F(ProductResourcesTest, ProgressImagesHaveRoundedCapsAndAFillThatReadsOnThe
         const Rgb b = Over(track.At(1, y), page);
         EXPECT_GT(Contrast(Luminance(a.r, a.g, a.b), Luminance(b.r, b.g, b.b)), 4.0) << "row " << y;
     }
+}
+
+// Skin files served from the product's archive, for the toolkit's own image
+// loader.
+class ArchiveFiles final : public SkinUI::ISkinFileReader {
+public:
+    explicit ArchiveFiles(SkinUI::SkinArchive& archive) : m_archive(archive) {}
+    bool ReadSkinFile(std::wstring_view name, std::vector<unsigned char>& bytes) const override
+    {
+        return m_archive.ReadEntry(testsupport::WideToUtf8(std::wstring(name)), 4u << 20, bytes);
+    }
+
+private:
+    SkinUI::SkinArchive& m_archive;
+};
+
+// The art through the toolkit's loader and nine-grid drawing, as the window
+// paints it: the progress bar at 1 % (a 5-pixel fill with 3-pixel corners)
+// and the shadow ring around a window.
+TEST_F(ProductResourcesTest, RendererDrawsAOnePercentFillAndASoftShadowRing)
+{
+    ArchiveFiles files(*s_archive);
+    const auto track = SkinUI::LoadSkinImage(L"gprogress_bk.png", L"", 0, &files, nullptr);
+    const auto fill = SkinUI::LoadSkinImage(L"gprogress_fore.png", L"", 0, &files, nullptr);
+    const auto shadow = SkinUI::LoadSkinImage(L"shadow.png", L"", 0, &files, nullptr);
+    ASSERT_TRUE(track && fill && shadow);
+    auto draw = [](HDC dc, const SkinUI::TImageInfo& image, const RECT& dest, const RECT& corners, bool hole) {
+        const RECT paint{0, 0, 4096, 4096};
+        SkinUI::DrawImagePart(dc, image.hBitmap.get(), dest, paint, RECT{0, 0, image.nWidth, image.nHeight},
+                              corners, image.bAlpha, 255, hole, false, false);
+    };
+
+    const DWORD page = 0x141A28;
+    skintest::TestCanvas bar(560, 33, page);
+    const RECT barRect{10, 10, 540, 23};
+    draw(bar.dc(), *track, barRect, RECT{3, 3, 3, 3}, false);
+    const int filled = 530 * 1 / 100;  // the progress control's arithmetic
+    draw(bar.dc(), *fill, RECT{10, 10, 10 + filled, 23}, RECT{3, 3, 3, 3}, false);
+    auto isGold = [](DWORD rgb) { return (rgb >> 16) > 200 && ((rgb >> 8) & 0xFF) > 110 && (rgb & 0xFF) < 100; };
+    for (int x = 10; x < 10 + filled; ++x) {
+        EXPECT_TRUE(isGold(bar.Pixel(x, 16))) << "fill column " << x << ": " << std::hex << bar.Pixel(x, 16);
+    }
+    for (int x = 10 + filled + 1; x < 539; ++x) EXPECT_FALSE(isGold(bar.Pixel(x, 16))) << x;
+    // The track shows beside the page, and its ends are rounded.
+    EXPECT_GT(skintest::ColourDistance(bar.Pixel(300, 16), page), 12);
+    for (auto [x, y] : {std::pair{10, 10}, {539, 10}, {10, 22}, {539, 22}}) {
+        EXPECT_LT(skintest::ColourDistance(bar.Pixel(x, y), page), skintest::ColourDistance(bar.Pixel(300, y), page))
+            << x << "," << y;
+    }
+
+    // A 62 x 42 window at (19, 19) with its 9-pixel shadow ring on a desktop.
+    const DWORD desktop = 0x3A6EA5;
+    skintest::TestCanvas ring(80, 60, desktop);
+    draw(ring.dc(), *shadow, RECT{10, 10, 90 - 20, 70 - 20}, RECT{9, 9, 9, 9}, true);
+    EXPECT_EQ(ring.Pixel(10, 30), desktop);
+    EXPECT_EQ(ring.Pixel(40, 10), desktop);
+    EXPECT_EQ(ring.Pixel(40, 30), desktop) << "the centre lies under the window";
+    int previous = 0;
+    for (int x = 10; x < 19; ++x) {
+        const int darker = skintest::ColourDistance(ring.Pixel(x, 30), desktop);
+        EXPECT_GE(darker, previous) << x;
+        previous = darker;
+    }
+    EXPECT_GT(previous, 60) << "firm where it meets the window";
 }
 
 // Buttons: the normal glyphs are whole pixels (no antialiased fringe), and
