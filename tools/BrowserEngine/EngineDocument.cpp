@@ -1,0 +1,139 @@
+#include "tools/BrowserEngine/EngineDocument.h"
+
+#include "tools/BrowserEngine/EngineModule.h"
+#include "tools/BrowserEngine/EngineRecord.h"
+
+#include <utility>
+
+namespace engine {
+
+namespace {
+
+HRESULT UnknownNames(LPOLESTR*, UINT count, DISPID* ids)
+{
+    if (!ids) return E_POINTER;
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+}
+
+}  // namespace
+
+EngineDocument::EngineDocument(std::wstring url) : m_url(std::move(url))
+{
+    ModuleAddRef();
+}
+
+EngineDocument::~EngineDocument()
+{
+    ModuleRelease();
+}
+
+HRESULT EngineDocument::QueryInterface(REFIID iid, void** out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IDispatch) *out = static_cast<IDispatch*>(this);
+    else if (iid == __uuidof(ICustomDoc)) *out = static_cast<ICustomDoc*>(this);
+    else return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+ULONG EngineDocument::AddRef()
+{
+    return static_cast<ULONG>(::InterlockedIncrement(&m_refs));
+}
+
+ULONG EngineDocument::Release()
+{
+    const LONG refs = ::InterlockedDecrement(&m_refs);
+    if (refs == 0) delete this;
+    return static_cast<ULONG>(refs);
+}
+
+HRESULT EngineDocument::GetTypeInfoCount(UINT* count)
+{
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT EngineDocument::GetTypeInfo(UINT, LCID, ITypeInfo** info)
+{
+    if (info) *info = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT EngineDocument::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
+{
+    return UnknownNames(names, count, ids);
+}
+
+HRESULT EngineDocument::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
+{
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+HRESULT EngineDocument::SetUIHandler(IDocHostUIHandler* handler)
+{
+    m_handler = win32::ComPtr<IDocHostUIHandler>(handler);
+    Record("SetUIHandler handler=" + std::string(handler ? "1" : "0"));
+    return S_OK;
+}
+
+FrameDispatch::FrameDispatch()
+{
+    ModuleAddRef();
+}
+
+FrameDispatch::~FrameDispatch()
+{
+    ModuleRelease();
+}
+
+HRESULT FrameDispatch::QueryInterface(REFIID iid, void** out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IDispatch) return E_NOINTERFACE;
+    *out = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+}
+
+ULONG FrameDispatch::AddRef()
+{
+    return static_cast<ULONG>(::InterlockedIncrement(&m_refs));
+}
+
+ULONG FrameDispatch::Release()
+{
+    const LONG refs = ::InterlockedDecrement(&m_refs);
+    if (refs == 0) delete this;
+    return static_cast<ULONG>(refs);
+}
+
+HRESULT FrameDispatch::GetTypeInfoCount(UINT* count)
+{
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT FrameDispatch::GetTypeInfo(UINT, LCID, ITypeInfo** info)
+{
+    if (info) *info = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT FrameDispatch::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
+{
+    return UnknownNames(names, count, ids);
+}
+
+HRESULT FrameDispatch::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
+{
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+}  // namespace engine
