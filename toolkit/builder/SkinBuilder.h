@@ -1,0 +1,68 @@
+// Turns a skin layout document into a control tree and applies the skin's
+// window-level settings (fonts, images, default attribute lists, window
+// attributes) to the window's manager.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "toolkit/markup/SkinMarkup.h"
+
+namespace SkinUI {
+
+class CControlUI;
+class CWindowManagerUI;
+
+// The window classes create the controls the builder does not know.
+class IDialogBuilderCallback {
+public:
+    // A new control for the element name, or none.
+    virtual CControlUI* CreateCustomControl(std::wstring_view className) = 0;
+
+protected:
+    ~IDialogBuilderCallback() = default;
+};
+
+class CSkinBuilder {
+public:
+    // Deeper skins fail the build instead of running the stack out: control
+    // creation, attach, search, paint and destruction all recurse per level.
+    static constexpr int kMaxNestingDepth = 256;
+
+    CSkinBuilder() = default;
+    CSkinBuilder(const CSkinBuilder&) = delete;
+    CSkinBuilder& operator=(const CSkinBuilder&) = delete;
+
+    // `source`: with a resource type, the decimal id of a module resource of
+    // that type; otherwise markup text when it starts with "<", else a skin
+    // file name. Returns the first control created at the top level, or none.
+    CControlUI* Build(std::wstring_view source, std::wstring_view resourceType, IDialogBuilderCallback* callback,
+                      CWindowManagerUI* manager, CControlUI* parent = nullptr);
+    // Builds again from the markup already loaded.
+    CControlUI* Build(IDialogBuilderCallback* callback, CWindowManagerUI* manager, CControlUI* parent = nullptr);
+
+    CSkinMarkup& Markup() { return m_markup; }
+
+private:
+    bool Load(std::wstring_view source, std::wstring_view resourceType);
+    // Resources, window attributes and controls of the loaded document; false
+    // when the build must fail. `first` receives the first top-level control.
+    bool BuildTree(CWindowManagerUI* manager, CControlUI* parent, int depth, CControlUI** first);
+    void ApplyResources(CSkinMarkupNode root, CWindowManagerUI& manager);
+    // False when the build must fail (nesting too deep, a parent that holds
+    // no children).
+    bool CreateControls(CSkinMarkupNode node, CControlUI* parent, CWindowManagerUI* manager, int depth,
+                        CControlUI** first);
+    bool Include(CSkinMarkupNode node, CControlUI* parent, CWindowManagerUI* manager, int depth, CControlUI** first);
+    CControlUI* CreateByName(std::wstring_view name);
+
+    CSkinMarkup m_markup;
+    IDialogBuilderCallback* m_pCallback = nullptr;
+    std::wstring m_sResourceType;  // empty unless the markup came from a resource
+};
+
+// Applies one attribute of the root "Window" element to the manager and its
+// native window; attributes outside the table or their ranges are ignored.
+void ApplyWindowAttribute(CWindowManagerUI& manager, std::wstring_view name, std::wstring_view value);
+
+}  // namespace SkinUI
