@@ -128,6 +128,9 @@ public:
 
     void write(std::string bytes)
     {
+        // A GUI process normally has no standard error: no thread for that.
+        const HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
+        if (!err || err == INVALID_HANDLE_VALUE) return;
         std::lock_guard<std::mutex> hold(m_lock);
         if (m_queuedBytes + bytes.size() > kMaxQueuedBytes) return;
         m_queuedBytes += bytes.size();
