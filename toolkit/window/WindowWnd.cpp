@@ -1,6 +1,6 @@
 #include "toolkit/window/WindowWnd.h"
 
-#include "toolkit/package/SkinResources.h"
+#include "toolkit/window/WindowManagerUI.h"
 
 namespace SkinUI {
 namespace {
@@ -9,8 +9,7 @@ constexpr wchar_t kWindowProperty[] = L"WndX";
 
 HINSTANCE ModuleInstance()
 {
-    HINSTANCE instance = GetSkinModuleInstance();
-    return instance ? instance : ::GetModuleHandleW(nullptr);
+    return CWindowManagerUI::Instance();
 }
 
 bool RegisteredOrExists(ATOM atom)

@@ -1,0 +1,239 @@
+// The portal page's bridge, window.external.g_callCppFunc, driven by the
+// stand-in engine's page scripts: the commands posted to the launcher
+// window, the log lines and what the page's script gets back.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "GameLoader/CIeBrowserUI/CIeBrowserUI.h"
+#include "GameLoader/CIeBrowserUI/OpenGameRequest.h"
+#include "GameLoader/Common/TextConvert.h"
+#include "GameLoader/GameLoaderWnd/LauncherMessages.h"
+#include "tests/support/InProcessLog.h"
+#include "tests/toolkit/hosts/HostTestWindow.h"
+
+namespace {
+
+using hosttest::EngineSession;
+
+constexpr wchar_t kPortal[] = L"https://portal.vorkan.test/client/index/vrk";
+constexpr HRESULT kMemberNotFound = DISP_E_MEMBERNOTFOUND;
+
+// The receiver's side of WM_LAUNCHER_OPEN_GAME: it owns the string.
+std::string TakeOpenGame(UINT message, WPARAM wParam)
+{
+    if (message != WM_LAUNCHER_OPEN_GAME) return {};
+    const std::unique_ptr<std::string> text = AdoptOpenGameRequest(wParam);
+    return text ? *text : std::string();
+}
+
+struct LogLine {
+    std::string file;
+    int line;
+    std::string function;
+    std::string message;
+};
+
+std::vector<LogLine> ParseLog(const std::vector<std::string>& lines)
+{
+    static const std::regex shape(R"(.* \[([^<]*)<(\d+)>([^\]]*)\] : (.*))");
+    std::vector<LogLine> out;
+    for (const std::string& text : lines) {
+        std::smatch m;
+        if (std::regex_match(text, m, shape)) out.push_back({m[1].str(), std::stoi(m[2].str()), m[3].str(), m[4].str()});
+    }
+    return out;
+}
+
+// One page whose script calls the bridge once, in a fresh test window.
+struct BridgeRun {
+    std::vector<hosttest::PostedMessage> posted;
+    std::vector<LogLine> log;
+    std::string invoke;  // the engine's record of the script's call
+    std::string names;   // ... and of its name lookup
+    std::string record;
+};
+
+BridgeRun RunPage(const std::string& script)
+{
+    BridgeRun run;
+    EngineSession engine("page *\n" + script);
+    const testsupport::InProcessLog log;
+    hosttest::MessageRecorder launcher(TakeOpenGame);
+    {
+        hosttest::HostTestWindow window;
+        auto* browser = new CIeBrowserUI(launcher.Handle());
+        window.AttachRoot(browser);
+        browser->Place(RECT{0, 0, 640, 480});
+        EXPECT_EQ(browser->NavigateTo(kPortal), S_OK);
+        EXPECT_TRUE(engine.WaitFor("Invoke")) << engine.Text();
+        hosttest::PumpFor(100);  // the posted commands arrive after the script call
+    }
+    run.posted = launcher.Messages();
+    run.log = ParseLog(log.NewLines());
+    const auto invokes = engine.LinesStartingWith("Invoke");
+    if (!invokes.empty()) run.invoke = invokes.back();
+    const auto names = engine.LinesStartingWith("GetIDsOfNames");
+    if (!names.empty()) run.names = names.back();
+    run.record = engine.Text();
+    return run;
+}
+
+std::string HrText(HRESULT hr)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
+    return text;
+}
+
+class CIeBrowserUITest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(EngineSession::EngineRegistered()) << "run scripts/wine-register first"; }
+    hosttest::OleApartment m_ole;
+};
+
+TEST_F(CIeBrowserUITest, EachCommandPostsItsMessageAndLogsItsLine)
+{
+    const struct {
+        const char* json;
+        UINT message;
+        const char* logText;
+        int sourceLine;
+    } cases[] = {
+        {R"({"funcation_name":"min_wnd"})", WM_LAUNCHER_MINIMIZE, "min_wnd call", 28},
+        {R"({"funcation_name":"close_wnd"})", WM_LAUNCHER_CLOSE, "close_wnd call", 32},
+        {R"({"funcation_name":"open_game","token":"tok-9","qxext":"ext"})", WM_LAUNCHER_OPEN_GAME, "open_game call", 36},
+        {R"({"funcation_name":"wnd_mousemove"})", WM_LAUNCHER_DRAG, "wnd_mousemove call", 41},
+    };
+    for (const auto& c : cases) {
+        const BridgeRun run = RunPage(std::string("on complete external g_callCppFunc\narg str ") + c.json + "\n");
+        ASSERT_EQ(run.posted.size(), 1u) << c.json << run.record;
+        EXPECT_EQ(run.posted[0].message, c.message);
+        EXPECT_EQ(run.posted[0].lParam, 0);
+        if (c.message == WM_LAUNCHER_OPEN_GAME)
+            EXPECT_EQ(run.posted[0].text, c.json);  // the whole text, "token" included
+        else
+            EXPECT_EQ(run.posted[0].wParam, 0u);
+        ASSERT_EQ(run.log.size(), 1u) << c.json;
+        EXPECT_EQ(run.log[0].file, "CIeBrowserUI.cpp");
+        EXPECT_EQ(run.log[0].line, c.sourceLine);
+        EXPECT_EQ(run.log[0].function, "CallCppFunc");
+        EXPECT_EQ(run.log[0].message, c.logText);
+        // The page gets a failure status and never a value, also after a command ran.
+        EXPECT_NE(run.invoke.find("dispid=1000 argc=1 hr=" + HrText(kMemberNotFound) + " result=VT_EMPTY"),
+                  std::string::npos)
+            << run.invoke;
+    }
+}
+
+TEST_F(CIeBrowserUITest, OtherRequestsDoNothing)
+{
+    const struct {
+        const char* script;
+        HRESULT status;
+    } cases[] = {
+        {"arg str {\"funcation_name\":\"MIN_WND\"}", kMemberNotFound},
+        {"arg str {\"funcation_name\":\"min_wnd \"}", kMemberNotFound},
+        {"arg str {\"funcation_name\":\"Close_wnd\"}", kMemberNotFound},
+        {"arg str {\"funcation_name\":7}", kMemberNotFound},
+        {"arg str {\"token\":\"t\"}", kMemberNotFound},
+        {"arg str [{\"funcation_name\":\"min_wnd\"}]", kMemberNotFound},
+        {"arg str 12", kMemberNotFound},
+        {"arg str min_wnd", kMemberNotFound},
+        {"arg str", kMemberNotFound},
+        {"arg i4 5", kMemberNotFound},
+        {"arg bool true", kMemberNotFound},
+        {"arg empty", kMemberNotFound},
+        // two arguments: the bridge does not run
+        {"arg str {\"funcation_name\":\"min_wnd\"}\narg str {\"funcation_name\":\"min_wnd\"}", kMemberNotFound},
+        // no argument
+        {"", kMemberNotFound},
+        // a script null has no text: the call ends without a command
+        {"arg null", DISP_E_TYPEMISMATCH},
+    };
+    for (const auto& c : cases) {
+        const BridgeRun run = RunPage(std::string("on complete external g_callCppFunc\n") + c.script + "\n");
+        EXPECT_TRUE(run.posted.empty()) << c.script;
+        EXPECT_TRUE(run.log.empty()) << c.script;
+        EXPECT_NE(run.invoke.find("dispid=1000"), std::string::npos) << c.script << run.invoke;
+        EXPECT_NE(run.invoke.find(" hr=" + HrText(c.status) + " result=VT_EMPTY"), std::string::npos)
+            << c.script << run.invoke;
+    }
+}
+
+TEST_F(CIeBrowserUITest, OnlyTheExactNameIsTheBridge)
+{
+    const struct {
+        const char* name;
+        int dispid;
+    } cases[] = {
+        {"g_callCppFunc", 1000},
+        {"G_CALLCPPFUNC", -1},
+        {"g_callcppfunc", -1},
+        {"CallCppFunc", -1},
+        {"g_callCppFunc2", -1},
+    };
+    for (const auto& c : cases) {
+        const BridgeRun run = RunPage(std::string("on complete external ") + c.name +
+                                      "\narg str {\"funcation_name\":\"min_wnd\"}\n");
+        // Unknown names are answered S_OK with DISPID_UNKNOWN, and invoking one runs nothing.
+        EXPECT_EQ(run.names, "GetIDsOfNames hr=0x00000000 dispid=" + std::to_string(c.dispid) + " name=" + c.name);
+        EXPECT_EQ(run.posted.size(), c.dispid == 1000 ? 1u : 0u) << c.name;
+        EXPECT_NE(run.invoke.find(" hr=" + HrText(kMemberNotFound)), std::string::npos) << run.invoke;
+    }
+}
+
+TEST_F(CIeBrowserUITest, OpenGameCarriesTheTextInTheAnsiCodePage)
+{
+    const std::string utf8 = "{\"funcation_name\":\"open_game\",\"token\":\"\xE4\xB8\xAD\xE6\x96\x87\"}";
+    const BridgeRun run = RunPage("on complete external g_callCppFunc\narg str " + utf8 + "\n");
+    ASSERT_EQ(run.posted.size(), 1u) << run.record;
+    EXPECT_EQ(run.posted[0].message, WM_LAUNCHER_OPEN_GAME);
+    EXPECT_EQ(run.posted[0].text, WideToMultiByte(testsupport::Utf8ToWide(utf8), CP_ACP));
+}
+
+TEST(CIeBrowserUINames, LookupAnswersEveryNameWithSuccess)
+{
+    CIeBrowserUI bridge(nullptr);
+    wchar_t first[] = L"g_callCppFunc";
+    wchar_t second[] = L"g_callCppFunc";
+    LPOLESTR names[] = {first, second};
+    DISPID ids[2] = {0, 0};
+    EXPECT_EQ(bridge.GetIDsOfNames(IID_NULL, names, 2, LOCALE_USER_DEFAULT, ids), S_OK);
+    EXPECT_EQ(ids[0], DISPID_CALLCPPFUNC);
+    EXPECT_EQ(ids[1], DISPID_UNKNOWN);  // only the first name is the method's
+    wchar_t other[] = L"open_game";
+    names[0] = other;
+    EXPECT_EQ(bridge.GetIDsOfNames(IID_IDispatch, names, 1, LOCALE_USER_DEFAULT, ids), S_OK);
+    EXPECT_EQ(ids[0], DISPID_UNKNOWN);
+}
+
+TEST(CIeBrowserUINames, BridgeCallWithAnInterfaceIdRunsTheCommandAndFails)
+{
+    hosttest::MessageRecorder launcher(TakeOpenGame);
+    CIeBrowserUI bridge(launcher.Handle());
+    VARIANTARG arg;
+    arg.vt = VT_BSTR;
+    arg.bstrVal = ::SysAllocString(L"{\"funcation_name\":\"close_wnd\"}");
+    DISPPARAMS params = {&arg, nullptr, 1, 0};
+    EXPECT_EQ(bridge.Invoke(DISPID_CALLCPPFUNC, IID_IDispatch, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+              E_INVALIDARG);
+    hosttest::PumpFor(50);
+    EXPECT_EQ(launcher.Numbers(), std::vector<UINT>{WM_LAUNCHER_CLOSE});
+    ::VariantClear(&arg);
+}
+
+TEST(CIeBrowserUINames, UndeliverableOpenGameLeavesNothingBehind)
+{
+    // A target that is gone: posting fails and the bridge keeps its string.
+    hosttest::MessageRecorder gone(TakeOpenGame);
+    const HWND target = gone.Handle();
+    ::DestroyWindow(target);
+    EXPECT_EQ(CallCppFunc(target, L"{\"funcation_name\":\"open_game\"}"), L"{}");
+    MSG msg;
+    EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_LAUNCHER_OPEN_GAME, WM_LAUNCHER_OPEN_GAME, PM_REMOVE));
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+#include "toolkit/hosts/ActiveXFrameWnd.h"
+
+#include "toolkit/controls/ControlHostUI.h"
+#include "toolkit/hosts/ActiveXUI.h"
+
+namespace SkinUI {
+
+STDMETHODIMP CActiveXFrameWnd::QueryInterface(REFIID riid, void** ppv) noexcept
+{
+    if (ppv == nullptr) return E_POINTER;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IOleWindow || riid == IID_IOleInPlaceUIWindow ||
+        riid == IID_IOleInPlaceFrame) {
+        *ppv = static_cast<IOleInPlaceFrame*>(this);
+        AddRef();
+        return S_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) CActiveXFrameWnd::AddRef() noexcept
+{
+    return static_cast<ULONG>(::InterlockedIncrement(&m_dwRef));
+}
+
+STDMETHODIMP_(ULONG) CActiveXFrameWnd::Release() noexcept
+{
+    const LONG count = ::InterlockedDecrement(&m_dwRef);
+    if (count == 0) delete this;
+    return static_cast<ULONG>(count);
+}
+
+STDMETHODIMP CActiveXFrameWnd::GetWindow(HWND* phwnd) noexcept
+{
+    if (phwnd == nullptr) return E_POINTER;
+    if (m_pOwner == nullptr || m_pOwner->Manager() == nullptr) return E_UNEXPECTED;
+    *phwnd = m_pOwner->Manager()->WindowHandle();
+    return S_OK;
+}
+
+STDMETHODIMP CActiveXFrameWnd::ContextSensitiveHelp(BOOL) noexcept { return S_OK; }
+STDMETHODIMP CActiveXFrameWnd::GetBorder(LPRECT) noexcept { return S_OK; }
+STDMETHODIMP CActiveXFrameWnd::RequestBorderSpace(LPCBORDERWIDTHS) noexcept { return INPLACE_E_NOTOOLSPACE; }
+STDMETHODIMP CActiveXFrameWnd::SetBorderSpace(LPCBORDERWIDTHS) noexcept { return S_OK; }
+
+STDMETHODIMP CActiveXFrameWnd::SetActiveObject(IOleInPlaceActiveObject* pActiveObject, LPCOLESTR) noexcept
+{
+    m_pActiveObject = win32::ComPtr<IOleInPlaceActiveObject>(pActiveObject);
+    return S_OK;
+}
+
+STDMETHODIMP CActiveXFrameWnd::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) noexcept { return S_OK; }
+STDMETHODIMP CActiveXFrameWnd::SetMenu(HMENU, HOLEMENU, HWND) noexcept { return S_OK; }
+STDMETHODIMP CActiveXFrameWnd::RemoveMenus(HMENU) noexcept { return S_OK; }
+STDMETHODIMP CActiveXFrameWnd::SetStatusText(LPCOLESTR) noexcept { return S_OK; }
+STDMETHODIMP CActiveXFrameWnd::EnableModeless(BOOL) noexcept { return S_OK; }
+STDMETHODIMP CActiveXFrameWnd::TranslateAccelerator(LPMSG, WORD) noexcept { return S_FALSE; }
+
+}  // namespace SkinUI

@@ -1,0 +1,73 @@
+// The control that embeds an OLE control, named by its class id, in a
+// skinned window: creation, the client site, windowed or windowless
+// in-place activation, position, extent, visibility and release.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <string_view>
+
+#include "base/Win32Handles.h"
+#include "toolkit/controls/ControlUI.h"
+#include "toolkit/core/UiString.h"
+#include "toolkit/window/WindowManagerUI.h"
+
+namespace SkinUI {
+
+class CActiveXCtrl;
+class CActiveXWnd;
+
+class CActiveXUI : public CControlUI, public IMessageFilterUI {
+public:
+    CActiveXUI();
+    ~CActiveXUI() override;
+
+    std::wstring_view ClassName() const override;
+    void* InterfaceFor(std::wstring_view name) override;
+    void Place(const RECT& rect) override;
+    void SetVisible(bool visible = true) override;
+    void SetInnerVisible(bool visible = true) override;
+    void ApplyAttribute(std::wstring_view name, std::wstring_view value) override;
+    void Paint(HDC hdc, const RECT& paint) override;
+
+    // Routes window messages to a windowless control.
+    LRESULT FilterMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+    virtual void ReleaseHostedControl();
+    // Whether the control was set up. Marks the control created even when it
+    // fails, so a failure is not retried until "clsid" is set again.
+    virtual bool CreateHostedControl();
+
+    const CLSID& ClassId() const { return m_clsid; }
+    const CUiString& ModuleName() const { return m_sModuleName; }
+    bool IsCreated() const { return m_bCreated; }
+    bool IsDelayCreate() const { return m_bDelayCreate; }
+    IOleObject* HostedObject() const { return m_pOleObject.get(); }
+    CActiveXCtrl* Site() const { return m_pSite.get(); }
+    HWND HostWindow() const { return m_hwndHost; }
+    // The window manager the control is attached to, or none.
+    CWindowManagerUI* WindowManager() const;
+    // Asks the hosted control for an interface; E_NOINTERFACE without one.
+    HRESULT QueryHostedControl(REFIID riid, void** ppv) const;
+
+protected:
+    CLSID m_clsid = {};
+    CUiString m_sModuleName;
+    bool m_bCreated = false;
+    bool m_bDelayCreate = true;
+    win32::ComPtr<IOleObject> m_pOleObject;
+    win32::ComPtr<CActiveXCtrl> m_pSite;
+    HWND m_hwndHost = nullptr;
+
+private:
+    friend class CActiveXCtrl;
+    friend class CActiveXWnd;
+
+    // The hosted object from m_sModuleName's class factory, else from COM.
+    HRESULT CreateHostedObject(IUnknown** ppUnk) const;
+    void ShowHostWindow();
+    void ReleaseOwnHostedControl();
+};
+
+}  // namespace SkinUI

@@ -1,0 +1,393 @@
+#include "toolkit/hosts/WebBrowserUI.h"
+
+#include <exdispid.h>
+
+namespace SkinUI {
+
+const CLSID CLSID_WebBrowserControl = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
+const IID IID_WebBrowserEvents2 = {0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
+const GUID SID_DownloadManagerService = {0x988934A4, 0x064B, 0x11D3, {0xBB, 0x80, 0x00, 0x10, 0x4B, 0x35, 0xE7, 0xF9}};
+const GUID CGID_DocHostCommands = {0xF38BC242, 0xB950, 0x11D1, {0x89, 0x18, 0x00, 0xC0, 0x4F, 0xC2, 0xC8, 0x36}};
+
+namespace {
+
+// ICustomDoc, {3050F3F0-98B5-11CF-BB82-00AA00BDCE0B}.
+const IID kIidCustomDoc = {0x3050F3F0, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
+const IID kIidDocHostUIHandler = {0xBD3F23C0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
+
+constexpr DWORD kHostFlags = DOCHOSTUIFLAG_DIALOG | DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_NO3DOUTERBORDER;
+static_assert(kHostFlags == 0x200005, "dialog host without 3D borders, scroll bars on");
+
+// The arguments of one event, last argument first. Entries of the wrong
+// shape reach no handler: a misbehaving browser must not make us read
+// through a pointer that is not one.
+class EventArguments {
+public:
+    explicit EventArguments(const DISPPARAMS* params) : m_params(params) {}
+
+    bool Has(UINT count) const { return m_params != nullptr && m_params->rgvarg != nullptr && m_params->cArgs >= count; }
+    VARIANT& At(UINT index) const { return m_params->rgvarg[index]; }
+    bool IsRef(UINT index, VARTYPE type) const { return At(index).vt == (type | VT_BYREF) && At(index).byref; }
+    IDispatch* Dispatch(UINT index) const { return At(index).vt == VT_DISPATCH ? At(index).pdispVal : nullptr; }
+    BSTR String(UINT index) const { return At(index).vt == VT_BSTR ? At(index).bstrVal : nullptr; }
+
+private:
+    const DISPPARAMS* m_params;
+};
+
+}  // namespace
+
+CWebBrowserUI::CWebBrowserUI()
+{
+    m_clsid = CLSID_WebBrowserControl;
+}
+
+CWebBrowserUI::~CWebBrowserUI()
+{
+    ReleaseOwnHostedControl();
+    // CActiveXUI's destructor then releases the browser object and its site.
+}
+
+std::wstring_view CWebBrowserUI::ClassName() const
+{
+    return L"WebBrowserUI";
+}
+
+void* CWebBrowserUI::InterfaceFor(std::wstring_view name)
+{
+    if (name == L"WebBrowser") return static_cast<CWebBrowserUI*>(this);
+    return CActiveXUI::InterfaceFor(name);
+}
+
+void CWebBrowserUI::ApplyAttribute(std::wstring_view name, std::wstring_view value)
+{
+    if (name == L"homepage")
+        m_sHomePage = value;
+    else if (name == L"autonavi")
+        m_bAutoNavigate = (value == L"true");
+    else
+        CActiveXUI::ApplyAttribute(name, value);
+}
+
+void CWebBrowserUI::SetEventHandler(CWebBrowserEventHandler* handler)
+{
+    if (handler != nullptr && handler != m_pEventHandler) m_pEventHandler = handler;
+}
+
+HRESULT CWebBrowserUI::NavigateTo(const wchar_t* address)
+{
+    if (address == nullptr || !m_pWebBrowser) return S_FALSE;
+    VARIANT url;
+    ::VariantInit(&url);
+    url.vt = VT_BSTR;
+    url.bstrVal = ::SysAllocString(address);
+    if (url.bstrVal == nullptr) return E_OUTOFMEMORY;
+    const HRESULT hr = m_pWebBrowser->Navigate2(&url, nullptr, nullptr, nullptr, nullptr);
+    ::VariantClear(&url);
+    return hr;
+}
+
+HRESULT CWebBrowserUI::ConnectBrowserEvents(bool advise)
+{
+    if (!m_pOleObject) return S_FALSE;
+    win32::ComPtr<IWebBrowser2> browser;
+    HRESULT hr = m_pOleObject.As(IID_IWebBrowser2, browser);
+    if (FAILED(hr) || !browser) return FAILED(hr) ? hr : E_NOINTERFACE;
+    win32::ComPtr<IConnectionPointContainer> container;
+    hr = browser.As(IID_IConnectionPointContainer, container);
+    if (FAILED(hr) || !container) return FAILED(hr) ? hr : E_NOINTERFACE;
+    win32::ComPtr<IConnectionPoint> point;
+    hr = container->FindConnectionPoint(IID_WebBrowserEvents2, point.put());
+    if (FAILED(hr) || !point) return FAILED(hr) ? hr : E_NOINTERFACE;
+    if (advise) return point->Advise(static_cast<IDispatch*>(this), &m_dwEventCookie);
+    hr = point->Unadvise(m_dwEventCookie);
+    m_dwEventCookie = 0;
+    return hr;
+}
+
+bool CWebBrowserUI::CreateHostedControl()
+{
+    if (!CActiveXUI::CreateHostedControl()) return false;
+    if (CWindowManagerUI* manager = WindowManager()) manager->AddAccelerator(this);
+    m_pOleObject.As(IID_IWebBrowser2, m_pWebBrowser);
+    if (m_bAutoNavigate && !m_sHomePage.IsEmpty()) NavigateTo(m_sHomePage.Data());
+    ConnectBrowserEvents(true);
+    return true;
+}
+
+void CWebBrowserUI::ReleaseHostedControl()
+{
+    ReleaseOwnHostedControl();
+}
+
+void CWebBrowserUI::ReleaseOwnHostedControl()
+{
+    // The browser object itself stays until destruction.
+    m_bCreated = false;
+    if (CWindowManagerUI* manager = WindowManager()) manager->RemoveAccelerator(this);
+    if (m_dwEventCookie != 0) ConnectBrowserEvents(false);
+}
+
+// --- IUnknown
+
+STDMETHODIMP CWebBrowserUI::QueryInterface(REFIID riid, void** ppv) noexcept
+{
+    if (ppv == nullptr) return E_POINTER;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDocHostUIHandler || riid == kIidDocHostUIHandler)
+        *ppv = static_cast<IDocHostUIHandler*>(this);
+    else if (riid == IID_IDispatch)
+        *ppv = static_cast<IDispatch*>(this);
+    else if (riid == IID_IServiceProvider)
+        *ppv = static_cast<IServiceProvider*>(this);
+    else if (riid == IID_IOleCommandTarget)
+        *ppv = static_cast<IOleCommandTarget*>(this);
+    else if (riid == SID_DownloadManagerService)
+        *ppv = static_cast<IDownloadManager*>(this);
+    if (*ppv == nullptr) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CWebBrowserUI::AddRef() noexcept
+{
+    return static_cast<ULONG>(::InterlockedIncrement(&m_dwRef));
+}
+
+STDMETHODIMP_(ULONG) CWebBrowserUI::Release() noexcept
+{
+    return static_cast<ULONG>(::InterlockedDecrement(&m_dwRef));
+}
+
+// --- IDocHostUIHandler
+
+STDMETHODIMP CWebBrowserUI::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) noexcept
+{
+    return S_FALSE;  // the browser shows its own menu
+}
+
+STDMETHODIMP CWebBrowserUI::GetHostInfo(DOCHOSTUIINFO* pInfo) noexcept
+{
+    if (pInfo == nullptr) return S_OK;
+    pInfo->cbSize = sizeof(DOCHOSTUIINFO);
+    pInfo->dwFlags |= kHostFlags;
+    pInfo->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
+    return S_OK;
+}
+
+STDMETHODIMP CWebBrowserUI::ShowUI(DWORD dwID, IOleInPlaceActiveObject* pActiveObject,
+                                   IOleCommandTarget* pCommandTarget, IOleInPlaceFrame* pFrame,
+                                   IOleInPlaceUIWindow* pDoc) noexcept
+{
+    if (m_pEventHandler == nullptr) return S_OK;
+    return m_pEventHandler->ShowUI(dwID, pActiveObject, pCommandTarget, pFrame, pDoc);
+}
+
+STDMETHODIMP CWebBrowserUI::HideUI() noexcept
+{
+    return m_pEventHandler != nullptr ? m_pEventHandler->HideUI() : S_OK;
+}
+
+STDMETHODIMP CWebBrowserUI::UpdateUI() noexcept
+{
+    return m_pEventHandler != nullptr ? m_pEventHandler->UpdateUI() : S_OK;
+}
+
+STDMETHODIMP CWebBrowserUI::EnableModeless(BOOL fEnable) noexcept
+{
+    return m_pEventHandler != nullptr ? m_pEventHandler->EnableModeless(fEnable) : E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowserUI::OnDocWindowActivate(BOOL fActivate) noexcept
+{
+    return m_pEventHandler != nullptr ? m_pEventHandler->OnDocWindowActivate(fActivate) : E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowserUI::OnFrameWindowActivate(BOOL fActivate) noexcept
+{
+    return m_pEventHandler != nullptr ? m_pEventHandler->OnFrameWindowActivate(fActivate) : E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowserUI::ResizeBorder(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow, BOOL fRameWindow) noexcept
+{
+    return m_pEventHandler != nullptr ? m_pEventHandler->ResizeBorder(prcBorder, pUIWindow, fRameWindow) : E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowserUI::TranslateAccelerator(LPMSG lpMsg, const GUID* pguidCmdGroup, DWORD nCmdID) noexcept
+{
+    return m_pEventHandler != nullptr ? m_pEventHandler->TranslateAccelerator(lpMsg, pguidCmdGroup, nCmdID) : S_FALSE;
+}
+
+STDMETHODIMP CWebBrowserUI::GetOptionKeyPath(LPOLESTR* pchKey, DWORD dw) noexcept
+{
+    if (m_pEventHandler == nullptr) return E_NOTIMPL;
+    // Cleared first, so a handler that answers S_OK without a key leaves no garbage.
+    if (pchKey != nullptr) *pchKey = nullptr;
+    return m_pEventHandler->GetOptionKeyPath(pchKey, dw);
+}
+
+STDMETHODIMP CWebBrowserUI::GetDropTarget(IDropTarget* pDropTarget, IDropTarget** ppDropTarget) noexcept
+{
+    return m_pEventHandler != nullptr ? m_pEventHandler->GetDropTarget(pDropTarget, ppDropTarget) : S_FALSE;
+}
+
+STDMETHODIMP CWebBrowserUI::GetExternal(IDispatch** ppDispatch) noexcept
+{
+    if (ppDispatch == nullptr) return E_POINTER;
+    *ppDispatch = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CWebBrowserUI::TranslateUrl(DWORD dwTranslate, LPWSTR pchURLIn, LPWSTR* ppchURLOut) noexcept
+{
+    if (ppchURLOut != nullptr) *ppchURLOut = nullptr;
+    if (m_pEventHandler == nullptr) return E_NOTIMPL;
+    return m_pEventHandler->TranslateUrl(dwTranslate, pchURLIn, ppchURLOut);
+}
+
+STDMETHODIMP CWebBrowserUI::FilterDataObject(IDataObject* pDO, IDataObject** ppDORet) noexcept
+{
+    if (ppDORet != nullptr) *ppDORet = nullptr;
+    if (m_pEventHandler == nullptr) return E_NOTIMPL;
+    return m_pEventHandler->FilterDataObject(pDO, ppDORet);
+}
+
+// --- IServiceProvider
+
+STDMETHODIMP CWebBrowserUI::QueryService(REFGUID guidService, REFIID riid, void** ppvObject) noexcept
+{
+    if (ppvObject == nullptr) return E_POINTER;
+    *ppvObject = nullptr;
+    if (guidService == SID_DownloadManagerService && riid == SID_DownloadManagerService) {
+        *ppvObject = static_cast<IDownloadManager*>(this);
+        AddRef();
+        return S_OK;
+    }
+    return E_NOINTERFACE;
+}
+
+// --- IOleCommandTarget
+
+STDMETHODIMP CWebBrowserUI::QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) noexcept
+{
+    return OLECMDERR_E_NOTSUPPORTED;
+}
+
+STDMETHODIMP CWebBrowserUI::Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD, VARIANT*, VARIANT* pvaOut) noexcept
+{
+    if (pguidCmdGroup == nullptr || *pguidCmdGroup != CGID_DocHostCommands) return OLECMDERR_E_UNKNOWNGROUP;
+    if (nCmdID != OLECMDID_SHOWSCRIPTERROR) return OLECMDERR_E_NOTSUPPORTED;
+    // Go on running the page's scripts; nothing is shown or reported.
+    if (pvaOut != nullptr) {
+        ::VariantClear(pvaOut);
+        pvaOut->vt = VT_BOOL;
+        pvaOut->boolVal = VARIANT_TRUE;
+    }
+    return S_OK;
+}
+
+// --- IDispatch
+
+STDMETHODIMP CWebBrowserUI::GetTypeInfoCount(UINT* pctinfo) noexcept
+{
+    if (pctinfo != nullptr) *pctinfo = 0;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowserUI::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) noexcept
+{
+    if (ppTInfo != nullptr) *ppTInfo = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowserUI::GetIDsOfNames(REFIID, LPOLESTR*, UINT cNames, LCID, DISPID* rgDispId) noexcept
+{
+    // The toolkit control has no script-callable members of its own.
+    if (rgDispId != nullptr)
+        for (UINT i = 0; i < cNames; ++i) rgDispId[i] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+}
+
+void CWebBrowserUI::InstallDocumentHost()
+{
+    if (!m_pWebBrowser) return;
+    win32::ComPtr<IDispatch> document;
+    if (FAILED(m_pWebBrowser->get_Document(document.put())) || !document) return;
+    win32::ComPtr<ICustomDoc> custom;
+    if (SUCCEEDED(document.As(kIidCustomDoc, custom)) && custom)
+        custom->SetUIHandler(static_cast<IDocHostUIHandler*>(this));
+}
+
+STDMETHODIMP CWebBrowserUI::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD, DISPPARAMS* pDispParams, VARIANT*,
+                                   EXCEPINFO*, UINT*) noexcept
+{
+    if (riid != IID_NULL) return E_INVALIDARG;
+    const EventArguments args(pDispParams);
+    CWebBrowserEventHandler* handler = m_pEventHandler;
+    switch (dispIdMember) {
+    case DISPID_STATUSTEXTCHANGE:
+        return S_OK;
+    case DISPID_COMMANDSTATECHANGE:
+        if (handler != nullptr && args.Has(2))
+            handler->CommandStateChange(args.At(1).lVal, args.At(0).boolVal);
+        return S_OK;
+    case DISPID_BEFORENAVIGATE2:
+        if (handler != nullptr && args.Has(7) && args.IsRef(5, VT_VARIANT) && args.IsRef(4, VT_VARIANT) &&
+            args.IsRef(3, VT_VARIANT) && args.IsRef(2, VT_VARIANT) && args.IsRef(1, VT_VARIANT) &&
+            args.IsRef(0, VT_BOOL))
+            handler->BeforeNavigate2(args.Dispatch(6), args.At(5).pvarVal, args.At(4).pvarVal, args.At(3).pvarVal,
+                                     args.At(2).pvarVal, args.At(1).pvarVal, args.At(0).pboolVal);
+        return S_OK;
+    case DISPID_NAVIGATECOMPLETE2:
+        InstallDocumentHost();
+        if (handler != nullptr && args.Has(2) && args.IsRef(0, VT_VARIANT))
+            handler->NavigateComplete2(args.Dispatch(1), args.At(0).pvarVal);
+        return S_OK;
+    case DISPID_DOCUMENTCOMPLETE:
+        if (handler != nullptr && args.Has(2) && args.IsRef(0, VT_VARIANT))
+            handler->DocumentComplete(args.Dispatch(1), args.At(0).pvarVal);
+        return S_OK;
+    case DISPID_NAVIGATEERROR:
+        if (handler != nullptr && args.Has(5) && args.IsRef(3, VT_VARIANT) && args.IsRef(2, VT_VARIANT) &&
+            args.IsRef(1, VT_VARIANT) && args.IsRef(0, VT_BOOL))
+            handler->NavigateError(args.Dispatch(4), args.At(3).pvarVal, args.At(2).pvarVal, args.At(1).pvarVal,
+                                   args.At(0).pboolVal);
+        return S_OK;
+    case DISPID_NEWWINDOW3:
+        if (handler != nullptr && args.Has(5) && args.IsRef(4, VT_DISPATCH) && args.IsRef(3, VT_BOOL))
+            handler->NewWindow3(args.At(4).ppdispVal, args.At(3).pboolVal, static_cast<DWORD>(args.At(2).lVal),
+                                args.String(1), args.String(0));
+        return S_OK;
+    default:
+        return DISP_E_MEMBERNOTFOUND;
+    }
+}
+
+// --- ITranslateAccelerator
+
+LRESULT CWebBrowserUI::PreTranslate(MSG* pMsg)
+{
+    if (pMsg == nullptr || pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST) return S_FALSE;
+    if (!m_pWebBrowser) return E_NOTIMPL;
+    // Keys belong to the page only while the keyboard focus is inside it.
+    for (HWND hwnd = ::GetFocus(); hwnd != nullptr; hwnd = ::GetParent(hwnd)) {
+        if (hwnd != m_hwndHost) continue;
+        win32::ComPtr<IOleInPlaceActiveObject> active;
+        if (FAILED(m_pWebBrowser.As(IID_IOleInPlaceActiveObject, active)) || !active) return S_FALSE;
+        return active->TranslateAccelerator(pMsg);
+    }
+    return S_FALSE;
+}
+
+// --- IDownloadManager
+
+STDMETHODIMP CWebBrowserUI::Download(IMoniker* pmk, IBindCtx* pbc, DWORD dwBindVerb, LONG grfBINDF,
+                                     BINDINFO* pBindInfo, LPCOLESTR pszHeaders, LPCOLESTR pszRedir,
+                                     UINT uiCP) noexcept
+{
+    if (m_pEventHandler == nullptr) return S_OK;
+    return m_pEventHandler->Download(pmk, pbc, dwBindVerb, grfBINDF, pBindInfo, pszHeaders, pszRedir, uiCP);
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,415 @@
+#include "toolkit/skinwindow/WindowImplBase.h"
+
+#include <windowsx.h>
+
+#include "base/Win32Handles.h"
+#include "toolkit/controls/ControlUI.h"
+#include "toolkit/skinwindow/FrameHitTest.h"
+
+namespace SkinUI {
+namespace {
+
+// The process's modal child windows and the shake in progress; touched only
+// on the UI thread, and every use checks that a handle is still a window.
+struct TModalState {
+    HWND hCurrent = nullptr;
+    HWND hPrevious = nullptr;
+    HWND hShaking = nullptr;
+    int nShakeStep = 0;
+};
+
+TModalState& ModalState()
+{
+    static TModalState state;
+    return state;
+}
+
+void MoveBy(HWND hwnd, int dx, int dy)
+{
+    RECT r{};
+    if (!::GetWindowRect(hwnd, &r)) return;
+    ::SetWindowPos(hwnd, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool IsOwnedWindow(HWND child, HWND owner)
+{
+    return child && ::IsWindow(child) && ::GetWindow(child, GW_OWNER) == owner;
+}
+
+MONITORINFO NearestMonitor(HWND hwnd)
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &info);
+    return info;
+}
+
+LRESULT HitCode(FrameHit hit)
+{
+    switch (hit) {
+    case FrameHit::Left: return HTLEFT;
+    case FrameHit::Right: return HTRIGHT;
+    case FrameHit::Top: return HTTOP;
+    case FrameHit::TopLeft: return HTTOPLEFT;
+    case FrameHit::TopRight: return HTTOPRIGHT;
+    case FrameHit::Bottom: return HTBOTTOM;
+    case FrameHit::BottomLeft: return HTBOTTOMLEFT;
+    case FrameHit::BottomRight: return HTBOTTOMRIGHT;
+    case FrameHit::CaptionArea: return HTCAPTION;
+    case FrameHit::Client: break;
+    }
+    return HTCLIENT;
+}
+
+FrameRect ToFrame(const RECT& r)
+{
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+}  // namespace
+
+WindowImplBase::~WindowImplBase()
+{
+    if (m_hWnd && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+}
+
+const TNotifyMap* WindowImplBase::ClassNotifyMap()
+{
+    static const TNotifyMapEntry entries[] = {
+        NotifyOnRecord<WindowImplBase>(L"click", L"", &WindowImplBase::OnClickNotify),
+        kNotifyMapEnd,
+    };
+    static const TNotifyMap map = {nullptr, entries};
+    return &map;
+}
+
+// ---------------------------------------------------------------- routing
+
+LRESULT WindowImplBase::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    bool handled = true;
+    LRESULT result = 0;
+    switch (message) {
+    case WM_CREATE: result = OnWmCreate(message, wParam, lParam, handled); break;
+    case WM_DESTROY: result = OnWmDestroy(message, wParam, lParam, handled); break;
+    case WM_SIZE: result = OnWmSize(message, wParam, lParam, handled); break;
+    case WM_SETFOCUS: result = OnWmSetFocus(message, wParam, lParam, handled); break;
+    case WM_KILLFOCUS: result = OnWmKillFocus(message, wParam, lParam, handled); break;
+    case WM_CLOSE: result = OnWmClose(message, wParam, lParam, handled); break;
+    case WM_ERASEBKGND: result = OnWmEraseBkgnd(message, wParam, lParam, handled); break;
+    case WM_GETMINMAXINFO: result = OnWmGetMinMaxInfo(message, wParam, lParam, handled); break;
+    case WM_NCCALCSIZE: result = OnWmNcCalcSize(message, wParam, lParam, handled); break;
+    case WM_NCHITTEST: result = OnWmNcHitTest(message, wParam, lParam, handled); break;
+    case WM_NCPAINT: result = OnWmNcPaint(message, wParam, lParam, handled); break;
+    case WM_NCACTIVATE: result = OnWmNcActivate(message, wParam, lParam, handled); break;
+    case WM_KEYDOWN: result = OnWmKeyDown(message, wParam, lParam, handled); break;
+    case WM_CHAR: result = OnWmChar(message, wParam, lParam, handled); break;
+    case WM_SYSCOMMAND: result = OnSysCommand(message, wParam, lParam, handled); break;
+    case WM_MOUSEMOVE: result = OnWmMouseMove(message, wParam, lParam, handled); break;
+    case WM_LBUTTONDOWN: result = OnWmLButtonDown(message, wParam, lParam, handled); break;
+    case WM_LBUTTONUP: result = OnWmLButtonUp(message, wParam, lParam, handled); break;
+    case WM_MOUSEWHEEL: result = OnWmMouseWheel(message, wParam, lParam, handled); break;
+    case WM_MOUSEHOVER: result = OnWmMouseHover(message, wParam, lParam, handled); break;
+    case WM_MOUSELEAVE: result = OnWmMouseLeave(message, wParam, lParam, handled); break;
+    case WM_MODAL_CHILD_SET: {
+        TModalState& state = ModalState();
+        if (state.hCurrent && ::IsWindow(state.hCurrent)) state.hPrevious = state.hCurrent;
+        state.hCurrent = reinterpret_cast<HWND>(lParam);
+        return 0;
+    }
+    case WM_MODAL_CHILD_SHAKE:
+        StartShake();
+        return 0;
+    case WM_SETCURSOR:
+        // A click on this window while it is disabled: shake its modal child.
+        if (HIWORD(lParam) == WM_LBUTTONDOWN) ShakeModalChild();
+        handled = false;
+        break;
+    default: handled = false; break;
+    }
+    if (handled) return result;
+
+    handled = false;
+    result = OnOtherMessage(message, wParam, lParam, handled);
+    if (handled) return result;
+    if (m_pm.HandleWindowMessage(message, wParam, lParam, result)) return result;
+    return CallPreviousProc(message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------- creation
+
+LRESULT WindowImplBase::OnWmCreate(UINT, WPARAM, LPARAM, bool&)
+{
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, WindowStyleNoCaption() | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    ::SetWindowPos(m_hWnd, nullptr, client.left, client.top, client.right - client.left, client.bottom - client.top,
+                   SWP_FRAMECHANGED);
+
+    m_pm.Attach(m_hWnd);
+    m_pm.AddPreFilter(this);
+
+    const SkinSource kind = SkinSourceKind();
+    // A missing skin resource leaves the window empty, without a message.
+    if (!OpenSkinSource(kind, SkinFolder(), SkinZipName(), SkinResourceId())) return 0;
+    m_pm.SetSkinFileReader(&m_skinReader);
+    m_pm.SetResourceInstance(GetSkinResourceInstance());
+
+    CSkinBuilder builder;
+    CControlUI* root = builder.Build(SkinFile(), kind == SkinSource::Resource ? L"xml" : L"", this, &m_pm);
+    if (!root) {
+        ::MessageBoxW(nullptr, L"加载资源失败！", SkinFile(), MB_OK | MB_ICONERROR);
+        ::ExitProcess(1);
+    }
+    m_pm.AttachTree(root);
+    m_pm.AddNotifyTarget(this);
+    InitWindow();
+    return 0;
+}
+
+LONG_PTR WindowImplBase::WindowStyleNoCaption() const
+{
+    return ::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_CAPTION);
+}
+
+void WindowImplBase::OnWindowDestroyed(HWND)
+{
+    m_pm.RemovePreFilter(this);
+    m_pm.RemoveNotifyTarget(this);
+    m_pm.ForgetControl(m_pm.Root());
+}
+
+// ---------------------------------------------------------------- frame
+
+LRESULT WindowImplBase::OnWmNcActivate(UINT, WPARAM wParam, LPARAM, bool& handled)
+{
+    if (::IsIconic(m_hWnd)) {
+        handled = false;
+        return 0;
+    }
+    return wParam == 0 ? TRUE : FALSE;
+}
+
+LRESULT WindowImplBase::OnWmNcCalcSize(UINT, WPARAM, LPARAM lParam, bool&)
+{
+    if (!::IsZoomed(m_hWnd)) return 0;
+    // The proposed rectangle leads both forms of lParam.
+    RECT* proposed = reinterpret_cast<RECT*>(lParam);
+    const RECT work = NearestMonitor(m_hWnd).rcWork;
+    *proposed = {0, 0, work.right - work.left, work.bottom - work.top};
+    return WVR_REDRAW;
+}
+
+LRESULT WindowImplBase::OnWmNcPaint(UINT, WPARAM, LPARAM, bool&)
+{
+    return 0;
+}
+
+LRESULT WindowImplBase::OnWmNcHitTest(UINT, WPARAM, LPARAM lParam, bool&)
+{
+    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ::ScreenToClient(m_hWnd, &pt);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    const FrameHit hit =
+        HitTestFrame(ToFrame(client), ToFrame(m_pm.SizeBox()), ToFrame(m_pm.CaptionRect()), pt.x, pt.y,
+                     ::IsZoomed(m_hWnd) != FALSE);
+    if (hit != FrameHit::CaptionArea) return HitCode(hit);
+    CControlUI* control = m_pm.FindAt(pt);
+    return control && DragsWindow(control->ClassName()) ? HTCAPTION : HTCLIENT;
+}
+
+LRESULT WindowImplBase::OnWmGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, bool& handled)
+{
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    const MONITORINFO monitor = NearestMonitor(m_hWnd);
+    RECT work = monitor.rcWork;
+    ::OffsetRect(&work, -monitor.rcMonitor.left, -monitor.rcMonitor.top);
+    info->ptMaxPosition = {work.left, work.top};
+    info->ptMaxTrackSize = {work.right - work.left, work.bottom - work.top};
+    info->ptMinTrackSize = {m_pm.MinInfo().cx, m_pm.MinInfo().cy};
+    handled = false;  // the manager then applies "mininfo" and "maxinfo"
+    return 0;
+}
+
+LRESULT WindowImplBase::OnWmSize(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;  // the manager lays the tree out again
+    if (::IsIconic(m_hWnd)) return 0;
+    RECT window{};
+    ::GetWindowRect(m_hWnd, &window);
+    const SIZE corner = m_pm.RoundCorner();
+    win32::UniqueRegion region(::CreateRoundRectRgn(0, 0, window.right - window.left + 1,
+                                                    window.bottom - window.top + 1, corner.cx, corner.cy));
+    // The system owns a region it accepted.
+    if (region && ::SetWindowRgn(m_hWnd, region.get(), TRUE)) region.release();
+    return 0;
+}
+
+LRESULT WindowImplBase::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool&)
+{
+    if (wParam == SC_CLOSE) {
+        ::SendMessageW(m_hWnd, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    return CallPreviousProc(message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------- defaults that leave the message alone
+
+LRESULT WindowImplBase::OnWmClose(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+LRESULT WindowImplBase::OnWmDestroy(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+LRESULT WindowImplBase::OnWmEraseBkgnd(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 1;
+}
+
+LRESULT WindowImplBase::OnWmMouseWheel(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+LRESULT WindowImplBase::OnWmMouseHover(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+LRESULT WindowImplBase::OnWmMouseLeave(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+LRESULT WindowImplBase::OnWmChar(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+LRESULT WindowImplBase::OnWmKeyDown(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+LRESULT WindowImplBase::OnWmKillFocus(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+LRESULT WindowImplBase::OnWmSetFocus(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+LRESULT WindowImplBase::OnWmLButtonDown(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+LRESULT WindowImplBase::OnWmLButtonUp(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+LRESULT WindowImplBase::OnWmMouseMove(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+LRESULT WindowImplBase::OnOtherMessage(UINT, WPARAM, LPARAM, bool& handled)
+{
+    handled = false;
+    return 0;
+}
+
+// ---------------------------------------------------------------- notifications and filters
+
+void WindowImplBase::OnNotify(TNotifyRecord& record)
+{
+    DispatchNotify(record);
+}
+
+void WindowImplBase::OnClickNotify(TNotifyRecord& record)
+{
+    if (!record.pSender) return;
+    const CUiString& name = record.pSender->Name();
+    if (name == L"closebtn")
+        CloseWithCode(1);
+    else if (name == L"minbtn")
+        ::SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    else if (name == L"maxbtn")
+        ::SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    else if (name == L"restorebtn")
+        ::SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+}
+
+LRESULT WindowImplBase::FilterMessage(UINT message, WPARAM wParam, LPARAM, bool&)
+{
+    // Never consumes: Return and Escape go on to the manager and the focused control.
+    if (message == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) return IsDefaultKeyHandled(wParam);
+    return 0;
+}
+
+CControlUI* WindowImplBase::CreateCustomControl(std::wstring_view)
+{
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- modal child and shake
+
+void WindowImplBase::ShakeModalChild()
+{
+    const TModalState& state = ModalState();
+    if (IsOwnedWindow(state.hCurrent, m_hWnd)) {
+        ::SendMessageW(state.hCurrent, WM_MODAL_CHILD_SHAKE, 0, 0);
+    } else if (IsOwnedWindow(state.hPrevious, m_hWnd)) {
+        const HWND target = ::IsWindow(state.hCurrent) ? state.hCurrent : state.hPrevious;
+        ::SendMessageW(target, WM_MODAL_CHILD_SHAKE, 0, 0);
+    }
+}
+
+void WindowImplBase::StartShake()
+{
+    TModalState& state = ModalState();
+    if (state.hCurrent && ::IsWindow(state.hCurrent)) ::KillTimer(state.hCurrent, kShakeTimerId);
+    if (state.hPrevious && ::IsWindow(state.hPrevious)) ::KillTimer(state.hPrevious, kShakeTimerId);
+    // An interrupted shake stands one pixel off: put it back first.
+    if (state.nShakeStep % 2 != 0 && state.hShaking && ::IsWindow(state.hShaking)) MoveBy(state.hShaking, 1, 1);
+    state.nShakeStep = 0;
+    ::SetTimer(m_hWnd, kShakeTimerId, kShakeIntervalMs, ShakeTick);
+}
+
+void CALLBACK WindowImplBase::ShakeTick(HWND hwnd, UINT message, UINT_PTR id, DWORD) noexcept
+{
+    if (message != WM_TIMER || !::IsWindow(hwnd)) return;
+    TModalState& state = ModalState();
+    state.hShaking = hwnd;
+    const int delta = state.nShakeStep % 2 == 0 ? -1 : 1;
+    MoveBy(hwnd, delta, delta);
+    if (++state.nShakeStep >= 8) {
+        state.nShakeStep = 0;
+        ::ShowWindow(hwnd, SW_SHOW);
+        ::KillTimer(hwnd, id);
+    }
+}
+
+}  // namespace SkinUI

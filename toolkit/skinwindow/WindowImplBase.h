@@ -1,0 +1,97 @@
+// The frameless skinned window both launcher windows derive from: it routes
+// window messages to overridable operations, hides the system frame, builds
+// itself from its skin when created, answers hit tests from the skin's
+// caption and resize areas, and dispatches notifications through its
+// class's notify map.
+#pragma once
+
+#include <windows.h>
+
+#include "toolkit/builder/SkinBuilder.h"
+#include "toolkit/package/SkinResources.h"
+#include "toolkit/window/NotifyMap.h"
+#include "toolkit/window/WindowManagerUI.h"
+#include "toolkit/window/WindowWnd.h"
+
+namespace SkinUI {
+
+// Sent by a window that runs a modal child to its owner (lParam: the child).
+constexpr UINT WM_MODAL_CHILD_SET = WM_USER + 600;
+// Sent to the modal child when the user clicks its disabled owner.
+constexpr UINT WM_MODAL_CHILD_SHAKE = WM_USER + 601;
+// The shake's timer: eight one-pixel moves, 80 ms apart.
+constexpr UINT_PTR kShakeTimerId = 10;
+constexpr UINT kShakeIntervalMs = 80;
+
+class WindowImplBase : public CWindowWnd,
+                       public CNotifyPump,
+                       public INotifyUI,
+                       public IMessageFilterUI,
+                       public IDialogBuilderCallback {
+public:
+    WindowImplBase() = default;
+    // Destroys a native window that is still there, so that it never calls
+    // into a destroyed object.
+    ~WindowImplBase() override;
+
+    CWindowManagerUI& Manager() { return m_pm; }
+
+    virtual void InitWindow() {}
+    virtual void OnClickNotify(TNotifyRecord& record);
+    virtual const wchar_t* SkinFolder() const = 0;
+    virtual const wchar_t* SkinFile() const = 0;
+    virtual bool IsDefaultKeyHandled(WPARAM key) const { return key == VK_ESCAPE; }
+    virtual SkinSource SkinSourceKind() const { return SkinSource::File; }
+    virtual const wchar_t* SkinZipName() const { return L""; }
+    virtual const wchar_t* SkinResourceId() const { return L""; }
+
+    // Message operations: `handled` is true on entry; an operation that
+    // leaves it set has consumed the message with its result.
+    virtual LRESULT OnWmClose(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmDestroy(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmEraseBkgnd(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmNcActivate(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmNcCalcSize(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmNcPaint(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmGetMinMaxInfo(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmMouseHover(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmMouseLeave(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmSize(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmChar(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmCreate(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmKeyDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmKillFocus(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmSetFocus(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmLButtonDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmLButtonUp(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnWmMouseMove(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LRESULT OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    virtual LONG_PTR WindowStyleNoCaption() const;
+
+    // INotifyUI, IMessageFilterUI, IDialogBuilderCallback
+    void OnNotify(TNotifyRecord& record) override;
+    LRESULT FilterMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    CControlUI* CreateCustomControl(std::wstring_view className) override;
+
+    static const TNotifyMap* ClassNotifyMap();
+
+protected:
+    UINT WindowClassStyle() const override { return CS_DBLCLKS; }
+    LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnWindowDestroyed(HWND hwnd) override;
+    const TNotifyMap* NotifyMap() const override { return ClassNotifyMap(); }
+
+    CWindowManagerUI m_pm;
+
+private:
+    void ShakeModalChild();
+    void StartShake();
+    static void CALLBACK ShakeTick(HWND hwnd, UINT message, UINT_PTR id, DWORD time) noexcept;
+
+    CSkinSourceReader m_skinReader;
+};
+
+}  // namespace SkinUI
