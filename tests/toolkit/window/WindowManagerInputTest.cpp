@@ -454,6 +454,141 @@ TEST(WindowManagerInputTest, ClosingWhilePressedReleasesTheButtonFirst)
     EXPECT_FALSE(::IsWindow(hwnd));
 }
 
+// Messages that reach the focused or pointed-at control: keys, shortcuts,
+// the context menu and the wheel.
+TEST(WindowManagerInputTest, KeysShortcutsMenusAndWheelReachTheirControls)
+{
+    ParkCursorInsideWindow();
+    ManagerTestWindow window({100, 100, 300, 200});
+    NotifyLog log;
+    EventLog events;
+    window.manager.AddNotifyTarget(&log);
+    auto* root = Named<CVerticalLayoutUI>(L"root");
+    auto* ok = Placed<CButtonUI>(L"btnOk", L"0,0,50,30");
+    auto* next = Placed<CButtonUI>(L"btnNext", L"110,0,160,30");
+    // The walk visits later children first, so the label hands its shortcut
+    // to the control before it: "btnNext".
+    auto* caption = Placed<CLabelUI>(L"caption", L"60,0,100,30");
+    ok->ApplyAttribute(L"shortcut", L"o");
+    ok->ApplyAttribute(L"menu", L"true");
+    caption->ApplyAttribute(L"shortcut", L"N");
+    for (CControlUI* c : std::initializer_list<CControlUI*>{ok, next, caption}) {
+        events.Watch(c);
+        root->Add(c);
+    }
+    window.manager.AttachTree(root);
+    ::UpdateWindow(window.hwnd());
+    window.Pump();
+    auto clicksBy = [&](CControlUI* sender) {
+        int n = 0;
+        for (const TNotifyRecord& r : log.records) n += r.sType.View() == L"click" && r.pSender == sender;
+        return n;
+    };
+
+    // Return on the focused button activates it; a key-up goes to the control that got the key-down.
+    window.manager.FocusControl(ok);
+    ::PostMessageW(window.hwnd(), WM_KEYDOWN, VK_RETURN, 0);
+    ::PostMessageW(window.hwnd(), WM_KEYUP, VK_RETURN, 0);
+    window.Pump();
+    EXPECT_EQ(clicksBy(ok), 1);
+    EXPECT_EQ(events.Count(L"btnOk", EV_KEYUP), 1);
+
+    // Alt+letter: the control whose shortcut matches, in any case; a label
+    // passes it to the control after it.
+    window.manager.FocusControl(nullptr);
+    ::PostMessageW(window.hwnd(), WM_SYSCHAR, L'O', 0);
+    window.Pump();
+    EXPECT_EQ(clicksBy(ok), 2);
+    EXPECT_EQ(window.manager.FocusedControl(), ok);
+    ::PostMessageW(window.hwnd(), WM_SYSCHAR, L'n', 0);
+    window.Pump();
+    EXPECT_EQ(clicksBy(next), 1);
+    EXPECT_EQ(window.manager.FocusedControl(), next);
+    EXPECT_EQ(events.Count(L"caption", EV_SETFOCUS), 0);
+
+    // Right press, then the context menu: "menu" carries the pressed control.
+    window.Post(WM_RBUTTONDOWN, MK_RBUTTON, {10, 10});
+    POINT screen = {110, 110};
+    ::PostMessageW(window.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window.hwnd()),
+                   MAKELPARAM(screen.x, screen.y));
+    window.Pump();
+    ASSERT_EQ(log.Count(L"menu"), 1);
+    for (const TNotifyRecord& r : log.records)
+        if (r.sType.View() == L"menu") EXPECT_EQ(r.lParam, reinterpret_cast<LPARAM>(ok));
+    EXPECT_FALSE(window.manager.IsMouseCaptured());
+
+    // The wheel: wParam 1 towards the user, 0 away, to the control under the point.
+    int wheel[2] = {-1, -1};
+    int turns = 0;
+    next->OnEvent.Add([&](TEventRecord& event) {
+        if (event.nType == EV_SCROLLWHEEL && turns < 2) wheel[turns++] = static_cast<int>(event.wParam);
+        return true;
+    });
+    ::PostMessageW(window.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), MAKELPARAM(220, 110));
+    ::PostMessageW(window.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(220, 110));
+    window.Pump();
+    EXPECT_EQ(wheel[0], 1);
+    EXPECT_EQ(wheel[1], 0);
+}
+
+// Handler filters see window messages before the manager, pre filters see
+// queued messages before pre-translation, accelerators answer 0 to consume.
+TEST(WindowManagerInputTest, FiltersAndAcceleratorsComeFirst)
+{
+    struct Filter : IMessageFilterUI {
+        UINT consume = 0;
+        int seen = 0;
+        LRESULT FilterMessage(UINT message, WPARAM, LPARAM, bool& handled) override
+        {
+            if (message == consume) {
+                ++seen;
+                handled = true;
+                return 42;
+            }
+            return 0;
+        }
+    };
+    struct Accelerator : ITranslateAccelerator {
+        UINT consume = 0;
+        LRESULT PreTranslate(MSG* msg) override { return msg->message == consume ? 0 : 1; }
+    };
+
+    ManagerTestWindow window({0, 0, 200, 200});
+    TabTree tree;
+    window.manager.AttachTree(tree.root);
+    ::UpdateWindow(window.hwnd());
+    window.Pump();
+    ASSERT_EQ(window.manager.FocusedControl(), tree.a);
+
+    Filter pre;
+    pre.consume = WM_KEYDOWN;
+    ASSERT_TRUE(window.manager.AddPreFilter(&pre));
+    EXPECT_FALSE(window.manager.AddPreFilter(&pre));
+    ::PostMessageW(window.hwnd(), WM_KEYDOWN, VK_TAB, 0);
+    window.Pump();
+    EXPECT_EQ(pre.seen, 1);
+    EXPECT_EQ(window.manager.FocusedControl(), tree.a);  // the tab never reached the manager
+    ASSERT_TRUE(window.manager.RemovePreFilter(&pre));
+
+    Filter handler;
+    handler.consume = WM_ERASEBKGND;
+    window.manager.AddHandlerFilter(&handler);
+    LRESULT result = 0;
+    EXPECT_TRUE(window.manager.HandleWindowMessage(WM_ERASEBKGND, 0, 0, result));
+    EXPECT_EQ(result, 42);
+    window.manager.RemoveHandlerFilter(&handler);
+    EXPECT_TRUE(window.manager.HandleWindowMessage(WM_ERASEBKGND, 0, 0, result));
+    EXPECT_EQ(result, 1);  // the manager's own answer: nothing erased
+
+    Accelerator accelerator;
+    accelerator.consume = WM_KEYDOWN;
+    window.manager.AddAccelerator(&accelerator);
+    MSG key{window.hwnd(), WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+    MSG other{window.hwnd(), WM_CHAR, L'a', 0, 0, {0, 0}};
+    EXPECT_TRUE(window.manager.TranslateAccelerator(&key));
+    EXPECT_FALSE(window.manager.TranslateAccelerator(&other));
+}
+
 TEST(WindowManagerInputTest, StartUpRegistersTheShadowClass)
 {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
