@@ -275,6 +275,44 @@ TEST(LoggerTest, AStandardErrorPipeThatNobodyReadsDoesNotStopLogging)
     EXPECT_EQ(SplitLines(ReadFileBytes(logger.fileName())).size(), std::size_t(kLines)) << "the file has every line";
 }
 
+TEST(LoggerTest, StandardErrorGetsEveryLineWhenSomebodyReads)
+{
+    TempDir dir;
+    Logger logger(dir.path() + L"\\");
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+    win32::UniqueHandle reader(readEnd);
+    const HANDLE saved = ::GetStdHandle(STD_ERROR_HANDLE);
+    ::SetStdHandle(STD_ERROR_HANDLE, writeEnd);
+    logger.log(LOG_LEVEL_INFO, "a.cpp", 1, "f", L"first\nhalf");
+    logger.log(LOG_LEVEL_ERROR, "a.cpp", 2, "f", L"second");
+    logger.log(3, "a.cpp", 3, "f", L"level three reaches no sink");
+
+    const std::string expected = " [a.cpp<2>f] : second\r\n";
+    std::string received;
+    const ULONGLONG deadline = ::GetTickCount64() + 10000;
+    while (received.find(expected) == std::string::npos && ::GetTickCount64() < deadline) {
+        DWORD available = 0;
+        if (!::PeekNamedPipe(reader.get(), nullptr, 0, nullptr, &available, nullptr)) break;
+        if (available == 0) {
+            ::Sleep(10);
+            continue;
+        }
+        std::string chunk(available, '\0');
+        DWORD read = 0;
+        if (!::ReadFile(reader.get(), &chunk[0], available, &read, nullptr)) break;
+        received.append(chunk, 0, read);
+    }
+    ::SetStdHandle(STD_ERROR_HANDLE, saved);
+    // writeEnd stays open: the logger's writer may still be about to use it.
+    const std::vector<std::string> lines = SplitLines(received);
+    ASSERT_EQ(lines.size(), 3u) << received;
+    EXPECT_THAT(lines[0], ::testing::EndsWith(" [a.cpp<1>f] : first"));
+    EXPECT_EQ(lines[1], "half");
+    EXPECT_THAT(received, ::testing::EndsWith(expected));
+    EXPECT_EQ(received.find("level three"), std::string::npos);
+}
+
 // Child side of the two-process test: writes lines from two threads.
 TEST(LoggerChild, WritesLines)
 {
