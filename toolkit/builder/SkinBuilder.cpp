@@ -10,6 +10,8 @@
 #include "toolkit/controls/LabelUI.h"
 #include "toolkit/controls/ProgressUI.h"
 #include "toolkit/core/SkinValue.h"
+#include "toolkit/hosts/ActiveXUI.h"
+#include "toolkit/hosts/WebBrowserUI.h"
 #include "toolkit/layout/ContainerUI.h"
 #include "toolkit/layout/HorizontalLayoutUI.h"
 #include "toolkit/layout/TabLayoutUI.h"
@@ -44,7 +46,8 @@ const TElementClass kElementClasses[] = {
     {L"Label", Make<CLabelUI>},
     {L"Button", Make<CButtonUI>},
     {L"Progress", Make<CProgressUI>},
-    // --- toolkit/hosts: the "ActiveX" and "WebBrowser" entries go here.
+    {L"ActiveX", Make<CActiveXUI>},
+    {L"WebBrowser", Make<CWebBrowserUI>},
 };
 
 bool IsResourceElement(std::wstring_view name)
