@@ -11,8 +11,10 @@
 
 #include "tests/toolkit/controls/ControlTestDoubles.h"
 #include "tests/toolkit/window/ManagerTestWindow.h"
+#include "base/Win32Handles.h"
 #include "toolkit/controls/ButtonUI.h"
 #include "toolkit/controls/LabelUI.h"
+#include "toolkit/controls/ProgressUI.h"
 #include "toolkit/layout/TabLayoutUI.h"
 #include "toolkit/layout/VerticalLayoutUI.h"
 
@@ -587,6 +589,66 @@ TEST(WindowManagerInputTest, FiltersAndAcceleratorsComeFirst)
     MSG other{window.hwnd(), WM_CHAR, L'a', 0, 0, {0, 0}};
     EXPECT_TRUE(window.manager.TranslateAccelerator(&key));
     EXPECT_FALSE(window.manager.TranslateAccelerator(&other));
+}
+
+// Painting on WM_PAINT: the tree goes through the off-screen bitmap to the
+// window, and a change repaints only its own rectangle.
+TEST(WindowManagerInputTest, PaintCoversOnlyWhatWasInvalidated)
+{
+    // Remembers the rectangle of each paint it is asked for.
+    struct PaintProbe : CVerticalLayoutUI {
+        std::vector<RECT> paints;
+        void Paint(HDC hdc, const RECT& paint) override
+        {
+            paints.push_back(paint);
+            CVerticalLayoutUI::Paint(hdc, paint);
+        }
+    };
+    ManagerTestWindow window({0, 0, 200, 100});
+    auto* root = new PaintProbe;
+    root->ApplyAttribute(L"bkcolor", L"#FFFF0000");
+    auto* progress = Placed<CProgressUI>(L"progress", L"20,40,180,53");
+    root->Add(progress);
+    window.manager.AttachTree(root);
+    ::UpdateWindow(window.hwnd());
+    window.Pump();
+    ASSERT_FALSE(root->paints.empty());
+    EXPECT_EQ(root->paints.back().right, 200);
+    EXPECT_EQ(root->paints.back().bottom, 100);
+    {
+        win32::WindowDc dc(window.hwnd());
+        EXPECT_EQ(::GetPixel(dc.get(), 5, 5), RGB(255, 0, 0));  // copied from the off-screen bitmap
+    }
+
+    root->paints.clear();
+    progress->SetValue(50);
+    const RECT invalid = window.manager.InvalidatedSinceLastPaint();
+    EXPECT_EQ(invalid.left, 20);
+    EXPECT_EQ(invalid.top, 40);
+    EXPECT_EQ(invalid.right, 180);
+    EXPECT_EQ(invalid.bottom, 53);
+    ::UpdateWindow(window.hwnd());
+    window.Pump();
+    ASSERT_EQ(root->paints.size(), 1u);
+    EXPECT_EQ(root->paints[0].left, 20);
+    EXPECT_EQ(root->paints[0].top, 40);
+    EXPECT_EQ(root->paints[0].right, 180);
+    EXPECT_EQ(root->paints[0].bottom, 53);
+    EXPECT_TRUE(::IsRectEmpty(&window.manager.InvalidatedSinceLastPaint()));
+}
+
+// "bktrans": the window becomes layered and paints through per-pixel alpha.
+TEST(WindowManagerInputTest, TransparentBackgroundPaintsLayered)
+{
+    ManagerTestWindow window({0, 0, 120, 80});
+    window.manager.SetBackgroundTransparent(true);
+    auto* root = Named<CVerticalLayoutUI>(L"root");
+    root->ApplyAttribute(L"bkcolor", L"#FF00FF00");
+    window.manager.AttachTree(root);
+    ::UpdateWindow(window.hwnd());
+    window.Pump();
+    EXPECT_TRUE(::GetWindowLongPtrW(window.hwnd(), GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_EQ(root->Rect().right, 120);
 }
 
 TEST(WindowManagerInputTest, StartUpRegistersTheShadowClass)
