@@ -3,33 +3,41 @@
 // files between cases). Without the variable nothing is written.
 //
 // Each line starts with the fact's name followed by key=value pairs; a value
-// that may hold blanks (addresses, texts, arguments) comes last. Lines:
-//   create / destroy
-//   GetMiscStatus answer=0x<hex>
-//   SetClientSite site=<0|1>                  InitNew hr=0x<hex>
-//   SetSite site=<0|1>                        SetHostNames container=<text>
-//   SetExtent cx=<himetric> cy=<himetric>     Close save=<n>
-//   DoVerb verb=<n> hr=0x<hex>
-//   site <operation> hr=0x<hex> [...]         every answer of the in-place site
-//   window created hwnd=<hex> parent=<hex> rect=<l,t,r,b>
-//   SetObjectRects pos=<l,t,r,b> clip=<l,t,r,b>
-//   layout width= height= start=<l,t,r,b> min=... close=... drag=... link=...
-//   Advise sink=<DWebBrowserEvents2|IDispatch|none> hr= cookie=    Unadvise cookie= hr=
-//   put_Silent value=<-1|0>   get_Silent value=   put_Visible value=
-//   Navigate2 url=<address>
-//   event <Name> dispid=<n> sink=<cookie> hr=0x<hex> [cancel=<-1|0>] [...] [url=<address>]
-//   navigation cancelled|stalled url=<address>
-//   SetUIHandler handler=<0|1>
-//   GetHostInfo source=<uihandler|clientsite|none> hr= flags=0x<hex> dblclk=<n>
-//   GetExternal source= hr= dispatch=<0|1>
-//   GetIDsOfNames hr= dispid=<n> name=<name>
-//   Invoke dispid= argc= hr= result=<variant> name=<name> args=<variant>|<variant>...
-//   Exec OLECMDID_SHOWSCRIPTERROR source= hr= out=<variant> scripts=<continue|stopped> message=<text>
-//   QueryService source= hr= service=SID_SDownloadManager iid=IID_IDownloadManager
-//   Download hr= url=<address>
-//   ShowContextMenu source= hr= menu=<host|engine>
-//   ShowUI source= hr=    TranslateAccelerator msg=0x<hex> key=0x<hex> handler=0x<hex> result=0x<hex>
-//   click part=<name> x= y=
+// that may hold blanks (addresses, texts, arguments) comes last. HRESULTs and
+// flags are 0x%08X, handles hex, rectangles l,t,r,b, VARIANT_BOOLs -1/0.
+//   create | destroy
+//   GetMiscStatus aspect= answer=        SetClientSite site=0|1     InitNew hr=
+//   SetHostNames container=               SetSite site=0|1           SetExtent cx= cy=
+//   SetAdvise aspects= sink=0|1           FreezeEvents freeze=       Draw bounds=
+//   DoVerb verb= hr=                      Close save=                Stop
+//   site <operation> hr= [...]            each in-place site answer: CanInPlaceActivate,
+//                                         OnInPlaceActivate(Ex), GetWindow hwnd=,
+//                                         GetWindowContext pos= clip= frame= uiwindow=
+//                                         accelerators=, OnUIActivate, OnUIDeactivate,
+//                                         OnInPlaceDeactivate
+//   window created hwnd= parent= rect=    window destroyed           window failed parent=
+//   SetObjectRects pos= clip=
+//   layout width= height= start= min= close= drag= link=   (the page's parts, client coordinates)
+//   Advise sink=DWebBrowserEvents2|IDispatch|none hr= cookie=       Unadvise cookie= hr=
+//   put_Silent value=    get_Silent value=    put_Visible value=
+//   Navigate url= | Navigate2 url=
+//   event <Name> dispid= sink=<cookie> hr= [frame=top|child|<name>] [cancel=] [...] [url=]
+//   event <Name> dispid= sinks=0 ...      (no sink connected)
+//   navigation cancelled url= | navigation stalled url=
+//   SetUIHandler handler=0|1
+//   GetHostInfo source=uihandler|clientsite|none hr= flags= dblclk= size=
+//   GetExternal source= hr= dispatch=0|1
+//   GetIDsOfNames hr= dispid= name=
+//   Invoke dispid= argc= hr= result=<variant> name= args=<variant>|<variant>...
+//   Exec OLECMDID_SHOWSCRIPTERROR source= hr= out=<variant> dialog=host|engine scripts=continue|stopped message=
+//   QueryService source= hr= service=SID_SDownloadManager iid=IID_IDownloadManager out=set|cleared|untouched
+//   Download hr= handled=host|engine url=
+//   ShowContextMenu source= hr= menu=host|engine
+//   ShowUI source= hr=
+//   TranslateAccelerator msg= key= source= handler= result=
+//   OnFrameWindowActivate activate=       OnDocWindowActivate activate=
+//   click part=start|min|close|drag|link x= y=   (or window=none)
+//   newwindow opened=engine url=          (NewWindow3 was not cancelled)
 //   scenario error <reason>
 // A variant is written as VT_<TYPE>:<value>, e.g. VT_I4:0x800C0005, VT_BSTR:text.
 #pragma once

@@ -50,7 +50,7 @@ PortalLayout ComputePortalLayout(int width, int height)
     layout.start = {(width - buttonWidth) / 2, buttonTop, (width + buttonWidth) / 2, buttonTop + buttonHeight};
 
     const int linkTop = std::max(layout.start.bottom + 8, height - 40);
-    layout.link = {width / 2 - 90, linkTop, width / 2 + 90, linkTop + 24};
+    layout.link = {width / 2 - 130, linkTop, width / 2 + 130, linkTop + 24};
     return layout;
 }
 

@@ -64,9 +64,10 @@ void Glow(HDC dc, int cx, int cy, int radius, COLORREF sky)
 {
     win32::UniquePen none(::CreatePen(PS_NULL, 0, 0));
     win32::SelectedObject pen(dc, none.get());
-    for (int step = 0; step < 10; ++step) {
-        const int r = radius - step * radius / 12;
-        win32::UniqueBrush brush(::CreateSolidBrush(Mix(sky, RGB(0x8A, 0x2A, 0x1C), 8 + step * 6)));
+    constexpr int kSteps = 32;
+    for (int step = 0; step < kSteps; ++step) {
+        const int r = radius - step * radius / (kSteps + 4);
+        win32::UniqueBrush brush(::CreateSolidBrush(Mix(sky, RGB(0x8A, 0x2A, 0x1C), 8 + step * 60 / kSteps)));
         win32::SelectedObject selected(dc, brush.get());
         ::Ellipse(dc, cx - r, cy - r, cx + r, cy + r);
     }
