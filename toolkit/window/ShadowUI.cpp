@@ -156,6 +156,9 @@ bool CShadowUI::Create(IRenderResourcesUI* resources, HWND owner)
 
     m_pPreviousProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CShadowUI::OwnerHook)));
+    // Without a procedure to forward to there is no hook: the shadow then
+    // stays where it was drawn.
+    if (!m_pPreviousProc) return true;
     Owners()[owner] = OwnerEntry{this, m_pPreviousProc};
     return true;
 }

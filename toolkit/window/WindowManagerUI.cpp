@@ -9,6 +9,7 @@
 
 #include "toolkit/controls/ControlUI.h"
 #include "toolkit/package/SkinFileReader.h"
+#include "toolkit/render/Msimg32Exports.h"
 
 namespace SkinUI {
 namespace {
@@ -67,9 +68,10 @@ POINT PointOf(LPARAM lParam)
 
 CWindowManagerUI::CWindowManagerUI()
 {
-    // Once per process: the tooltip class lives in the common controls.
-    static const bool commonControls = (::InitCommonControls(), true);
-    (void)commonControls;
+    // Once per process: the tooltip class lives in the common controls, and
+    // drawing blends through msimg32.
+    static const bool started = (::InitCommonControls(), Msimg32(), true);
+    (void)started;
 
     // The default font: the system's GUI font description, default character set.
     LOGFONTW lf{};
