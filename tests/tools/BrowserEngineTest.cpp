@@ -401,6 +401,40 @@ INSTANTIATE_TEST_SUITE_P(
                        {B, N, D}, 0, VT_ILLEGAL, L"", "scenario error line 2: frames needs a count"}),
     [](const ::testing::TestParamInfo<NavigationCase>& info) { return std::string(info.param.name); });
 
+TEST_F(BrowserEngineTest, ATitledPageAnnouncesItsTitleAfterNavigateComplete)
+{
+    UseScenario("page *\ntitle Vorkan \xE2\x80\x94 Portal\n");
+    Embed();
+    Connect();
+    ASSERT_EQ(Navigate(kPortal), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return Completed(kPortal); }));
+    EXPECT_EQ(sink.Ids({N, DISPID_TITLECHANGE, D}), (std::vector<DISPID>{N, DISPID_TITLECHANGE, D}));
+    for (const EventSink::Event& e : sink.events) {
+        if (e.id == DISPID_TITLECHANGE) {
+            EXPECT_EQ(e.types, std::vector<VARTYPE>{VT_BSTR});
+        }
+    }
+    BSTR name = nullptr;
+    ASSERT_EQ(browser->get_LocationName(&name), S_OK);
+    EXPECT_STREQ(name, L"Vorkan \x2014 Portal");
+    ::SysFreeString(name);
+}
+
+TEST_F(BrowserEngineTest, ClosingDuringANavigationEndsItWithoutFurtherEvents)
+{
+    Embed();
+    Connect();
+    const HWND view = View();
+    ASSERT_TRUE(::IsWindow(view));
+    ASSERT_EQ(Navigate(kPortal), S_OK);
+    ASSERT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
+    ASSERT_EQ(object->SetClientSite(nullptr), S_OK);
+    Settle(300);
+    EXPECT_EQ(sink.Ids({B, N, D}), std::vector<DISPID>{B});
+    EXPECT_EQ(container->deactivateCalls, 1);
+    EXPECT_FALSE(::IsWindow(view));
+}
+
 TEST_F(BrowserEngineTest, HostInfoComesFromTheHandlerInstalledOnTheNewDocument)
 {
     Embed();
