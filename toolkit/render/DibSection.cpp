@@ -1,5 +1,6 @@
 #include "toolkit/render/DibSection.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace SkinUI {
@@ -20,6 +21,22 @@ win32::UniqueBitmap CreateTopDownDib(HDC hdc, int width, int height, void*& bits
     return bitmap;
 }
 
+namespace {
+
+// The row order of the last DIB section probed, by handle, bits and size:
+// painting asks about the same off-screen bitmap again and again.
+struct RowOrderMemo {
+    HBITMAP bitmap = nullptr;
+    void* bits = nullptr;
+    int width = 0;
+    int height = 0;
+    bool bottomUp = false;
+};
+
+thread_local RowOrderMemo t_rowOrder;
+
+}  // namespace
+
 // The header's sign is not trusted for the row order (not every GDI keeps
 // it): a probe pixel is written and read back through the DC instead.
 bool SelectedDibPixels(HDC hdc, PixelBuffer& buffer)
@@ -34,6 +51,15 @@ bool SelectedDibPixels(HDC hdc, PixelBuffer& buffer)
     buffer.height = dib.dsBm.bmHeight;
     buffer.stride = dib.dsBm.bmWidthBytes / 4;
     if (buffer.height == 1) return true;
+    RowOrderMemo& memo = t_rowOrder;
+    if (memo.bitmap == bitmap && memo.bits == dib.dsBm.bmBits && memo.width == buffer.width &&
+        memo.height == buffer.height) {
+        if (memo.bottomUp) {
+            buffer.pixels += static_cast<std::size_t>(buffer.height - 1) * buffer.stride;
+            buffer.stride = -buffer.stride;
+        }
+        return true;
+    }
 
     ::GdiFlush();
     std::uint32_t* first = buffer.pixels;
@@ -51,12 +77,51 @@ bool SelectedDibPixels(HDC hdc, PixelBuffer& buffer)
     *first = saved;
     const COLORREF expected = RGB((probe >> 16) & 0xFF, (probe >> 8) & 0xFF, probe & 0xFF);
     if (seen == CLR_INVALID) return false;
-    if (seen != expected) {
-        // Bottom-up: walk the rows backwards.
+    const bool bottomUp = seen != expected;
+    if (bottomUp) {
+        // Walk the rows backwards.
         buffer.pixels += static_cast<std::size_t>(buffer.height - 1) * buffer.stride;
         buffer.stride = -buffer.stride;
     }
+    memo = {bitmap, dib.dsBm.bmBits, buffer.width, buffer.height, bottomUp};
     return true;
+}
+
+bool CDibTarget::Attach(HDC hdc)
+{
+    m_clipCount = 0;
+    if (!hdc || ::GetMapMode(hdc) != MM_TEXT || ::GetGraphicsMode(hdc) != GM_COMPATIBLE) return false;
+    if (!SelectedDibPixels(hdc, m_pixels)) return false;
+    m_offset = {0, 0};
+    if (!::LPtoDP(hdc, &m_offset, 1)) return false;
+
+    win32::UniqueRegion region(::CreateRectRgn(0, 0, 0, 0));
+    if (!region) return false;
+    const int clipped = ::GetClipRgn(hdc, region.get());  // device coordinates
+    if (clipped < 0) return false;
+    if (clipped == 0) {
+        m_clip[0] = {0, 0, m_pixels.width, m_pixels.height};
+        m_clipCount = 1;
+    } else {
+        struct {
+            RGNDATAHEADER header;
+            RECT rects[kMaxClipRects];
+        } data;
+        const DWORD size = ::GetRegionData(region.get(), 0, nullptr);
+        if (size == 0 || size > sizeof(data)) return false;
+        if (::GetRegionData(region.get(), sizeof(data), reinterpret_cast<RGNDATA*>(&data)) == 0) return false;
+        const DWORD count = std::min<DWORD>(data.header.nCount, kMaxClipRects);
+        for (DWORD i = 0; i < count; ++i)
+            m_clip[m_clipCount++] = {data.rects[i].left, data.rects[i].top, data.rects[i].right, data.rects[i].bottom};
+    }
+    ::GdiFlush();  // GDI drawing still queued lands before ours
+    return true;
+}
+
+SkinRect CDibTarget::ToDevice(const RECT& logical) const
+{
+    return {logical.left + m_offset.x, logical.top + m_offset.y, logical.right + m_offset.x,
+            logical.bottom + m_offset.y};
 }
 
 }  // namespace SkinUI

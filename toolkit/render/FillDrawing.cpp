@@ -12,54 +12,25 @@
 namespace SkinUI {
 namespace {
 
-// A packed 1 x 1 32-bit DIB: the pattern of a brush whose pixel is copied
-// as it is, alpha included (a solid brush would leave alpha 0).
-struct OnePixelDib {
-    BITMAPINFOHEADER header;
-    std::uint32_t pixel;
-};
-
-win32::UniqueBrush OpaquePixelBrush(DWORD argb)
+std::uint32_t Premultiplied(DWORD argb)
 {
-    OnePixelDib dib{};
-    dib.header.biSize = sizeof(BITMAPINFOHEADER);
-    dib.header.biWidth = 1;
-    dib.header.biHeight = 1;
-    dib.header.biPlanes = 1;
-    dib.header.biBitCount = 32;
-    dib.header.biCompression = BI_RGB;
-    dib.pixel = argb | 0xFF000000u;
-    return win32::UniqueBrush(::CreateDIBPatternBrushPt(&dib, DIB_RGB_COLORS));
+    const std::uint32_t a = argb >> 24;
+    return (a << 24) | ((((argb >> 16) & 0xFF) * a / 255) << 16) | ((((argb >> 8) & 0xFF) * a / 255) << 8) |
+           ((argb & 0xFF) * a / 255);
 }
 
 // A translucent colour: one premultiplied pixel blended over the rectangle.
-void BlendColour(HDC hdc, const RECT& rect, DWORD argb)
+void BlendColourByGdi(HDC hdc, const RECT& rect, DWORD argb)
 {
-    const std::uint32_t a = argb >> 24;
     void* bits = nullptr;
     win32::UniqueBitmap pixel = CreateTopDownDib(hdc, 1, 1, bits);
     win32::UniqueMemoryDc memory(::CreateCompatibleDC(hdc));
     if (!pixel || !memory) return;
-    *static_cast<std::uint32_t*>(bits) = (a << 24) | ((((argb >> 16) & 0xFF) * a / 255) << 16) |
-                                         ((((argb >> 8) & 0xFF) * a / 255) << 8) | ((argb & 0xFF) * a / 255);
+    *static_cast<std::uint32_t*>(bits) = Premultiplied(argb);
     win32::SelectedObject selected(memory.get(), pixel.get());
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (Msimg32().alphaBlend) {
-        const BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        Msimg32().alphaBlend(hdc, rect.left, rect.top, width, height, memory.get(), 0, 0, 1, 1, bf);
-        return;
-    }
-    PixelBuffer target, source;
-    if (!SelectedDibPixels(hdc, target) || !SelectedDibPixels(memory.get(), source)) return;
-    ::GdiFlush();
-    POINT pts[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
-    ::LPtoDP(hdc, pts, 2);
-    RECT clip;
-    if (::GetClipBox(hdc, &clip) == ERROR) return;
-    POINT clipPts[2] = {{clip.left, clip.top}, {clip.right, clip.bottom}};
-    ::LPtoDP(hdc, clipPts, 2);
-    BlendPixels(target, {pts[0].x, pts[0].y, pts[1].x, pts[1].y}, source, {0, 0, 1, 1}, 255, true,
-                {clipPts[0].x, clipPts[0].y, clipPts[1].x, clipPts[1].y});
+    const BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    Msimg32().alphaBlend(hdc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, memory.get(), 0,
+                         0, 1, 1, bf);
 }
 
 }  // namespace
@@ -72,13 +43,24 @@ COLORREF ArgbToColorRef(DWORD argb)
 void FillColour(HDC hdc, const RECT& rect, DWORD argb)
 {
     if (!hdc || (argb >> 24) == 0 || rect.right <= rect.left || rect.bottom <= rect.top) return;
-    if ((argb >> 24) < 255) {
-        BlendColour(hdc, rect, argb);
+    if ((argb >> 24) == 255) {
+        // Like all GDI drawing this leaves alpha 0 on a 32-bit DIB section;
+        // layered painting makes such pixels opaque.
+        win32::UniqueBrush brush(::CreateSolidBrush(ArgbToColorRef(argb)));
+        if (brush) ::FillRect(hdc, &rect, brush.get());
         return;
     }
-    win32::UniqueBrush brush = OpaquePixelBrush(argb);
-    if (!brush) brush.reset(::CreateSolidBrush(ArgbToColorRef(argb)));
-    if (brush) ::FillRect(hdc, &rect, brush.get());
+    if (Msimg32().alphaBlend) {
+        BlendColourByGdi(hdc, rect, argb);
+        return;
+    }
+    CDibTarget target;
+    if (!target.Attach(hdc)) return;
+    std::uint32_t pixel = Premultiplied(argb);
+    const PixelBuffer colour = {&pixel, 1, 1, 1};
+    const SkinRect device = target.ToDevice(rect);
+    for (int i = 0; i < target.ClipCount(); ++i)
+        BlendPixels(target.Pixels(), device, colour, {0, 0, 1, 1}, 255, true, target.ClipAt(i));
 }
 
 void DrawGradient(HDC hdc, const RECT& rect, DWORD colour1, DWORD colour2, int steps)

@@ -1,6 +1,6 @@
-// Colour fills, gradients, lines and frames. Plain GDI throughout: fills
-// are the most frequent drawing, and a GDI+ graphics object per fill costs
-// more than the fill.
+// Colour fills, gradients, lines and frames. No GDI+: fills are the most
+// frequent drawing, and a GDI+ graphics object per fill costs more than the
+// fill. Fills of a 32-bit DIB section are written straight into its pixels.
 #pragma once
 
 #include <windows.h>
@@ -11,8 +11,7 @@ namespace SkinUI {
 COLORREF ArgbToColorRef(DWORD argb);
 
 // Solid ARGB fill; alpha 0 draws nothing, translucent colours blend over
-// what is there. On a 32-bit DIB the pixels get the colour's alpha (opaque
-// fills 255), as a layered window needs.
+// what is there.
 void FillColour(HDC hdc, const RECT& rect, DWORD argb);
 // Vertical gradient from colour1 at the top to colour2 at the bottom; the
 // average alpha of the two applies to the whole (0 draws nothing).

@@ -1,6 +1,9 @@
 #include "toolkit/render/ImageDrawing.h"
 
 #include <algorithm>
+#include <memory>
+#include <new>
+#include <utility>
 
 #include "toolkit/render/DibSection.h"
 #include "toolkit/render/ImageDescriptor.h"
@@ -24,12 +27,45 @@ RECT ToRect(const SkinRect& r)
     return {r.left, r.top, r.right, r.bottom};
 }
 
+// Making a memory DC costs more than blitting a small image (tens of
+// microseconds under Wine), and every image part needs its bitmap selected
+// into one: each thread keeps one for that. Callers select a bitmap for one
+// call and put the old one back.
+HDC ImageSourceDc()
+{
+    thread_local win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    return dc.get();
+}
+
+// The target a composed grid is drawn into while the image sits in the
+// image source DC.
+HDC CompositionDc()
+{
+    thread_local win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    return dc.get();
+}
+
+// Composed grids larger than this are drawn part by part instead.
+constexpr long long kMaxComposedPixels = 256LL * 1024LL;
+
 enum class BlitMode { Opaque, AlphaBlend, Software };
 
 class BlitSink final : public IImageGridSink {
 public:
-    BlitSink(HDC hdc, HDC source, BlitMode mode, BYTE fade) : m_hdc(hdc), m_source(source), m_mode(mode), m_fade(fade)
+    // Software mode blends into `target` from `sourcePixels`, the pixels of
+    // the bitmap in `source`.
+    BlitSink(HDC hdc, HDC source, BlitMode mode, BYTE fade, const CDibTarget* target = nullptr,
+             const PixelBuffer* sourcePixels = nullptr)
+        : m_hdc(hdc), m_source(source), m_mode(mode), m_fade(fade), m_target(target), m_sourcePixels(sourcePixels)
     {
+    }
+    BlitSink(const BlitSink&) = delete;
+    BlitSink& operator=(const BlitSink&) = delete;
+    ~BlitSink()
+    {
+        if (m_oldStretchMode == 0) return;
+        ::SetBrushOrgEx(m_hdc, m_oldBrushOrigin.x, m_oldBrushOrigin.y, nullptr);
+        ::SetStretchBltMode(m_hdc, m_oldStretchMode);
     }
 
     void DrawPart(const ImageGridPart& part) override
@@ -42,17 +78,23 @@ public:
         case BlitMode::Opaque:
             if (dw == sw && dh == sh)
                 ::BitBlt(m_hdc, d.left, d.top, dw, dh, m_source, s.left, s.top, SRCCOPY);
-            else
+            else {
+                UseHalftone();
                 ::StretchBlt(m_hdc, d.left, d.top, dw, dh, m_source, s.left, s.top, sw, sh, SRCCOPY);
+            }
             break;
         case BlitMode::AlphaBlend: {
             const BLENDFUNCTION bf = {AC_SRC_OVER, 0, m_fade, AC_SRC_ALPHA};
             Msimg32().alphaBlend(m_hdc, d.left, d.top, dw, dh, m_source, s.left, s.top, sw, sh, bf);
             break;
         }
-        case BlitMode::Software:
-            SoftwareAlphaBlend(m_hdc, m_source, d, s, m_fade);
+        case BlitMode::Software: {
+            const SkinRect device = m_target->ToDevice(d);
+            for (int i = 0; i < m_target->ClipCount(); ++i)
+                BlendPixels(m_target->Pixels(), device, *m_sourcePixels, part.source, m_fade, true,
+                            m_target->ClipAt(i));
             break;
+        }
         }
         ++m_blits;
     }
@@ -60,11 +102,25 @@ public:
     int Blits() const { return m_blits; }
 
 private:
+    // Stretched copies look best in HALFTONE mode, which wants the brush
+    // origin set; both are set only when a part is stretched (each GDI call
+    // counts under Wine) and put back when the sink goes.
+    void UseHalftone()
+    {
+        if (m_oldStretchMode != 0) return;
+        m_oldStretchMode = ::SetStretchBltMode(m_hdc, HALFTONE);
+        ::SetBrushOrgEx(m_hdc, 0, 0, &m_oldBrushOrigin);
+    }
+
     HDC m_hdc;
     HDC m_source;
     BlitMode m_mode;
     BYTE m_fade;
+    const CDibTarget* m_target;
+    const PixelBuffer* m_sourcePixels;
     int m_blits = 0;
+    int m_oldStretchMode = 0;
+    POINT m_oldBrushOrigin{};
 };
 
 // Cuts parts to the paint rectangle along the axes they are not stretched
@@ -130,7 +186,8 @@ int BuildTileBlock(HDC source, const SkinRect& tile, int tilesX, int tilesY, Til
 
 // Draws a tiled centre from a pre-tiled block. False (nothing drawn) when
 // the tiles are large already or the block cannot be made.
-bool DrawTiledCentre(HDC hdc, HDC source, const ImageGridRequest& request, BlitMode mode, BYTE fade, int& blits)
+bool DrawTiledCentre(HDC hdc, HDC source, const ImageGridRequest& request, BlitMode mode, BYTE fade,
+                     const CDibTarget& target, int& blits)
 {
     SkinRect dest, tile;
     if (!ImageGridCentre(request, dest, tile)) return false;
@@ -153,10 +210,72 @@ bool DrawTiledCentre(HDC hdc, HDC source, const ImageGridRequest& request, BlitM
     blocks.source = {0, 0, static_cast<int>(tw) * tilesX, static_cast<int>(th) * tilesY};
     blocks.xtiled = request.xtiled;
     blocks.ytiled = request.ytiled;
-    BlitSink sink(hdc, block.dc.get(), mode, fade);
+    PixelBuffer blockPixels;
+    ::GdiFlush();  // the block's copies land before its pixels are read
+    if (mode == BlitMode::Software && !SelectedDibPixels(block.dc.get(), blockPixels)) return false;
+    BlitSink sink(hdc, block.dc.get(), mode, fade, &target, &blockPixels);
     PaintCutSink cut(request.paint, sink);
     ForEachImageGridPart(blocks, cut);
     blits += built + sink.Blits();
+    return true;
+}
+
+bool SameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// An image of several parts (corners or tiles) is composed once at its
+// destination size and kept with the image; repaints of the same geometry
+// then cost one blit or blend instead of one per part (and no stretching).
+// False when it does not apply: the caller draws part by part.
+bool DrawComposedGrid(HDC hdc, const TImageInfo& info, const RECT& dest, const RECT& paint, const RECT& source,
+                      const ImageDescriptor& image, bool useAlpha)
+{
+    const RECT corners = ToRect(image.corner);
+    const bool noCorners = corners.left <= 0 && corners.top <= 0 && corners.right <= 0 && corners.bottom <= 0;
+    if (noCorners && !image.xtiled && !image.ytiled) return false;
+    // Copies leave alpha 0 in a DIB section: an opaque composition can only
+    // be copied out again, not blended.
+    if (!useAlpha && (image.hole || image.fade != 255)) return false;
+    const long long width = static_cast<long long>(dest.right) - dest.left;
+    const long long height = static_cast<long long>(dest.bottom) - dest.top;
+    if (width <= 0 || height <= 0 || width * height > kMaxComposedPixels) return false;
+    RECT visible;
+    if (!::IntersectRect(&visible, &dest, &paint)) return true;  // nothing to draw, nothing to compose
+
+    TComposedGrid* grid = info.pComposed.get();
+    if (!grid || grid->nWidth != width || grid->nHeight != height || !SameRect(grid->rcSource, source) ||
+        !SameRect(grid->rcCorner, corners) || grid->bHole != image.hole || grid->bXTiled != image.xtiled ||
+        grid->bYTiled != image.ytiled || grid->bAlpha != useAlpha) {
+        info.pComposed.reset();
+        auto composed = std::unique_ptr<TComposedGrid>(new (std::nothrow) TComposedGrid);
+        const HDC target = CompositionDc();
+        if (!composed || !target) return false;
+        void* bits = nullptr;  // zeroed: blending each part over it leaves the part as it is
+        composed->hBitmap = CreateTopDownDib(target, static_cast<int>(width), static_cast<int>(height), bits);
+        if (!composed->hBitmap) return false;
+        {
+            win32::SelectedObject selected(target, composed->hBitmap.get());
+            const RECT whole = {0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+            DrawImagePart(target, info.hBitmap.get(), whole, whole, source, corners, useAlpha, 255, image.hole,
+                          image.xtiled, image.ytiled);
+        }
+        composed->nWidth = static_cast<int>(width);
+        composed->nHeight = static_cast<int>(height);
+        composed->rcSource = source;
+        composed->rcCorner = corners;
+        composed->bHole = image.hole;
+        composed->bXTiled = image.xtiled;
+        composed->bYTiled = image.ytiled;
+        composed->bAlpha = useAlpha;
+        info.pComposed = std::move(composed);
+        grid = info.pComposed.get();
+    }
+
+    const RECT whole = {0, 0, grid->nWidth, grid->nHeight};
+    DrawImagePart(hdc, grid->hBitmap.get(), dest, paint, whole, {0, 0, 0, 0}, useAlpha, image.fade, false, false,
+                  false);
     return true;
 }
 
@@ -182,9 +301,10 @@ bool DrawOneImage(HDC hdc, IRenderResourcesUI* resources, const RECT& control, c
     const RECT dest = ToRect(image.dest);
     RECT meet;
     if (!::IntersectRect(&meet, &dest, &control) || !::IntersectRect(&meet, &dest, &paint)) return true;
-    DrawImagePart(hdc, info->hBitmap.get(), dest, paint, source, ToRect(image.corner),
-                  info->bAlpha || resources->IsBackgroundTransparent(), image.fade, image.hole, image.xtiled,
-                  image.ytiled);
+    const bool useAlpha = info->bAlpha || resources->IsBackgroundTransparent();
+    if (DrawComposedGrid(hdc, *info, dest, paint, source, image, useAlpha)) return true;
+    DrawImagePart(hdc, info->hBitmap.get(), dest, paint, source, ToRect(image.corner), useAlpha, image.fade,
+                  image.hole, image.xtiled, image.ytiled);
     return true;
 }
 
@@ -206,21 +326,20 @@ int DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, 
                   const RECT& corners, bool useAlpha, BYTE fade, bool hole, bool xtiled, bool ytiled)
 {
     if (!hdc || !bitmap) return 0;
-    win32::UniqueMemoryDc memory(::CreateCompatibleDC(hdc));
-    if (!memory) return 0;
-    win32::SelectedObject selected(memory.get(), bitmap);
-    const int oldMode = ::SetStretchBltMode(hdc, HALFTONE);
-    POINT oldOrigin;
-    ::SetBrushOrgEx(hdc, 0, 0, &oldOrigin);
+    const HDC imageDc = ImageSourceDc();
+    if (!imageDc) return 0;
+    win32::SelectedObject selected(imageDc, bitmap);
 
     BlitMode mode = BlitMode::Opaque;
+    CDibTarget target;
+    PixelBuffer imagePixels;
     if (useAlpha || fade != 255) {
-        if (Msimg32().alphaBlend) {
+        if (Msimg32().alphaBlend)
             mode = BlitMode::AlphaBlend;
-        } else {
-            PixelBuffer target;
-            if (SelectedDibPixels(hdc, target)) mode = BlitMode::Software;
-        }
+        else if (target.Attach(hdc) && SelectedDibPixels(imageDc, imagePixels))
+            mode = BlitMode::Software;
+        else
+            return 0;
     }
 
     int blits = 0;
@@ -232,7 +351,7 @@ int DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, 
         RECT visible;
         if (::IntersectRect(&visible, &dest, &paint)) {
             ::BitBlt(hdc, visible.left, visible.top, visible.right - visible.left, visible.bottom - visible.top,
-                     memory.get(), source.left + (visible.left - dest.left), source.top + (visible.top - dest.top),
+                     imageDc, source.left + (visible.left - dest.left), source.top + (visible.top - dest.top),
                      SRCCOPY);
             blits = 1;
         }
@@ -247,32 +366,24 @@ int DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, 
         request.ytiled = ytiled;
         // The centre comes first either way; from a block it is done here
         // and the grid draws only the edges and corners.
-        if (!hole && (xtiled || ytiled) && DrawTiledCentre(hdc, memory.get(), request, mode, fade, blits))
+        if (!hole && (xtiled || ytiled) && DrawTiledCentre(hdc, imageDc, request, mode, fade, target, blits))
             request.hole = true;
-        BlitSink sink(hdc, memory.get(), mode, fade);
+        BlitSink sink(hdc, imageDc, mode, fade, &target, &imagePixels);
         ForEachImageGridPart(request, sink);
         blits += sink.Blits();
     }
 
-    ::SetBrushOrgEx(hdc, oldOrigin.x, oldOrigin.y, nullptr);
-    if (oldMode) ::SetStretchBltMode(hdc, oldMode);
     return blits;
 }
 
 bool SoftwareAlphaBlend(HDC hdc, HDC source, const RECT& dest, const RECT& sourcePart, BYTE fade)
 {
-    PixelBuffer target, image;
-    if (!SelectedDibPixels(hdc, target) || !SelectedDibPixels(source, image)) return false;
-    ::GdiFlush();
-    // Logical to device coordinates, and the DC's clip box as the clip.
-    POINT pts[2] = {{dest.left, dest.top}, {dest.right, dest.bottom}};
-    ::LPtoDP(hdc, pts, 2);
-    RECT clip;
-    if (::GetClipBox(hdc, &clip) == ERROR) return false;
-    POINT clipPts[2] = {{clip.left, clip.top}, {clip.right, clip.bottom}};
-    ::LPtoDP(hdc, clipPts, 2);
-    BlendPixels(target, {pts[0].x, pts[0].y, pts[1].x, pts[1].y}, image, ToSkinRect(sourcePart), fade, true,
-                {clipPts[0].x, clipPts[0].y, clipPts[1].x, clipPts[1].y});
+    CDibTarget target;
+    PixelBuffer image;
+    if (!target.Attach(hdc) || !SelectedDibPixels(source, image)) return false;
+    const SkinRect device = target.ToDevice(dest);
+    for (int i = 0; i < target.ClipCount(); ++i)
+        BlendPixels(target.Pixels(), device, image, ToSkinRect(sourcePart), fade, true, target.ClipAt(i));
     return true;
 }
 

@@ -5,12 +5,28 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string_view>
 
 #include "toolkit/core/UiString.h"
 #include "base/Win32Handles.h"
 
 namespace SkinUI {
+
+// The last nine-grid of an image, composed at its destination size:
+// drawing the same grid again (the progress bar, paint after paint) is one
+// blit or blend instead of one per part.
+struct TComposedGrid {
+    win32::UniqueBitmap hBitmap;  // 32-bit top-down DIB section, premultiplied BGRA
+    int nWidth = 0;
+    int nHeight = 0;
+    RECT rcSource{};
+    RECT rcCorner{};
+    bool bHole = false;
+    bool bXTiled = false;
+    bool bYTiled = false;
+    bool bAlpha = false;       // composed by blending (else by copying)
+};
 
 // A loaded skin image (the value of a window's image cache).
 struct TImageInfo {
@@ -21,6 +37,7 @@ struct TImageInfo {
     bool bAlpha = false;   // some pixel is not opaque or matched the mask
     CUiString sResType;    // empty for files
     DWORD dwMask = 0;
+    mutable std::unique_ptr<TComposedGrid> pComposed;  // a cache: drawing may replace it
 };
 
 // One of a window's fonts.

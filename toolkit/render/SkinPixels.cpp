@@ -127,6 +127,26 @@ std::uint32_t Channel(std::uint32_t pixel, int shift)
 
 }  // namespace
 
+namespace {
+
+// One destination pixel under one source pixel: the source scaled by the
+// constant alpha, then laid "over" by its alpha.
+std::uint32_t Over(std::uint32_t s, std::uint32_t d, std::uint32_t ca, bool useSourceAlpha)
+{
+    const std::uint32_t sa = useSourceAlpha ? Channel(s, 24) * ca / 255 : ca;
+    std::uint32_t result = 0;
+    for (int shift = 0; shift <= 24; shift += 8) {
+        const std::uint32_t sc = Channel(s, shift) * ca / 255;
+        const std::uint32_t dc = Channel(d, shift);
+        std::uint32_t v = sc + dc * (255 - sa) / 255;
+        if (v > 255) v = 255;
+        result |= v << shift;
+    }
+    return result;
+}
+
+}  // namespace
+
 void BlendPixels(const PixelBuffer& dest, const SkinRect& destPart, const PixelBuffer& source,
                  const SkinRect& sourcePart, std::uint8_t constantAlpha, bool useSourceAlpha, const SkinRect& clip)
 {
@@ -145,25 +165,40 @@ void BlendPixels(const PixelBuffer& dest, const SkinRect& destPart, const PixelB
     const long long x1 = std::min<long long>({destPart.right, clip.right, dest.width});
     const long long y1 = std::min<long long>({destPart.bottom, clip.bottom, dest.height});
     const std::uint32_t ca = constantAlpha;
+    if (dw == sw && dh == sh) {
+        // Unscaled, the common case: no per-pixel division for the source
+        // position, and opaque or empty source pixels need no arithmetic.
+        for (long long y = y0; y < y1; ++y) {
+            const std::uint32_t* srcRow = source.pixels + (sourcePart.top + (y - destPart.top)) * source.stride;
+            const long long shift = sourcePart.left - static_cast<long long>(destPart.left);
+            std::uint32_t* dstRow = dest.pixels + y * dest.stride;
+            for (long long x = x0; x < x1; ++x) {
+                const std::uint32_t s = srcRow[x + shift];
+                if (ca == 255 && useSourceAlpha) {
+                    if ((s >> 24) == 255) {
+                        dstRow[x] = s;
+                        continue;
+                    }
+                    if (s == 0) continue;
+                }
+                dstRow[x] = Over(s, dstRow[x], ca, useSourceAlpha);
+            }
+        }
+        return;
+    }
     for (long long y = y0; y < y1; ++y) {
         const long long sy = sourcePart.top + (y - destPart.top) * sh / dh;
         const std::uint32_t* srcRow = source.pixels + sy * source.stride;
         std::uint32_t* dstRow = dest.pixels + y * dest.stride;
+        if (sw == 1) {
+            // One source column (a colour fill): one source pixel per row.
+            const std::uint32_t s = srcRow[sourcePart.left];
+            for (long long x = x0; x < x1; ++x) dstRow[x] = Over(s, dstRow[x], ca, useSourceAlpha);
+            continue;
+        }
         for (long long x = x0; x < x1; ++x) {
             const long long sx = sourcePart.left + (x - destPart.left) * sw / dw;
-            const std::uint32_t s = srcRow[sx];
-            const std::uint32_t d = dstRow[x];
-            // Source scaled by the constant alpha, then "over" by its alpha.
-            const std::uint32_t sa = useSourceAlpha ? Channel(s, 24) * ca / 255 : ca;
-            std::uint32_t result = 0;
-            for (int shift = 0; shift <= 24; shift += 8) {
-                const std::uint32_t sc = Channel(s, shift) * ca / 255;
-                const std::uint32_t dc = Channel(d, shift);
-                std::uint32_t v = sc + dc * (255 - sa) / 255;
-                if (v > 255) v = 255;
-                result |= v << shift;
-            }
-            dstRow[x] = result;
+            dstRow[x] = Over(srcRow[sx], dstRow[x], ca, useSourceAlpha);
         }
     }
 }

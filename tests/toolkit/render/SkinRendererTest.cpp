@@ -269,6 +269,72 @@ TEST_F(SkinRendererTest, DescriptorDrawsIntoItsDestination)
     }
 }
 
+TEST_F(SkinRendererTest, RepaintedGridIsComposedOnceAndLooksTheSame)
+{
+    folder.AddPng(L"translucent_grid.png", 9, 9, [] {
+        std::vector<std::uint32_t> pixels = GridImage();
+        for (std::uint32_t& p : pixels) p = (p & 0x00FFFFFFu) | 0x80000000u;
+        return pixels;
+    }());
+    folder.AddPng(L"stripes_alpha.png", 4, 3, std::vector<std::uint32_t>(12, 0xC00000FFu));
+    struct Case {
+        const wchar_t* descriptor;
+        const wchar_t* modifier;
+        RECT corners;
+        BYTE fade;
+        bool hole, xtiled;
+        int width;  // of the destination
+    } cases[] = {
+        {L"file='grid.png' corner='3,3,3,3'", L"", {3, 3, 3, 3}, 255, false, false, 40},
+        {L"file='grid.png' corner='3,3,3,3' hole='true'", L"", {3, 3, 3, 3}, 255, true, false, 40},
+        {L"file='translucent_grid.png' corner='3,3,3,3'", L"", {3, 3, 3, 3}, 255, false, false, 40},
+        {L"file='translucent_grid.png' corner='3,3,3,3' hole='true'", L"", {3, 3, 3, 3}, 255, true, false, 40},
+        {L"file='grid.png' corner='3,3,3,3' fade='128'", L"", {3, 3, 3, 3}, 128, false, false, 40},
+        {L"file='stripes.png' xtiled='true'", L"", {0, 0, 0, 0}, 255, false, true, 40},
+        {L"file='stripes_alpha.png' xtiled='true'", L"", {0, 0, 0, 0}, 255, false, true, 40},
+        // The progress bar's fill: the modifier's destination changes with the value.
+        {L"file='grid.png' corner='3,3,3,3'", L"dest='0,0,17,9'", {3, 3, 3, 3}, 255, false, false, 17},
+        {L"file='grid.png' corner='3,3,3,3'", L"dest='0,0,31,9'", {3, 3, 3, 3}, 255, false, false, 31},
+    };
+    const RECT control = {5, 4, 45, 13};  // 40 x 9
+    for (const Case& c : cases) {
+        const std::wstring text = c.descriptor;
+        const std::wstring name = text.substr(6, text.find(L'\'', 6) - 6);
+        const TImageInfo* image = Image(name.c_str());
+        ASSERT_NE(image, nullptr);
+        const RECT dest = {control.left, control.top, control.left + c.width, control.bottom};
+        TestCanvas expected(50, 20, 0x204060);
+        CSkinRenderer::DrawImagePart(expected.dc(), image->hBitmap.get(), dest, {0, 0, 50, 20},
+                                     {0, 0, image->nWidth, image->nHeight}, c.corners, image->bAlpha, c.fade, c.hole,
+                                     c.xtiled, false);
+        for (int round = 0; round < 2; ++round) {  // composed, then from the composition
+            TestCanvas canvas(50, 20, 0x204060);
+            EXPECT_TRUE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, control, {0, 0, 50, 20},
+                                                           c.descriptor, c.modifier));
+            int wrong = 0;
+            for (int y = 0; y < 20; ++y)
+                for (int x = 0; x < 50; ++x)
+                    if (ColourDistance(canvas.Pixel(x, y), expected.Pixel(x, y)) > 2 && ++wrong <= 3)
+                        ADD_FAILURE() << c.descriptor << " " << c.modifier << " round " << round << " at " << x << ","
+                                      << y << std::hex << " got " << canvas.Pixel(x, y) << " want "
+                                      << expected.Pixel(x, y);
+            EXPECT_EQ(wrong, 0) << c.descriptor << " " << c.modifier << " round " << round;
+            // A copied composition cannot be blended: opaque images with a hole or fade are drawn part by part.
+            if (image->bAlpha || (!c.hole && c.fade == 255)) {
+                ASSERT_NE(image->pComposed, nullptr) << c.descriptor;
+                EXPECT_EQ(image->pComposed->nWidth, c.width) << c.descriptor << " " << c.modifier;
+            }
+        }
+    }
+    // Kept between paints: a second paint of the same geometry reuses the composition.
+    const TImageInfo* grid = Image(L"grid.png");
+    TestCanvas canvas(50, 20);
+    CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, control, {0, 0, 50, 20}, L"file='grid.png' corner='3,3,3,3'");
+    const TComposedGrid* first = grid->pComposed.get();
+    CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, control, {0, 0, 50, 20}, L"file='grid.png' corner='3,3,3,3'");
+    EXPECT_EQ(grid->pComposed.get(), first);
+}
+
 TEST_F(SkinRendererTest, LayeredDescriptorDrawsEachImage)
 {
     TestCanvas canvas(40, 40);
@@ -304,17 +370,16 @@ TEST_F(SkinRendererTest, FillsArgbColours)
     CSkinRenderer::FillColour(canvas.dc(), {5, 0, 10, 10}, 0x80FF0000u);  // translucent red over white
     EXPECT_LE(ColourDistance(canvas.Pixel(7, 5), 0xFF7F7F), 2) << std::hex << canvas.Pixel(7, 5);
 
-    // On a 32-bit surface the fill leaves the colour's alpha, as layered windows read it.
-    TestCanvas clear(4, 1, kBlack);
-    for (int x = 0; x < 4; ++x) ::SetPixelV(clear.dc(), x, 0, RGB(0, 0, 0));  // GDI: alpha 0
-    CSkinRenderer::FillColour(clear.dc(), {0, 0, 1, 1}, 0xFF000000u);           // opaque black
-    CSkinRenderer::FillColour(clear.dc(), {1, 0, 2, 1}, 0xFF3060C0u);
-    CSkinRenderer::FillColour(clear.dc(), {2, 0, 3, 1}, 0x80FF0000u);           // over nothing
-    EXPECT_EQ(clear.RawPixel(0, 0), 0xFF000000u);
-    EXPECT_EQ(clear.RawPixel(1, 0), 0xFF3060C0u);
-    EXPECT_EQ(clear.RawPixel(2, 0) >> 24, 0x80u);
-    EXPECT_LE(ColourDistance(clear.Pixel(2, 0), 0x800000), 1) << std::hex << clear.RawPixel(2, 0);
-    EXPECT_EQ(clear.RawPixel(3, 0), 0u);
+    // Over transparent pixels a translucent fill leaves a premultiplied translucent pixel, as layered windows
+    // read it; nothing outside the rectangle changes.
+    TestCanvas clear(3, 1, kBlack);
+    for (int x = 0; x < 3; ++x) ::SetPixelV(clear.dc(), x, 0, RGB(0, 0, 0));  // GDI: alpha 0
+    CSkinRenderer::FillColour(clear.dc(), {0, 0, 1, 1}, 0xFF3060C0u);
+    CSkinRenderer::FillColour(clear.dc(), {1, 0, 2, 1}, 0x80FF0000u);
+    EXPECT_EQ(clear.Pixel(0, 0), 0x3060C0u);
+    EXPECT_EQ(clear.RawPixel(1, 0) >> 24, 0x80u);
+    EXPECT_LE(ColourDistance(clear.Pixel(1, 0), 0x800000), 1) << std::hex << clear.RawPixel(1, 0);
+    EXPECT_EQ(clear.RawPixel(2, 0), 0u);
 }
 
 TEST_F(SkinRendererTest, ClipLimitsDrawingAndIsRestored)
