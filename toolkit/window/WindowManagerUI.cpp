@@ -465,7 +465,7 @@ bool CWindowManagerUI::OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-        if (message != WM_LBUTTONDBLCLK) ::SetFocus(m_hWndPaint);
+        ::SetFocus(m_hWndPaint);
         m_ptLastMouse = PointOf(lParam);
         CControlUI* control = ours(FindAt(m_ptLastMouse));
         if (!control) return false;

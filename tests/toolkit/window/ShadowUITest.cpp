@@ -95,16 +95,26 @@ TEST_F(ShadowFixture, FollowsMovesAndResizes)
     struct Step {
         const char* name;
         RECT to;
+        bool sizedAtOnce;  // shrinking redraws at once, growing at the owner's next paint
     };
     const Step steps[] = {
-        {"moved", {150, 120, 450, 320}},
-        {"shrunk", {150, 120, 350, 250}},   // redrawn at once
-        {"grown", {150, 120, 500, 400}},    // redrawn at the owner's next paint
-        {"moved and grown", {60, 70, 600, 480}},
+        {"moved", {150, 120, 450, 320}, true},
+        {"shrunk", {150, 120, 350, 250}, true},
+        {"grown", {150, 120, 500, 400}, false},
+        {"moved and grown", {60, 70, 600, 480}, false},
     };
     for (const Step& step : steps) {
+        const RECT before = WindowRect(shadow);
         ::SetWindowPos(owner->hwnd(), nullptr, step.to.left, step.to.top, step.to.right - step.to.left,
                        step.to.bottom - step.to.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        // Before any paint: the position follows at once, the size as the step says.
+        const RECT now = WindowRect(shadow);
+        EXPECT_EQ(now.left, step.to.left - kCorner) << step.name;
+        EXPECT_EQ(now.top, step.to.top - kCorner) << step.name;
+        if (step.sizedAtOnce)
+            EXPECT_EQ(now.right - now.left, step.to.right - step.to.left + 2 * kCorner) << step.name;
+        else
+            EXPECT_EQ(now.right - now.left, before.right - before.left) << step.name;
         ::UpdateWindow(owner->hwnd());
         owner->Pump();
         const RECT o = WindowRect(owner->hwnd());
