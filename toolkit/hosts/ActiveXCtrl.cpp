@@ -267,11 +267,14 @@ STDMETHODIMP CActiveXCtrl::GetWindowContext(IOleInPlaceFrame** ppFrame, IOleInPl
     if (*ppFrame == nullptr) return E_OUTOFMEMORY;
     IControlHostUI* manager = m_pOwner->Manager();
     // One all-zero entry: the frame has no accelerators of its own.
-    ACCEL accel = {};
+    if (!m_hAccel) {
+        ACCEL accel = {};
+        m_hAccel.reset(::CreateAcceleratorTableW(&accel, 1));
+    }
     lpFrameInfo->cb = sizeof(OLEINPLACEFRAMEINFO);
     lpFrameInfo->fMDIApp = FALSE;
     lpFrameInfo->hwndFrame = manager != nullptr ? manager->WindowHandle() : nullptr;
-    lpFrameInfo->haccel = ::CreateAcceleratorTableW(&accel, 1);
+    lpFrameInfo->haccel = m_hAccel.get();
     lpFrameInfo->cAccelEntries = 1;
     return S_OK;
 }

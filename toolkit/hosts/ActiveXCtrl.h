@@ -13,6 +13,13 @@
 
 namespace SkinUI {
 
+struct AcceleratorTableTraits {
+    static HACCEL Invalid() noexcept { return nullptr; }
+    static bool Valid(HACCEL h) noexcept { return h != nullptr; }
+    static void Close(HACCEL h) noexcept { ::DestroyAcceleratorTable(h); }
+};
+using UniqueAcceleratorTable = win32::UniqueResource<HACCEL, AcceleratorTableTraits>;
+
 class CActiveXUI;
 class CActiveXWnd;
 
@@ -128,6 +135,8 @@ private:
     LONG m_dwRef = 1;
     CActiveXUI* m_pOwner;
     std::unique_ptr<CActiveXWnd> m_pWindow;
+    // The frame's (empty) accelerators: the container owns what it hands out.
+    UniqueAcceleratorTable m_hAccel;
     win32::ComPtr<IUnknown> m_pUnkSite;
     win32::ComPtr<IViewObject> m_pViewObject;
     // IOleInPlaceObjectWindowless when m_bWindowless, else IOleInPlaceObject.
