@@ -4,7 +4,7 @@
 
 #include "tests/toolkit/SkinTestCanvas.h"
 #include "tests/toolkit/TestImages.h"
-#include "toolkit/window/WindowManagerUI.h"
+#include "tests/toolkit/render/TestRenderResources.h"
 
 namespace {
 
@@ -35,13 +35,12 @@ protected:
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 4; ++x) stripes.push_back(x < 2 ? 0xFFFF0000u : 0xFF0000FFu);
         folder.AddPng(L"stripes.png", 4, 3, stripes);
-        manager.SetSkinFileReader(&folder.reader());
     }
 
-    const TImageInfo* Image(const wchar_t* name) { return manager.LoadImageEntry(name, L"", 0); }
+    const TImageInfo* Image(const wchar_t* name) { return resources.LoadImageEntry(name, L"", 0); }
 
     TestSkinFolder folder;
-    CWindowManagerUI manager;
+    TestRenderResources resources{&folder.reader()};
 };
 
 TEST_F(SkinRendererTest, LoadsPremultipliedTopDownBitmapsWithTheMask)
@@ -112,11 +111,11 @@ TEST_F(SkinRendererTest, ImageTooLargeToLoadFailsAndPaintingGoesOn)
     // Layered with a good image: the huge one fails the descriptor, the next one is still drawn.
     TestCanvas canvas(20, 20);
     bool drawn = true;
-    EXPECT_NO_THROW(drawn = CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, {0, 0, 20, 20}, {0, 0, 20, 20},
+    EXPECT_NO_THROW(drawn = CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, {0, 0, 20, 20}, {0, 0, 20, 20},
                                                                L"file='huge.bmp' file='red.png' dest='0,0,10,10'"));
     EXPECT_FALSE(drawn);
     EXPECT_TRUE(canvas.AllOf(kRed, {0, 0, 10, 10}));
-    EXPECT_EQ(manager.ImageFor(L"huge.bmp"), nullptr);
+    EXPECT_EQ(resources.ImageFor(L"huge.bmp"), nullptr);
 }
 
 TEST_F(SkinRendererTest, NineGridKeepsCornersAndStretchesTheRest)
@@ -260,7 +259,7 @@ TEST_F(SkinRendererTest, DescriptorDrawsIntoItsDestination)
     };
     for (const Case& c : cases) {
         TestCanvas canvas(80, 40);
-        EXPECT_TRUE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, {20, 10, 60, 30}, {0, 0, 80, 40},
+        EXPECT_TRUE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, {20, 10, 60, 30}, {0, 0, 80, 40},
                                                        c.descriptor, c.modifier))
             << c.descriptor;
         const int area = (c.red.right - c.red.left) * (c.red.bottom - c.red.top);
@@ -309,7 +308,7 @@ TEST_F(SkinRendererTest, RepaintedGridIsComposedOnceAndLooksTheSame)
                                      c.xtiled, false);
         for (int round = 0; round < 2; ++round) {  // composed, then from the composition
             TestCanvas canvas(50, 20, 0x204060);
-            EXPECT_TRUE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, control, {0, 0, 50, 20},
+            EXPECT_TRUE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, control, {0, 0, 50, 20},
                                                            c.descriptor, c.modifier));
             int wrong = 0;
             for (int y = 0; y < 20; ++y)
@@ -329,16 +328,16 @@ TEST_F(SkinRendererTest, RepaintedGridIsComposedOnceAndLooksTheSame)
     // Kept between paints: a second paint of the same geometry reuses the composition.
     const TImageInfo* grid = Image(L"grid.png");
     TestCanvas canvas(50, 20);
-    CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, control, {0, 0, 50, 20}, L"file='grid.png' corner='3,3,3,3'");
+    CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, control, {0, 0, 50, 20}, L"file='grid.png' corner='3,3,3,3'");
     const TComposedGrid* first = grid->pComposed.get();
-    CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, control, {0, 0, 50, 20}, L"file='grid.png' corner='3,3,3,3'");
+    CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, control, {0, 0, 50, 20}, L"file='grid.png' corner='3,3,3,3'");
     EXPECT_EQ(grid->pComposed.get(), first);
 }
 
 TEST_F(SkinRendererTest, LayeredDescriptorDrawsEachImage)
 {
     TestCanvas canvas(40, 40);
-    EXPECT_TRUE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, {0, 0, 40, 40}, {0, 0, 40, 40},
+    EXPECT_TRUE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, {0, 0, 40, 40}, {0, 0, 40, 40},
                                                    L"file='red.png' file='blue.png' dest='0,0,10,10'"));
     EXPECT_TRUE(canvas.AllOf(kBlue, {0, 0, 10, 10}));
     EXPECT_TRUE(canvas.AllOf(kRed, {10, 10, 40, 40}));
@@ -347,16 +346,16 @@ TEST_F(SkinRendererTest, LayeredDescriptorDrawsEachImage)
 TEST_F(SkinRendererTest, DescriptorFailsOnlyWithoutItsImage)
 {
     TestCanvas canvas(20, 20);
-    EXPECT_FALSE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, {0, 0, 20, 20}, {0, 0, 20, 20},
+    EXPECT_FALSE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, {0, 0, 20, 20}, {0, 0, 20, 20},
                                                     L"missing.png"));
-    EXPECT_FALSE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, {0, 0, 20, 20}, {0, 0, 20, 20}, L""));
+    EXPECT_FALSE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, {0, 0, 20, 20}, {0, 0, 20, 20}, L""));
     EXPECT_FALSE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), nullptr, {0, 0, 20, 20}, {0, 0, 20, 20},
                                                     L"red.png"));
     // Outside the paint rectangle: nothing drawn, still a success.
-    EXPECT_TRUE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &manager, {0, 0, 20, 20}, {30, 30, 40, 40},
+    EXPECT_TRUE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, {0, 0, 20, 20}, {30, 30, 40, 40},
                                                    L"red.png"));
     EXPECT_TRUE(canvas.AllOf(kWhite, {0, 0, 20, 20}));
-    EXPECT_EQ(manager.ImageFor(L"missing.png"), nullptr);
+    EXPECT_EQ(resources.ImageFor(L"missing.png"), nullptr);
 }
 
 TEST_F(SkinRendererTest, FillsArgbColours)
@@ -424,18 +423,18 @@ TEST_F(SkinRendererTest, LineGoesFromLeftTopToRightBottom)
 TEST_F(SkinRendererTest, TextShowsAmpersandsOnBothPaths)
 {
     for (bool gdiplus : {false, true}) {
-        manager.SetGdiplusText(gdiplus);
+        resources.SetGdiplusText(gdiplus);
         RECT withAmpersand = {0, 0, 400, 100};
         RECT without = {0, 0, 400, 100};
-        CSkinRenderer::DrawTextIn(manager.PaintDc(), &manager, withAmpersand, L"A&&B", 0, -1,
+        CSkinRenderer::DrawTextIn(resources.MeasureDc(), &resources, withAmpersand, L"A&&B", 0, -1,
                                   DT_SINGLELINE | DT_CALCRECT);
-        CSkinRenderer::DrawTextIn(manager.PaintDc(), &manager, without, L"AB", 0, -1, DT_SINGLELINE | DT_CALCRECT);
+        CSkinRenderer::DrawTextIn(resources.MeasureDc(), &resources, without, L"AB", 0, -1, DT_SINGLELINE | DT_CALCRECT);
         EXPECT_GT(withAmpersand.right, without.right) << "gdiplus " << gdiplus;
         EXPECT_GT(without.right, 0);
 
         TestCanvas canvas(100, 30);
         RECT rc = {0, 0, 100, 30};
-        CSkinRenderer::DrawTextIn(canvas.dc(), &manager, rc, L"WWW", 0xFF000000u, -1, DT_SINGLELINE | DT_VCENTER);
+        CSkinRenderer::DrawTextIn(canvas.dc(), &resources, rc, L"WWW", 0xFF000000u, -1, DT_SINGLELINE | DT_VCENTER);
         EXPECT_LT(canvas.Count(kWhite, {0, 0, 100, 30}), 100 * 30) << "gdiplus " << gdiplus;
     }
 }
