@@ -78,13 +78,22 @@ TEST(ContainerUITest, ChildManagement)
     CControlUI stranger;
     EXPECT_FALSE(container.Remove(&stranger));
     EXPECT_FALSE(container.RemoveAt(3));
+    // Destruction flags: touching a deleted control proves nothing.
+    std::vector<std::wstring> destroyed;
+    for (CControlUI* child : {a, b, c})
+        child->OnDestroyed.Add([&destroyed](CControlUI* control) {
+            destroyed.push_back(std::wstring(control->Name().View()));
+            return true;
+        });
     container.SetAutoDestroy(false);
-    EXPECT_TRUE(container.Remove(b));  // not deleted: still ours to use
-    b->SetName(L"still alive");
+    EXPECT_TRUE(container.Remove(b));  // not deleted: still ours
+    EXPECT_TRUE(destroyed.empty());
     delete b;
+    EXPECT_EQ(destroyed, std::vector<std::wstring>{L"b"});
     container.SetAutoDestroy(true);
-    container.RemoveAll();
+    container.RemoveAll();  // without a window the children go at once
     EXPECT_EQ(container.ChildCount(), 0);
+    EXPECT_EQ(destroyed, (std::vector<std::wstring>{L"b", L"c", L"a"}));
 }
 
 TEST(ContainerUITest, VisibilityAndEnablingReachTheChildren)
