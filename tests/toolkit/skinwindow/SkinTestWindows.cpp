@@ -1,5 +1,7 @@
 #include "tests/toolkit/skinwindow/SkinTestWindows.h"
 
+#include "toolkit/controls/ControlUI.h"
+
 namespace skintest {
 
 void StartToolkit()
@@ -31,6 +33,11 @@ LPARAM ScreenPointParam(HWND hwnd, POINT client)
 {
     ::ClientToScreen(hwnd, &client);
     return MAKELPARAM(static_cast<WORD>(client.x), static_cast<WORD>(client.y));
+}
+
+SkinUI::CControlUI* PackedSkinWindow::CreateCustomControl(std::wstring_view name)
+{
+    return name == L"IeBrowser" ? new SkinUI::CControlUI : nullptr;
 }
 
 HWND PackedSkinWindow::CreateShown(HWND owner, int x, int y)

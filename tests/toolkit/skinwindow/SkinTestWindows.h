@@ -33,6 +33,8 @@ public:
 
     int initWindowCalls = 0;
     void InitWindow() override { ++initWindowCalls; }
+    // A plain control stands in for the launcher's browser element.
+    SkinUI::CControlUI* CreateCustomControl(std::wstring_view name) override;
 
 protected:
     const wchar_t* WindowClassName() const override { return m_className.c_str(); }
