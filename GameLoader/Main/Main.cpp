@@ -2,105 +2,64 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <new>
 #include <string>
 
 #include "GameLoader/Common/Folders.h"
 #include "GameLoader/Common/TextConvert.h"
 #include "GameLoader/GameLoader/CommandLine.h"
 #include "GameLoader/GameLoader/GameExitNotice.h"
-#include "GameLoader/GameLoader/LaunchCommandJson.h"
-#include "GameLoader/GameLoader/LaunchParams.h"
-#include "GameLoader/GameLoader/PlatformSettings.h"
+#include "GameLoader/GameLoader/GameIdentity.h"
+#include "GameLoader/GameLoaderWnd/GameLoaderWnd.h"
 #include "GameLoader/GameLoaderWnd/LauncherMessages.h"
 #include "log/Logger.h"
+#include "toolkit/window/MessageLoop.h"
+#include "toolkit/window/WindowManagerUI.h"
 
 HINSTANCE g_hInstance = nullptr;
 
 namespace {
 
-constexpr char kGameTitle[] = "Vorkan";           // the launcher window's title, found by a second start
 constexpr char kInstanceMutexName[] = "vrk_main.exe";
+constexpr DWORD kLauncherWindowStyle = 0x10cf0000;  // WS_VISIBLE | WS_OVERLAPPEDWINDOW
 
-// Stands in for the skinned launcher window until that exists: a plain
-// hidden top-level window with the launcher's title, so a second start
-// finds it, that runs the start steps the platform relies on (the launch
-// parameters, qxwindowid and loginsource in the settings file) and ends
-// the message loop when it is destroyed.
-class GameLoaderWnd {
-public:
-    explicit GameLoaderWnd(std::wstring cmdJson) : m_strCmdJson(std::move(cmdJson)) {}
-    GameLoaderWnd(const GameLoaderWnd&) = delete;
-    GameLoaderWnd& operator=(const GameLoaderWnd&) = delete;
-
-    HWND Create(const std::wstring& title)
-    {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = &GameLoaderWnd::WindowProc;
-        windowClass.hInstance = g_hInstance;
-        windowClass.lpszClassName = kClassName;
-        ::RegisterClassExW(&windowClass);
-        return ::CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr, nullptr,
-                                 g_hInstance, this);
+// Creates the launcher window and runs the message loop until the window
+// has been destroyed. COM comes first: the window's browser is an
+// apartment-threaded COM object created while the window is created.
+void RunMainWindow(const std::wstring& title, const std::wstring& cmdJson)
+{
+    if (FAILED(::CoInitialize(nullptr))) {
+        LOG_W(LOG_LEVEL_ERROR, L"CoInitialize false");
+        return;
     }
-
-private:
-    static constexpr wchar_t kClassName[] = L"GameLoaderResClass";
-
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-    {
-        if (message == WM_NCCREATE) {
-            auto* window = static_cast<GameLoaderWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-            window->m_hwnd = hwnd;
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+    SkinUI::CWindowManagerUI::StartUp(g_hInstance);
+    auto* window = new (std::nothrow) GameLoaderWnd(cmdJson);
+    if (!window) {
+        LOG_W(LOG_LEVEL_ERROR, L"new GameLoaderWnd false");
+        ::CoUninitialize();
+        return;
+    }
+    bool deleted = false;
+    window->WatchDeletion(&deleted);
+    const HWND hwnd = window->Create(nullptr, title.c_str(), kLauncherWindowStyle, 0, 0, 0, 0, 0);
+    if (!hwnd) {
+        // No window means no destruction to end the run: end it here.
+        LOG_W(LOG_LEVEL_ERROR, L"Create GameLoaderWnd false");
+        if (!deleted) {
+            window->WatchDeletion(nullptr);
+            delete window;
         }
-        auto* window = reinterpret_cast<GameLoaderWnd*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-        try {
-            return window->HandleMessage(message, wParam, lParam);
-        } catch (...) {
-            return ::DefWindowProcW(hwnd, message, wParam, lParam);
-        }
+        GameLoaderWnd::DeleteDeferred();
+        ::CoUninitialize();
+        return;
     }
-
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        switch (message) {
-        case WM_CREATE:
-            InitWindow();
-            return 0;
-        case WM_LAUNCHER_ACTIVATE:
-            TopMainWnd();
-            return 0;
-        case WM_NCDESTROY:
-            ::SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
-            m_hwnd = nullptr;
-            ::PostQuitMessage(0);
-            return 0;
-        default:
-            return ::DefWindowProcW(m_hwnd, message, wParam, lParam);
-        }
-    }
-
-    void InitWindow()
-    {
-        ParseCmdJson();
-        WriteSettingLoginSource(m_params.source, GetSettingFilePath());
-    }
-
-    bool ParseCmdJson()
-    {
-        return ParseLaunchCommandJson(m_strCmdJson, m_params, GetSettingFilePath(),
-                                      [](unsigned level, const std::wstring& line) { LOG_W(level, line); });
-    }
-
-    // Only the log line: raising the window comes with the launcher window.
-    void TopMainWnd() { LOG_W(LOG_LEVEL_INFO, L"OnShowMainWnd enter"); }
-
-    HWND m_hwnd = nullptr;
-    std::wstring m_strCmdJson;
-    LaunchParams m_params;
-};
+    window->CenterOnOwner();
+    ::ShowWindow(hwnd, SW_HIDE);  // shown by the launcher's own messages once the page has loaded
+    window->WatchDeletion(nullptr);
+    SkinUI::RunMessageLoop();
+    GameLoaderWnd::DeleteDeferred();
+    ::CoUninitialize();
+}
 
 }  // namespace
 
@@ -144,21 +103,6 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int)
     }
     if (IsGameExit(cmdJson)) return 0;
 
-    // Main window run.
-    if (FAILED(::CoInitialize(nullptr))) {
-        LOG_W(LOG_LEVEL_ERROR, L"CoInitialize false");
-        return 0;
-    }
-    {
-        GameLoaderWnd window(cmdJson);
-        if (window.Create(title)) {
-            MSG message{};
-            while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-                ::TranslateMessage(&message);
-                ::DispatchMessageW(&message);
-            }
-        }
-    }
-    ::CoUninitialize();
+    RunMainWindow(title, cmdJson);
     return 0;
 }

@@ -1,0 +1,91 @@
+// The launcher's main window: holds the launch parameters for the run,
+// opens the portal page or starts the game, follows the page's requests and
+// the platform's progress messages, and closes.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "GameLoader/GameLoader/LaunchParams.h"
+#include "toolkit/skinwindow/WindowImplBase.h"
+
+class CIeBrowserUI;
+class CWebBrowserEvent;
+namespace SkinUI {
+class CTabLayoutUI;
+class CProgressUI;
+class CLabelUI;
+class CVerticalLayoutUI;
+}  // namespace SkinUI
+
+class GameLoaderWnd : public SkinUI::WindowImplBase {
+public:
+    explicit GameLoaderWnd(std::wstring cmdJson);
+    ~GameLoaderWnd() override;
+
+    // Lets the caller learn whether the object deleted itself, which it
+    // does once its native window is gone (also when creation failed
+    // half-way). The flag must outlive the object.
+    void WatchDeletion(bool* deleted) { m_pDeleted = deleted; }
+    // Deletes a window object whose deletion had to wait for a nested
+    // modal loop to unwind; called after the message loop has ended.
+    static void DeleteDeferred();
+
+    bool ParseCmdJson();
+    void LoadWeb();
+    void LoadGame();
+    void OnOpenGame(std::unique_ptr<std::string> request);
+    void UpdateGameExePath();
+    void OnBtnCloseClick();
+    void TopMainWnd();
+
+    const LaunchParams& Params() const { return m_params; }
+
+protected:
+    const wchar_t* WindowClassName() const override;
+    LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnWindowDestroyed(HWND hwnd) override;
+    void InitWindow() override;
+    void OnClickNotify(SkinUI::TNotifyRecord& record) override;
+    const wchar_t* SkinFolder() const override;
+    const wchar_t* SkinFile() const override;
+    SkinUI::SkinSource SkinSourceKind() const override;
+    const wchar_t* SkinZipName() const override;
+    const wchar_t* SkinResourceId() const override;
+    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    LRESULT OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    SkinUI::CControlUI* CreateCustomControl(std::wstring_view className) override;
+    const SkinUI::TNotifyMap* NotifyMap() const override;
+
+private:
+    void ShowExitMenu();
+    void ShowNextDownloadText();
+    void OnProgress(WPARAM percent);
+    void OnDownloadResult(WPARAM result);
+    void OnUnpackResult(WPARAM result);
+    void OnNetError();
+    void OnShow();
+    // A notice box runs a nested message loop in which this window can be
+    // destroyed; the object then stays until the loop has unwound.
+    int ShowModalNotice(const wchar_t* message);
+    HWND GameManagerWindow() const;
+
+    std::unique_ptr<CWebBrowserEvent> m_pBrowserEvent;
+    CIeBrowserUI* m_pBrowser = nullptr;  // the controls belong to the control tree
+    SkinUI::CTabLayoutUI* m_pWizardTab = nullptr;
+    SkinUI::CProgressUI* m_pProgress = nullptr;
+    SkinUI::CLabelUI* m_pProgTip = nullptr;
+    SkinUI::CVerticalLayoutUI* m_pDownloadLayout = nullptr;
+    std::wstring m_strGameExePath;
+    std::wstring m_strCmdJson;
+    LaunchParams m_params;  // winid, source, tokenLogin, token, qxext, installed, gameMgrId, ...
+    std::wstring m_strGameCode;
+    std::wstring m_strFileParam;
+    std::wstring m_strInstallDir;
+
+    int m_nModalDepth = 0;
+    bool m_bDestroyedInModal = false;
+    bool* m_pDeleted = nullptr;
+};
