@@ -44,8 +44,12 @@ HWND CreateHostWindow()
         return ::RegisterClassW(&wc) != 0;
     }();
     if (!registered) return nullptr;
-    return ::CreateWindowExW(0, L"EngineTestHost", L"engine test host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                             kViewWidth, kViewHeight, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    // Shown without taking the foreground from whatever else runs in the session.
+    const HWND window = ::CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, L"EngineTestHost", L"engine test host",
+                                          WS_POPUP | WS_CLIPCHILDREN, 0, 0, kViewWidth, kViewHeight, nullptr, nullptr,
+                                          ::GetModuleHandleW(nullptr), nullptr);
+    if (window) ::ShowWindow(window, SW_SHOWNOACTIVATE);
+    return window;
 }
 
 class BrowserEngineTest : public ::testing::Test {

@@ -961,7 +961,7 @@ HRESULT StandInBrowser::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRE
         clip = position;
     }
     if (siteWindow) {
-        m_view = ::CreateWindowExW(0, kViewClass, L"Vorkan", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP,
+        m_view = ::CreateWindowExW(0, kViewClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP,
                                    position.left, position.top, position.right - position.left,
                                    position.bottom - position.top, siteWindow, nullptr, ModuleInstance(), nullptr);
     }
