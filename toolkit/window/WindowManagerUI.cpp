@@ -570,7 +570,7 @@ bool CWindowManagerUI::PreHandleMessage(UINT message, WPARAM wParam, LPARAM lPar
 bool CWindowManagerUI::ActivateShortcut(wchar_t typed)
 {
     // Containers before their children, later children first. A label's
-    // shortcut hands the activation to the control that follows it.
+    // shortcut hands the activation to the next control of this walk.
     const auto upper = [](wchar_t ch) { return static_cast<wchar_t>(std::towupper(ch)); };
     const wchar_t wanted = upper(typed);
     bool found = false;
