@@ -14,7 +14,7 @@
 
 #include "tests/toolkit/layout/LayoutTestTree.h"
 #include "tests/toolkit/SkinTestCanvas.h"
-#include "tests/toolkit/TestImages.h"
+#include "toolkit/package/SkinResources.h"
 #include "toolkit/window/WindowManagerUI.h"
 
 namespace {
@@ -59,45 +59,19 @@ void Report(const char* what, const Figures& f, int iterations)
                 iterations);
 }
 
-// Skin-like images: an opaque 960 x 620 JPEG background, translucent buttons
-// and progress images with 3-pixel corners.
-void WriteSkinImages(skintest::TestSkinFolder& folder)
-{
-    std::vector<std::uint32_t> background;
-    background.reserve(960 * 620);
-    for (int y = 0; y < 620; ++y)
-        for (int x = 0; x < 960; ++x)
-            background.push_back(0xFF000000u | (static_cast<std::uint32_t>(x * 255 / 959) << 16) |
-                                 (static_cast<std::uint32_t>(y * 255 / 619) << 8) | 0x40u);
-    folder.AddFile(L"tov_download_bk.jpg", testimages::EncodeJpeg(960, 620, background));
-    auto button = [](int w, int h, std::uint32_t colour) {
-        std::vector<std::uint32_t> px;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const int dx = 2 * x - w + 1, dy = 2 * y - h + 1;
-                const bool inside = dx * dx + dy * dy < w * h;
-                px.push_back(inside ? colour : 0x00000000u);
-            }
-        return px;
-    };
-    folder.AddPng(L"gmin_normal.png", 24, 24, button(24, 24, 0xC0FFFFFFu));
-    folder.AddPng(L"gmin_hover.png", 24, 24, button(24, 24, 0xFFFFFFFFu));
-    folder.AddPng(L"gclose_normal.png", 28, 30, button(28, 30, 0xC0FFFFFFu));
-    folder.AddPng(L"gclose_hover.png", 28, 30, button(28, 30, 0xFFFF4040u));
-    folder.AddPng(L"gprogress_bk.png", 20, 13, testimages::Solid(20, 13, 0x80202020u));
-    folder.AddPng(L"gprogress_fore.png", 20, 13, testimages::Solid(20, 13, 0xFF30A0FFu));
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const int iterations = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
-    skintest::TestSkinFolder folder;
-    WriteSkinImages(folder);
-
+    // The images come from the product's skin package, as the launcher reads them.
+    if (!OpenSkinSource(SkinSource::ZipResource, L"", nullptr, L"130")) {
+        std::printf("the skin package resource is missing\n");
+        return 1;
+    }
+    CSkinSourceReader skinImages;
     CWindowManagerUI manager;
-    manager.SetSkinFileReader(&folder.reader());
+    manager.SetSkinFileReader(&skinImages);
     // The fonts of "GameLoader.xml".
     const wchar_t* face = L"\u5FAE\u8F6F\u96C5\u9ED1";
     const int sizes[] = {12, 12, 14, 14, 18, 24, 28};
@@ -186,7 +160,9 @@ int main(int argc, char** argv)
            iterations);
     {
         // A 1 x 1 image tiled over the whole window: a handful of blits, not one per pixel.
+        skintest::TestSkinFolder folder;
         folder.AddSolidPng(L"dot.png", 1, 1, 0xFF2040C0u);
+        manager.SetSkinFileReader(&folder.reader());
         const TImageInfo* dot = manager.LoadImageEntry(L"dot.png", L"", 0);
         int blits = 0;
         Report("1 x 1 image tiled over 960 x 620", Measure(iterations, [&](int) {
@@ -195,6 +171,7 @@ int main(int argc, char** argv)
                }),
                iterations);
         std::printf("%-52s %9d\n", "  blits per tiled draw", blits);
+        manager.SetSkinFileReader(&skinImages);
     }
     tab->SelectPage(0);
     manager.UpdateLayout(client);
