@@ -783,10 +783,9 @@ TEST_F(BrowserEngineTest, ThePortalPageIsPaintedWithItsButtonAndBar)
 
     win32::ComPtr<IViewObject> view;
     ASSERT_EQ(object.As(IID_IViewObject, view), S_OK);
-    const HDC screen = ::GetDC(nullptr);
-    win32::UniqueMemoryDc dc(::CreateCompatibleDC(screen));
-    win32::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen, kViewWidth, kViewHeight));
-    ::ReleaseDC(nullptr, screen);
+    const win32::WindowDc screen(nullptr);
+    win32::UniqueMemoryDc dc(::CreateCompatibleDC(screen.get()));
+    win32::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), kViewWidth, kViewHeight));
     win32::SelectedObject selected(dc.get(), bitmap.get());
     const RECTL bounds{0, 0, kViewWidth, kViewHeight};
     ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc.get(), &bounds, nullptr, nullptr, 0), S_OK);

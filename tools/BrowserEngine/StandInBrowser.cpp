@@ -27,6 +27,13 @@ constexpr wchar_t kNewsAddress[] = L"https://vorkan.test/news";
 constexpr size_t kMaxScenarioBytes = 1 << 20;
 constexpr uint32_t kUserInitiatedFirst = 0x2 | 0x4;  // NWMF_USERINITED | NWMF_FIRST
 
+struct MenuTraits {
+    static HMENU Invalid() noexcept { return nullptr; }
+    static bool Valid(HMENU h) noexcept { return h != nullptr; }
+    static void Close(HMENU h) noexcept { ::DestroyMenu(h); }
+};
+using PopupMenu = win32::UniqueResource<HMENU, MenuTraits>;
+
 bool RegisterClasses()
 {
     WNDCLASSEXW wc{};
@@ -217,11 +224,12 @@ HRESULT StandInBrowser::Create(REFIID iid, void** out)
 StandInBrowser::StandInBrowser()
 {
     ModuleAddRef();
-    m_events = new (std::nothrow) EventConnectionPoint(this);
-    m_messageWindow = ::CreateWindowExW(0, kMessageClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ModuleInstance(), nullptr);
-    if (m_messageWindow) {
-        ::SetWindowLongPtrW(m_messageWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        ::SetWindowLongPtrW(m_messageWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MessageWindowProc));
+    m_events = win32::ComPtr<EventConnectionPoint>::Attach(new (std::nothrow) EventConnectionPoint(this));
+    m_messageWindow.reset(
+        ::CreateWindowExW(0, kMessageClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ModuleInstance(), nullptr));
+    if (m_messageWindow.get()) {
+        ::SetWindowLongPtrW(m_messageWindow.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        ::SetWindowLongPtrW(m_messageWindow.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MessageWindowProc));
     }
     ::CreateOleAdviseHolder(m_adviseHolder.put());
     Record("create");
@@ -230,19 +238,10 @@ StandInBrowser::StandInBrowser()
 StandInBrowser::~StandInBrowser()
 {
     m_closed = true;
-    if (m_view) {
-        // The host never deactivated us: take the window down without calling it.
-        ::SetWindowLongPtrW(m_view, GWLP_USERDATA, 0);
-        ::DestroyWindow(m_view);
-    }
-    if (m_messageWindow) {
-        ::SetWindowLongPtrW(m_messageWindow, GWLP_USERDATA, 0);
-        ::DestroyWindow(m_messageWindow);
-    }
-    if (m_events) {
-        m_events->Detach();
-        m_events->Release();
-    }
+    // A view the host never deactivated goes without calling the host.
+    m_view.reset();
+    m_messageWindow.reset();
+    if (m_events) m_events->Detach();
     Record("destroy");
     ModuleRelease();
 }
@@ -381,15 +380,14 @@ LRESULT StandInBrowser::OnViewMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
         }
         if (ShowContextMenu(screen)) {
             // The host left the menu to us: the page's own small menu.
-            HMENU menu = ::CreatePopupMenu();
+            const PopupMenu menu(::CreatePopupMenu());
             if (menu) {
-                ::AppendMenuW(menu, MF_STRING | MF_GRAYED, 1, L"Back");
-                ::AppendMenuW(menu, MF_STRING, 2, L"Refresh");
-                ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-                ::AppendMenuW(menu, MF_STRING | MF_GRAYED, 3, L"Properties");
-                const UINT command = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
-                                                                        screen.y, 0, hwnd, nullptr));
-                ::DestroyMenu(menu);
+                ::AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, 1, L"Back");
+                ::AppendMenuW(menu.get(), MF_STRING, 2, L"Refresh");
+                ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+                ::AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, 3, L"Properties");
+                const UINT command = static_cast<UINT>(::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                                                        screen.x, screen.y, 0, hwnd, nullptr));
                 if (command == 2) Refresh();
             }
         }
@@ -403,9 +401,9 @@ LRESULT StandInBrowser::OnViewMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 
 void StandInBrowser::RecordLayout()
 {
-    if (!m_view) return;
+    if (!m_view.get()) return;
     RECT client{};
-    ::GetClientRect(m_view, &client);
+    ::GetClientRect(m_view.get(), &client);
     const PortalLayout l = ComputePortalLayout(client.right, client.bottom);
     const auto r = [](const PageRect& p) { return RectText(RECT{p.left, p.top, p.right, p.bottom}); };
     Record("layout width=" + std::to_string(client.right) + " height=" + std::to_string(client.bottom) +
@@ -415,7 +413,7 @@ void StandInBrowser::RecordLayout()
 
 void StandInBrowser::Repaint()
 {
-    if (m_view) ::InvalidateRect(m_view, nullptr, FALSE);
+    if (m_view.get()) ::InvalidateRect(m_view.get(), nullptr, FALSE);
     if (m_viewSink && (m_viewAspects & DVASPECT_CONTENT)) m_viewSink->OnViewChange(DVASPECT_CONTENT, -1);
 }
 
@@ -430,7 +428,7 @@ HRESULT StandInBrowser::BeginNavigation(const std::wstring& url)
     }
     if (m_closed) return S_OK;
     ++m_navigation;
-    for (const auto& timer : m_timerActions) ::KillTimer(m_messageWindow, timer.first);
+    for (const auto& timer : m_timerActions) ::KillTimer(m_messageWindow.get(), timer.first);
     m_timerActions.clear();
     m_page = std::move(page);
     m_pendingUrl = url;
@@ -439,7 +437,7 @@ HRESULT StandInBrowser::BeginNavigation(const std::wstring& url)
     m_readyState = READYSTATE_LOADING;
     Fire("DownloadBegin", DISPID_DOWNLOADBEGIN, nullptr, 0, nullptr);
     FireCommandStateChange(CSC_NAVIGATEBACK, false);
-    ::PostMessageW(m_messageWindow, kNavigateMessage, m_navigation, 0);
+    ::PostMessageW(m_messageWindow.get(), kNavigateMessage, m_navigation, 0);
     return S_OK;
 }
 
@@ -509,14 +507,14 @@ void StandInBrowser::RunNavigation(unsigned navigation)
         } else {
             const UINT_PTR id = m_nextTimer++;
             m_timerActions[id] = TimerAction{navigation, action};
-            ::SetTimer(m_messageWindow, id, action.delayMs, nullptr);
+            ::SetTimer(m_messageWindow.get(), id, action.delayMs, nullptr);
         }
     }
 }
 
 void StandInBrowser::RunTimerAction(UINT_PTR timer)
 {
-    ::KillTimer(m_messageWindow, timer);
+    ::KillTimer(m_messageWindow.get(), timer);
     const auto found = m_timerActions.find(timer);
     if (found == m_timerActions.end()) return;
     const TimerAction pending = std::move(found->second);
@@ -533,25 +531,25 @@ void StandInBrowser::RunAction(const ScenarioAction& action)
     case ActionKind::NewWindow: FireNewWindow3(Wide(action.text), action.flags); break;
     case ActionKind::ContextMenu: {
         POINT screen{0, 0};
-        if (m_view) ::ClientToScreen(m_view, &screen);
+        if (m_view.get()) ::ClientToScreen(m_view.get(), &screen);
         ShowContextMenu(screen);  // a scripted right-click never opens a modal menu
         break;
     }
     case ActionKind::Navigate: BeginNavigation(Wide(action.text)); break;
     case ActionKind::Click: {
         const PagePart part = PartFromName(action.text);
-        if (!m_view) {
+        if (!m_view.get()) {
             Record(std::string("click part=") + PartName(part) + " window=none");
             break;
         }
         RECT client{};
-        ::GetClientRect(m_view, &client);
+        ::GetClientRect(m_view.get(), &client);
         const PageRect* rect = ComputePortalLayout(client.right, client.bottom).Rect(part);
         if (!rect) break;
         // Through the window's own mouse handling, like a player's click.
         const LPARAM at = MAKELPARAM(rect->CenterX(), rect->CenterY());
-        ::PostMessageW(m_view, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        ::PostMessageW(m_view, WM_LBUTTONUP, 0, at);
+        ::PostMessageW(m_view.get(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::PostMessageW(m_view.get(), WM_LBUTTONUP, 0, at);
         break;
     }
     }
@@ -914,7 +912,7 @@ bool StandInBrowser::ShowContextMenu(POINT screen)
 
 HRESULT StandInBrowser::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT rect)
 {
-    if (m_view) return S_OK;
+    if (m_view.get()) return S_OK;
     IOleClientSite* use = site ? site : m_clientSite.get();
     if (!use) return E_UNEXPECTED;
     use->QueryInterface(IID_IOleInPlaceSiteEx, m_inPlaceSiteEx.put_void());
@@ -961,11 +959,11 @@ HRESULT StandInBrowser::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRE
         clip = position;
     }
     if (siteWindow) {
-        m_view = ::CreateWindowExW(0, kViewClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP,
+        m_view.reset(::CreateWindowExW(0, kViewClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP,
                                    position.left, position.top, position.right - position.left,
-                                   position.bottom - position.top, siteWindow, nullptr, ModuleInstance(), nullptr);
+                                   position.bottom - position.top, siteWindow, nullptr, ModuleInstance(), nullptr));
     }
-    if (!m_view) {
+    if (!m_view.get()) {
         Record("window failed parent=" + Hex(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(siteWindow))));
         m_inPlaceSite->OnInPlaceDeactivate();
         m_inPlaceSite.reset();
@@ -974,10 +972,10 @@ HRESULT StandInBrowser::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRE
         m_uiWindow.reset();
         return E_FAIL;
     }
-    ::SetWindowLongPtrW(m_view, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SetWindowLongPtrW(m_view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ViewWindowProc));
+    ::SetWindowLongPtrW(m_view.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetWindowLongPtrW(m_view.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ViewWindowProc));
     m_viewRect = position;
-    Record("window created hwnd=" + Hex(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(m_view))) +
+    Record("window created hwnd=" + Hex(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(m_view.get()))) +
            " parent=" + Hex(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(siteWindow))) +
            " rect=" + RectText(position));
     RecordLayout();
@@ -986,7 +984,7 @@ HRESULT StandInBrowser::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRE
 
 HRESULT StandInBrowser::ActivateUi()
 {
-    if (!m_inPlaceSite || !m_view) return E_UNEXPECTED;
+    if (!m_inPlaceSite || !m_view.get()) return E_UNEXPECTED;
     if (m_uiActive) return S_OK;
     const HRESULT hr = m_inPlaceSite->OnUIActivate();
     Record("site OnUIActivate hr=" + Hr(hr));
@@ -1000,7 +998,7 @@ HRESULT StandInBrowser::ActivateUi()
                                               m_frame.get(), m_uiWindow.get());
         Record(std::string("ShowUI source=") + source + " hr=" + Hr(shown));
     }
-    if (::GetFocus() != m_view) ::SetFocus(m_view);
+    if (::GetFocus() != m_view.get()) ::SetFocus(m_view.get());
     return S_OK;
 }
 
@@ -1070,7 +1068,7 @@ HRESULT StandInBrowser::Refresh2(VARIANT*)
 HRESULT StandInBrowser::Stop()
 {
     ++m_navigation;  // what is still posted or pending belongs to no navigation now
-    for (const auto& timer : m_timerActions) ::KillTimer(m_messageWindow, timer.first);
+    for (const auto& timer : m_timerActions) ::KillTimer(m_messageWindow.get(), timer.first);
     m_timerActions.clear();
     m_busy = false;
     Record("Stop");
@@ -1160,7 +1158,7 @@ HRESULT StandInBrowser::get_Name(BSTR* out) { return ReturnString(L"Vorkan stand
 HRESULT StandInBrowser::get_HWND(SHANDLE_PTR* out)
 {
     if (!out) return E_POINTER;
-    *out = reinterpret_cast<SHANDLE_PTR>(m_view);
+    *out = reinterpret_cast<SHANDLE_PTR>(m_view.get());
     return m_view ? S_OK : E_FAIL;
 }
 
@@ -1325,14 +1323,14 @@ HRESULT StandInBrowser::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWN
     case OLEIVERB_SHOW:
     case OLEIVERB_INPLACEACTIVATE:
         hr = ActivateInPlace(site, parent, rect);
-        if (SUCCEEDED(hr) && m_view && verb != OLEIVERB_INPLACEACTIVATE) ::ShowWindow(m_view, SW_SHOW);
+        if (SUCCEEDED(hr) && m_view && verb != OLEIVERB_INPLACEACTIVATE) ::ShowWindow(m_view.get(), SW_SHOW);
         break;
     case OLEIVERB_UIACTIVATE:
         hr = ActivateInPlace(site, parent, rect);
         if (SUCCEEDED(hr)) hr = ActivateUi();
         break;
     case OLEIVERB_HIDE:
-        if (m_view) ::ShowWindow(m_view, SW_HIDE);
+        if (m_view.get()) ::ShowWindow(m_view.get(), SW_HIDE);
         break;
     default: hr = OLEOBJ_S_INVALIDVERB; break;
     }
@@ -1411,7 +1409,7 @@ HRESULT StandInBrowser::SetColorScheme(LOGPALETTE*) { return E_NOTIMPL; }
 HRESULT StandInBrowser::GetWindow(HWND* window)
 {
     if (!window) return E_POINTER;
-    *window = m_view;
+    *window = m_view.get();
     return m_view ? S_OK : E_FAIL;
 }
 
@@ -1421,10 +1419,8 @@ HRESULT StandInBrowser::InPlaceDeactivate()
 {
     if (!m_inPlaceSite) return S_OK;
     UIDeactivate();
-    if (m_view) {
-        ::SetWindowLongPtrW(m_view, GWLP_USERDATA, 0);
-        ::DestroyWindow(m_view);
-        m_view = nullptr;
+    if (m_view.get()) {
+        m_view.reset();
         Record("window destroyed");
     }
     win32::ComPtr<IOleInPlaceSite> site = std::move(m_inPlaceSite);
@@ -1454,8 +1450,8 @@ HRESULT StandInBrowser::SetObjectRects(LPCRECT position, LPCRECT clip)
     if (!position) return E_INVALIDARG;
     Record("SetObjectRects pos=" + RectText(*position) + " clip=" + (clip ? RectText(*clip) : std::string("none")));
     m_viewRect = *position;
-    if (m_view) {
-        ::MoveWindow(m_view, position->left, position->top, position->right - position->left,
+    if (m_view.get()) {
+        ::MoveWindow(m_view.get(), position->left, position->top, position->right - position->left,
                      position->bottom - position->top, TRUE);
     }
     return S_OK;
@@ -1619,7 +1615,7 @@ HRESULT StandInBrowser::FindConnectionPoint(REFIID iid, IConnectionPoint** point
     if (!point) return E_POINTER;
     *point = nullptr;
     if (iid != kDiidWebBrowserEvents2 || !m_events) return CONNECT_E_NOCONNECTION;
-    *point = m_events;
+    *point = m_events.get();
     m_events->AddRef();
     return S_OK;
 }
@@ -1627,7 +1623,7 @@ HRESULT StandInBrowser::FindConnectionPoint(REFIID iid, IConnectionPoint** point
 HRESULT StandInBrowser::GetViewWindow(HWND* window)
 {
     if (!window) return E_POINTER;
-    *window = m_view;
+    *window = m_view.get();
     return S_OK;
 }
 

@@ -34,6 +34,19 @@ namespace engine {
 // Window classes of the engine's windows go with the DLL when it unloads.
 void UnregisterEngineClasses();
 
+// An engine window: detached from its object before it is destroyed, so no
+// message of its destruction reaches an object that is going away.
+struct EngineWindowTraits {
+    static HWND Invalid() noexcept { return nullptr; }
+    static bool Valid(HWND h) noexcept { return h != nullptr; }
+    static void Close(HWND h) noexcept
+    {
+        ::SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+        ::DestroyWindow(h);
+    }
+};
+using EngineWindow = win32::UniqueResource<HWND, EngineWindowTraits>;
+
 class StandInBrowser final : public IWebBrowser2,
                              public IOleObject,
                              public IOleInPlaceObject,
@@ -264,10 +277,10 @@ private:
     win32::ComPtr<IAdviseSink> m_viewSink;
     DWORD m_viewAspects = 0;
     DWORD m_viewAdviseFlags = 0;
-    EventConnectionPoint* m_events = nullptr;  // owned: one reference
+    win32::ComPtr<EventConnectionPoint> m_events;
 
-    HWND m_messageWindow = nullptr;
-    HWND m_view = nullptr;
+    EngineWindow m_messageWindow;
+    EngineWindow m_view;
     RECT m_viewRect{};
     bool m_uiActive = false;
     bool m_closed = false;
