@@ -346,14 +346,19 @@ int DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, 
     const bool noCorners = corners.left <= 0 && corners.top <= 0 && corners.right <= 0 && corners.bottom <= 0;
     const bool sameSize = dest.right - dest.left == source.right - source.left &&
                           dest.bottom - dest.top == source.bottom - source.top;
-    if (mode == BlitMode::Opaque && noCorners && sameSize && !hole) {
-        // Unscaled opaque image: one blit of the visible part.
+    if (noCorners && sameSize && !hole) {
+        // Unscaled image: one blit or blend of the visible part.
         RECT visible;
         if (::IntersectRect(&visible, &dest, &paint)) {
-            ::BitBlt(hdc, visible.left, visible.top, visible.right - visible.left, visible.bottom - visible.top,
-                     imageDc, source.left + (visible.left - dest.left), source.top + (visible.top - dest.top),
-                     SRCCOPY);
-            blits = 1;
+            ImageGridPart part;
+            part.dest = ToSkinRect(visible);
+            part.source = {static_cast<int>(source.left + (visible.left - dest.left)),
+                           static_cast<int>(source.top + (visible.top - dest.top)),
+                           static_cast<int>(source.left + (visible.right - dest.left)),
+                           static_cast<int>(source.top + (visible.bottom - dest.top))};
+            BlitSink sink(hdc, imageDc, mode, fade, &target, &imagePixels);
+            sink.DrawPart(part);
+            blits = sink.Blits();
         }
     } else {
         ImageGridRequest request;
