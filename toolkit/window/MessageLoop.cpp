@@ -7,8 +7,10 @@ namespace SkinUI {
 void RunMessageLoop()
 {
     MSG msg{};
-    // GetMessageW answers -1 on an invalid call; only WM_QUIT (0) ends the loop.
-    while (::GetMessageW(&msg, nullptr, 0, 0) != 0) {
+    BOOL result;
+    while ((result = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+        // -1 (an invalid call) leaves msg unfilled: never dispatch it, never spin.
+        if (result == -1) break;
         if (PreTranslateAll(&msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
@@ -17,9 +19,10 @@ void RunMessageLoop()
 
 bool PreTranslateAll(MSG* msg)
 {
+    if (!msg->hwnd) return false;  // thread messages belong to no window manager
     const CUiPtrArray& managers = CWindowManagerUI::AllManagers();
     const LONG_PTR style = ::GetWindowLongPtrW(msg->hwnd, GWL_STYLE);
-    if (msg->hwnd && (style & WS_CHILD) != 0) {
+    if ((style & WS_CHILD) != 0) {
         // A child window (the browser's): every manager whose window is one of
         // its ancestors may translate it; pre-handling cannot swallow it.
         const HWND parent = ::GetParent(msg->hwnd);
