@@ -10,19 +10,19 @@
 
 namespace {
 
-// The receiver owns the text once the message is queued; when it cannot be
-// queued nobody else will free it.
+// The receiver owns the text once the message is queued; until then it is ours.
 void PostOpenGame(HWND hTargetWnd, const std::string& request)
 {
     const WPARAM text = ReleaseOpenGameRequest(std::make_unique<std::string>(request));
     if (!::PostMessageW(hTargetWnd, WM_LAUNCHER_OPEN_GAME, text, 0)) AdoptOpenGameRequest(text);
 }
 
+std::string ToAnsi(const std::wstring& text) { return WideToMultiByte(text, CP_ACP); }
 }  // namespace
 
 std::wstring CallCppFunc(HWND hTargetWnd, const std::wstring& argument)
 {
-    const BridgeRequest request = ReadBridgeRequest(argument, [](const std::wstring& w) { return WideToMultiByte(w, CP_ACP); });
+    const BridgeRequest request = ReadBridgeRequest(argument, ToAnsi);
     switch (request.command) {
     case BridgeCommand::MinimiseWindow:
         LOG_W(LOG_LEVEL_ERROR, L"min_wnd call");

@@ -12,7 +12,8 @@
 constexpr DISPID DISPID_CALLCPPFUNC = 1000;
 
 // Runs one page request: logs and posts the command its JSON names to the
-// target window. Always answers "{}".
+// target window. Always answers "{}". Its four log lines keep the source
+// lines 28, 32, 36 and 41 of CIeBrowserUI.cpp, which log readers know.
 std::wstring CallCppFunc(HWND hTargetWnd, const std::wstring& argument);
 
 class CIeBrowserUI : public SkinUI::CWebBrowserUI {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/toolkit/hosts/HostTestWindow.h"
 #include "toolkit/hosts/ActiveXCtrl.h"
@@ -157,6 +158,54 @@ TEST_F(ActiveXUITest, HidingTheControlHidesItsHostWindow)
     EXPECT_TRUE(::IsWindowVisible(host));
     control->SetInnerVisible(false);
     EXPECT_FALSE(::IsWindowVisible(host));
+}
+
+// The notifications a window receives.
+class NotifyLog : public SkinUI::INotifyUI {
+public:
+    void OnNotify(SkinUI::TNotifyRecord& record) override
+    {
+        types.push_back(std::wstring(record.sType.View()));
+        senders.push_back(record.pSender);
+    }
+    std::vector<std::wstring> types;
+    std::vector<SkinUI::CControlUI*> senders;
+};
+
+TEST_F(ActiveXUITest, CreationTellsTheWindowBeforeActivation)
+{
+    NotifyLog log;
+    m_window.Manager().AddNotifyTarget(&log);
+    auto* control = new CountingActiveXUI;
+    m_window.AttachRoot(control);
+    control->ApplyAttributes(Attributes(kEngineClass, L"delaycreate=\"false\"").c_str());
+    m_window.Manager().RemoveNotifyTarget(&log);
+    ASSERT_EQ(log.types, std::vector<std::wstring>{L"showactivex"});
+    EXPECT_EQ(log.senders[0], control);
+    const std::vector<std::string> lines = m_engine.Lines();
+    EXPECT_LT(IndexOf(lines, "SetHostNames"), IndexOf(lines, "DoVerb verb=-5"));
+}
+
+TEST_F(ActiveXUITest, HostWindowActivatesTheControlOnFocus)
+{
+    auto* control = new CountingActiveXUI;
+    m_window.AttachRoot(control);
+    control->ApplyAttributes(Attributes(kEngineClass, L"").c_str());
+    control->Place(RECT{0, 0, 200, 100});
+    const HWND host = control->HostWindow();
+    ASSERT_NE(host, nullptr);
+    SkinUI::CActiveXCtrl* site = control->Site();
+    const bool wasUiActive = site->IsUIActive();
+    ::SendMessageW(host, WM_SETFOCUS, 0, 0);
+    EXPECT_TRUE(site->IsFocused());
+    // Only a control that is not UI-active yet is asked to become so.
+    EXPECT_EQ(m_engine.Has("DoVerb verb=-4"), !wasUiActive);
+    ::SendMessageW(host, WM_KILLFOCUS, 0, 0);
+    EXPECT_FALSE(site->IsFocused());
+    // The control draws itself: no background erase under it.
+    const HDC dc = ::GetDC(host);
+    EXPECT_EQ(::SendMessageW(host, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 1);
+    ::ReleaseDC(host, dc);
 }
 
 LRESULT CALLBACK CountWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -265,6 +265,8 @@ TEST_F(WebBrowserUITest, QueryInterfaceAnswersTheHostInterfacesAndCountsWithoutD
         {&IID_IDocHostUIHandler, true}, {&IID_IDispatch, true},      {&IID_IServiceProvider, true},
         {&IID_IOleCommandTarget, true}, {&IID_IOleObject, false},    {&IID_IWebBrowser2, false},
         {&IID_IOleClientSite, false},
+        // COM identity: every object answers IUnknown.
+        {&IID_IUnknown, true},
     };
     for (const auto& c : cases) {
         void* out = reinterpret_cast<void*>(static_cast<INT_PTR>(1));
