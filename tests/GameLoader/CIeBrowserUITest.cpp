@@ -13,6 +13,7 @@
 #include "GameLoader/GameLoaderWnd/LauncherMessages.h"
 #include "tests/support/InProcessLog.h"
 #include "tests/toolkit/hosts/HostTestWindow.h"
+#include "toolkit/skinwindow/WindowImplBase.h"
 
 namespace {
 
@@ -234,6 +235,66 @@ TEST(CIeBrowserUINames, UndeliverableOpenGameLeavesNothingBehind)
     EXPECT_EQ(CallCppFunc(target, L"{\"funcation_name\":\"open_game\"}"), L"{}");
     MSG msg;
     EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_LAUNCHER_OPEN_GAME, WM_LAUNCHER_OPEN_GAME, PM_REMOVE));
+}
+
+// A skinned window built from the product's own "GameLoader.xml", creating
+// its browser element the launcher's way, and recording the bridge's
+// messages as the launcher window receives them.
+class PortalTestWindow : public SkinUI::WindowImplBase {
+public:
+    CIeBrowserUI* Browser()
+    {
+        SkinUI::CControlUI* control = m_pm.FindByName(L"ie");
+        return control != nullptr ? static_cast<CIeBrowserUI*>(control->InterfaceFor(L"WebBrowser")) : nullptr;
+    }
+    std::vector<UINT> received;
+    std::string openGameText;
+
+protected:
+    const wchar_t* WindowClassName() const override { return L"PortalTestWindow"; }
+    const wchar_t* SkinFolder() const override { return L""; }
+    const wchar_t* SkinFile() const override { return L"GameLoader.xml"; }
+    SkinUI::SkinSource SkinSourceKind() const override { return SkinUI::SkinSource::ZipResource; }
+    const wchar_t* SkinResourceId() const override { return L"130"; }
+    SkinUI::CControlUI* CreateCustomControl(std::wstring_view name) override
+    {
+        if (::CompareStringOrdinal(name.data(), static_cast<int>(name.size()), L"IeBrowser", -1, TRUE) == CSTR_EQUAL)
+            return new CIeBrowserUI(m_hWnd);
+        return nullptr;
+    }
+    LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message >= WM_LAUNCHER_SHOW && message <= WM_LAUNCHER_NET_ERROR) {
+            received.push_back(message);
+            if (message == WM_LAUNCHER_OPEN_GAME) openGameText = TakeOpenGame(message, wParam);
+            return 0;
+        }
+        return WindowImplBase::ProcessMessage(message, wParam, lParam);
+    }
+};
+
+TEST_F(CIeBrowserUITest, ThePortalPageOpensTheGameInTheLaunchersSkin)
+{
+    SkinUI::CWindowManagerUI::StartUp(::GetModuleHandleW(nullptr));
+    EngineSession engine("page *\non complete click start\n");
+    PortalTestWindow window;
+    ASSERT_NE(window.Create(nullptr, L"portal", WS_POPUP | WS_VISIBLE, 0, 0, 0, 0, 0), nullptr);
+    CIeBrowserUI* browser = window.Browser();
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(browser->TargetWindow(), window.Handle());
+    // The skin creates the browser before "autonavi": its home page never opens.
+    hosttest::PumpFor(100);
+    EXPECT_TRUE(engine.Has("create"));
+    EXPECT_FALSE(engine.Has("Navigate2"));
+
+    ASSERT_EQ(browser->NavigateTo(L"https://portal.vorkan.test/client/index/vrk?token=tk1&qxext=qx1"), S_OK);
+    ASSERT_TRUE(engine.WaitFor("Invoke")) << engine.Text();
+    hosttest::PumpFor(100);
+    EXPECT_EQ(window.received, std::vector<UINT>{WM_LAUNCHER_OPEN_GAME});
+    EXPECT_NE(window.openGameText.find("\"funcation_name\":\"open_game\""), std::string::npos) << window.openGameText;
+    EXPECT_NE(window.openGameText.find("tk1"), std::string::npos) << window.openGameText;
+    EXPECT_TRUE(engine.Has("click part=start"));
+    ::DestroyWindow(window.Handle());
 }
 
 }  // namespace
