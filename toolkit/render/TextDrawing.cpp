@@ -3,6 +3,7 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "toolkit/render/FillDrawing.h"
@@ -88,10 +89,13 @@ void DrawTextIn(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring
     ::SetBkMode(hdc, oldMode);
 }
 
-void DrawFormattedText(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring_view text,
-                                      DWORD argb, int font, UINT style)
+namespace {
+
+// Measures the runs and draws them. Every allocation comes before the DC's
+// colour and mode change, so running out of memory leaves the DC as it was.
+void DrawFormattedRuns(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring_view text, DWORD argb,
+                       int font, UINT style)
 {
-    if (!hdc || !resources || text.empty()) return;
     const std::vector<FormattedRun> runs = ParseFormattedText(text);
 
     // Styled variants of the fonts, made once per call.
@@ -183,6 +187,20 @@ void DrawFormattedText(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::
     }
     ::SetTextColor(hdc, oldColour);
     ::SetBkMode(hdc, oldMode);
+}
+
+}  // namespace
+
+void DrawFormattedText(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring_view text, DWORD argb,
+                       int font, UINT style)
+{
+    if (!hdc || !resources || text.empty()) return;
+    // Painting runs inside a window procedure: without memory for the runs
+    // the text is not drawn, and nothing is thrown.
+    try {
+        DrawFormattedRuns(hdc, resources, rect, text, argb, font, style);
+    } catch (const std::bad_alloc&) {
+    }
 }
 
 }  // namespace SkinUI

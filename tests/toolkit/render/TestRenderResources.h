@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -40,7 +41,7 @@ public:
     }
     const SkinUI::TImageInfo* ImageFor(std::wstring_view name) override
     {
-        const auto found = m_images.find(std::wstring(name));
+        const auto found = m_images.find(name);  // no allocation: drawing may run with none to be had
         return found == m_images.end() ? nullptr : found->second.get();
     }
     const SkinUI::TImageInfo* LoadImageEntry(std::wstring_view name, std::wstring_view type, DWORD mask) override
@@ -59,7 +60,7 @@ private:
     SkinUI::CGdiplusSession m_gdiplus;
     win32::UniqueMemoryDc m_measure{::CreateCompatibleDC(nullptr)};
     SkinUI::TFontInfo m_font;
-    std::map<std::wstring, std::unique_ptr<SkinUI::TImageInfo>> m_images;
+    std::map<std::wstring, std::unique_ptr<SkinUI::TImageInfo>, std::less<>> m_images;
     bool m_gdiplusText = false;
 };
 

@@ -1,0 +1,62 @@
+#include "tests/toolkit/render/FailingAllocator.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<bool> g_fail{false};
+
+void* Allocate(std::size_t size) noexcept
+{
+    return g_fail ? nullptr : std::malloc(size == 0 ? 1 : size);
+}
+}  // namespace
+
+void* operator new(std::size_t size)
+{
+    if (void* p = Allocate(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+namespace skintest {
+
+OutOfMemory::OutOfMemory()
+{
+    g_fail = true;
+}
+
+OutOfMemory::~OutOfMemory()
+{
+    g_fail = false;
+}
+
+}  // namespace skintest
