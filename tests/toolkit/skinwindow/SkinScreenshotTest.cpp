@@ -247,7 +247,7 @@ TEST_F(SkinScreenshotTest, LauncherDownloadPage)
     ASSERT_TRUE(tab->SelectPage(1));
     page->ApplyAttribute(L"bkimage", L"tov_download_bk.jpg");
     progress->SetValue(50);
-    ::SetForegroundWindow(hwnd);
+    ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     skintest::PumpFor(300);
 
     const RECT corner = manager.Shadow().Corner();
@@ -296,7 +296,7 @@ TEST_F(SkinScreenshotTest, NoticeBoxWithAMessage)
     CControlUI* message = box.Manager().FindByName(L"labelTip");
     ASSERT_NE(message, nullptr);
     message->SetText(L"释放文件出错");
-    ::SetForegroundWindow(hwnd);
+    ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     skintest::PumpFor(300);
 
     const RECT corner = box.Manager().Shadow().Corner();
