@@ -9,7 +9,6 @@
 #include <memory>
 #include <string_view>
 
-#include "toolkit/core/SkinValue.h"
 #include "toolkit/render/GdiplusSession.h"
 #include "toolkit/render/RenderClip.h"
 #include "toolkit/render/RenderResourcesUI.h"
@@ -59,9 +58,6 @@ public:
     // Text with inline formatting ("showhtml").
     static void DrawFormattedText(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring_view text,
                                   DWORD argb, int font, UINT style);
-
-    static SkinRect ToSkinRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-    static RECT ToRect(const SkinRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 };
 
 }  // namespace SkinUI
