@@ -126,6 +126,8 @@ void CWebBrowserUI::ReleaseOwnHostedControl()
     m_bCreated = false;
     if (CWindowManagerUI* manager = WindowManager()) manager->RemoveAccelerator(this);
     if (m_dwEventCookie != 0) ConnectBrowserEvents(false);
+    // The document must not keep calling a host that is going away.
+    InstallDocumentHost(false);
 }
 
 // --- IUnknown
@@ -309,14 +311,14 @@ STDMETHODIMP CWebBrowserUI::GetIDsOfNames(REFIID, LPOLESTR*, UINT cNames, LCID, 
     return DISP_E_UNKNOWNNAME;
 }
 
-void CWebBrowserUI::InstallDocumentHost()
+void CWebBrowserUI::InstallDocumentHost(bool install)
 {
     if (!m_pWebBrowser) return;
     win32::ComPtr<IDispatch> document;
     if (FAILED(m_pWebBrowser->get_Document(document.put())) || !document) return;
     win32::ComPtr<ICustomDoc> custom;
     if (SUCCEEDED(document.As(kIidCustomDoc, custom)) && custom)
-        custom->SetUIHandler(static_cast<IDocHostUIHandler*>(this));
+        custom->SetUIHandler(install ? static_cast<IDocHostUIHandler*>(this) : nullptr);
 }
 
 STDMETHODIMP CWebBrowserUI::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD, DISPPARAMS* pDispParams, VARIANT*,
@@ -340,7 +342,7 @@ STDMETHODIMP CWebBrowserUI::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD,
                                      args.At(2).pvarVal, args.At(1).pvarVal, args.At(0).pboolVal);
         return S_OK;
     case DISPID_NAVIGATECOMPLETE2:
-        InstallDocumentHost();
+        InstallDocumentHost(true);
         if (handler != nullptr && args.Has(2) && args.IsRef(0, VT_VARIANT))
             handler->NavigateComplete2(args.Dispatch(1), args.At(0).pvarVal);
         return S_OK;

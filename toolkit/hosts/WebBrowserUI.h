@@ -116,8 +116,9 @@ protected:
 
 private:
     void ReleaseOwnHostedControl();
-    // Navigation complete: the control becomes the host of the new document.
-    void InstallDocumentHost();
+    // Navigation complete: the control becomes the host of the new document;
+    // on release it stops being its host.
+    void InstallDocumentHost(bool install);
 };
 
 }  // namespace SkinUI

@@ -325,14 +325,18 @@ TEST_F(WebBrowserUITest, KeysAreTranslatedOnlyWhileTheFocusIsInTheBrowser)
     EXPECT_FALSE(SkinUI::PreTranslateAll(&key));
 }
 
-TEST_F(WebBrowserUITest, ReleaseDisconnectsTheEvents)
+TEST_F(WebBrowserUITest, ReleaseDisconnectsTheEventsAndTheDocumentHost)
 {
     CWebBrowserUI* browser = Browser(L"");
+    Load(browser);
     ASSERT_TRUE(m_engine->Has("Advise sink="));
+    ASSERT_TRUE(m_engine->Has("SetUIHandler handler=1"));
     browser->ReleaseHostedControl();
     EXPECT_FALSE(browser->IsCreated());
-    EXPECT_TRUE(m_engine->Has("Unadvise"));
+    ASSERT_TRUE(m_engine->Has("Unadvise"));
     EXPECT_NE(m_engine->LinesStartingWith("Unadvise").front().find("hr=0x00000000"), std::string::npos);
+    // The document keeps no pointer to a host that may be deleted next.
+    EXPECT_TRUE(m_engine->Has("SetUIHandler handler=0")) << m_engine->Text();
 }
 
 }  // namespace
