@@ -225,10 +225,12 @@ bool SameRect(const RECT& a, const RECT& b)
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-// An image of several parts (corners or tiles) is composed once at its
-// destination size and kept with the image; repaints of the same geometry
-// then cost one blit or blend instead of one per part (and no stretching).
-// False when it does not apply: the caller draws part by part.
+// An image of several parts (corners or tiles) drawn twice in a row with
+// the same geometry is composed at its destination size and kept with the
+// image; later paints of that geometry cost one blit or blend instead of
+// one per part (and no stretching). A geometry seen once (a progress bar's
+// fill while its value moves) is only remembered. False when the caller is
+// to draw part by part.
 bool DrawComposedGrid(HDC hdc, const TImageInfo& info, const RECT& dest, const RECT& paint, const RECT& source,
                       const ImageDescriptor& image, bool useAlpha)
 {
@@ -248,29 +250,32 @@ bool DrawComposedGrid(HDC hdc, const TImageInfo& info, const RECT& dest, const R
     if (!grid || grid->nWidth != width || grid->nHeight != height || !SameRect(grid->rcSource, source) ||
         !SameRect(grid->rcCorner, corners) || grid->bHole != image.hole || grid->bXTiled != image.xtiled ||
         grid->bYTiled != image.ytiled || grid->bAlpha != useAlpha) {
-        info.pComposed.reset();
-        auto composed = std::unique_ptr<TComposedGrid>(new (std::nothrow) TComposedGrid);
+        info.pComposed.reset(new (std::nothrow) TComposedGrid);
+        grid = info.pComposed.get();
+        if (!grid) return false;
+        grid->nWidth = static_cast<int>(width);
+        grid->nHeight = static_cast<int>(height);
+        grid->rcSource = source;
+        grid->rcCorner = corners;
+        grid->bHole = image.hole;
+        grid->bXTiled = image.xtiled;
+        grid->bYTiled = image.ytiled;
+        grid->bAlpha = useAlpha;
+        return false;
+    }
+    if (!grid->hBitmap) {
         const HDC target = CompositionDc();
-        if (!composed || !target) return false;
+        if (!target) return false;
         void* bits = nullptr;  // zeroed: blending each part over it leaves the part as it is
-        composed->hBitmap = CreateTopDownDib(target, static_cast<int>(width), static_cast<int>(height), bits);
-        if (!composed->hBitmap) return false;
+        win32::UniqueBitmap bitmap = CreateTopDownDib(target, grid->nWidth, grid->nHeight, bits);
+        if (!bitmap) return false;
         {
-            win32::SelectedObject selected(target, composed->hBitmap.get());
-            const RECT whole = {0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+            win32::SelectedObject selected(target, bitmap.get());
+            const RECT whole = {0, 0, grid->nWidth, grid->nHeight};
             DrawImagePart(target, info.hBitmap.get(), whole, whole, source, corners, useAlpha, 255, image.hole,
                           image.xtiled, image.ytiled);
         }
-        composed->nWidth = static_cast<int>(width);
-        composed->nHeight = static_cast<int>(height);
-        composed->rcSource = source;
-        composed->rcCorner = corners;
-        composed->bHole = image.hole;
-        composed->bXTiled = image.xtiled;
-        composed->bYTiled = image.ytiled;
-        composed->bAlpha = useAlpha;
-        info.pComposed = std::move(composed);
-        grid = info.pComposed.get();
+        grid->hBitmap = std::move(bitmap);
     }
 
     const RECT whole = {0, 0, grid->nWidth, grid->nHeight};

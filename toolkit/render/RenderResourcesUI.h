@@ -13,11 +13,12 @@
 
 namespace SkinUI {
 
-// The last nine-grid of an image, composed at its destination size:
-// drawing the same grid again (the progress bar, paint after paint) is one
-// blit or blend instead of one per part.
+// The last nine-grid drawn of an image, and once it was drawn again, its
+// composition at the destination size: drawing the same grid again (the
+// progress bar, paint after paint) is one blit or blend instead of one per
+// part.
 struct TComposedGrid {
-    win32::UniqueBitmap hBitmap;  // 32-bit top-down DIB section, premultiplied BGRA
+    win32::UniqueBitmap hBitmap;  // none until composed; 32-bit top-down DIB section, premultiplied BGRA
     int nWidth = 0;
     int nHeight = 0;
     RECT rcSource{};

@@ -306,7 +306,7 @@ TEST_F(SkinRendererTest, RepaintedGridIsComposedOnceAndLooksTheSame)
         CSkinRenderer::DrawImagePart(expected.dc(), image->hBitmap.get(), dest, {0, 0, 50, 20},
                                      {0, 0, image->nWidth, image->nHeight}, c.corners, image->bAlpha, c.fade, c.hole,
                                      c.xtiled, false);
-        for (int round = 0; round < 2; ++round) {  // composed, then from the composition
+        for (int round = 0; round < 3; ++round) {  // part by part, composed, from the composition
             TestCanvas canvas(50, 20, 0x204060);
             EXPECT_TRUE(CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, control, {0, 0, 50, 20},
                                                            c.descriptor, c.modifier));
@@ -322,16 +322,23 @@ TEST_F(SkinRendererTest, RepaintedGridIsComposedOnceAndLooksTheSame)
             if (image->bAlpha || (!c.hole && c.fade == 255)) {
                 ASSERT_NE(image->pComposed, nullptr) << c.descriptor;
                 EXPECT_EQ(image->pComposed->nWidth, c.width) << c.descriptor << " " << c.modifier;
+                EXPECT_EQ(static_cast<bool>(image->pComposed->hBitmap), round > 0) << c.descriptor << " " << round;
             }
         }
     }
-    // Kept between paints: a second paint of the same geometry reuses the composition.
+    // A geometry drawn once is only remembered; drawn again it is composed, and the composition is kept.
     const TImageInfo* grid = Image(L"grid.png");
     TestCanvas canvas(50, 20);
-    CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, control, {0, 0, 50, 20}, L"file='grid.png' corner='3,3,3,3'");
-    const TComposedGrid* first = grid->pComposed.get();
-    CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, control, {0, 0, 50, 20}, L"file='grid.png' corner='3,3,3,3'");
-    EXPECT_EQ(grid->pComposed.get(), first);
+    const wchar_t* descriptor = L"file='grid.png' corner='3,3,3,3'";
+    CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, {5, 4, 25, 13}, {0, 0, 50, 20}, descriptor);
+    ASSERT_NE(grid->pComposed, nullptr);
+    EXPECT_EQ(grid->pComposed->nWidth, 20);
+    EXPECT_FALSE(grid->pComposed->hBitmap);
+    CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, {5, 4, 25, 13}, {0, 0, 50, 20}, descriptor);
+    ASSERT_TRUE(grid->pComposed->hBitmap);
+    const HBITMAP composed = grid->pComposed->hBitmap.get();
+    CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, {5, 4, 25, 13}, {0, 0, 50, 20}, descriptor);
+    EXPECT_EQ(grid->pComposed->hBitmap.get(), composed);
 }
 
 TEST_F(SkinRendererTest, LayeredDescriptorDrawsEachImage)
