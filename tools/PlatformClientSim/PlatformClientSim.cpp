@@ -17,6 +17,11 @@
 // Post mode: posts one message to the top-level window with the title;
 // exit code 0 when posted, 2 when no such window appeared within --wait-ms.
 //     platform_client_sim.exe --post=<n> --to-title=<text> [--wparam=<n>] [--lparam=<n>] [--wait-ms=<n>]
+//
+// Capture mode: saves what the screen shows of the visible top-level window
+// with the title (its window rectangle) as a 24-bit BMP file, as a user
+// would see it; exit code 0 when saved, 2 when no such window appeared.
+//     platform_client_sim.exe --capture=<file.bmp> --to-title=<text> [--wait-ms=<n>]
 #include <windows.h>
 #include <shellapi.h>
 
@@ -36,6 +41,7 @@ struct Options {
     bool hang = false;
     DWORD lifetimeMs = 120000;
 
+    std::wstring capture;
     bool post = false;
     UINT message = 0;
     std::wstring toTitle;
@@ -79,6 +85,7 @@ Options ParseOptions()
         else if (TakeValue(argument, L"--wparam=", value)) options.wParam = static_cast<WPARAM>(ToNumber(value));
         else if (TakeValue(argument, L"--lparam=", value)) options.lParam = static_cast<LPARAM>(ToNumber(value));
         else if (TakeValue(argument, L"--wait-ms=", value)) options.waitMs = static_cast<DWORD>(ToNumber(value));
+        else if (TakeValue(argument, L"--capture=", value)) options.capture = value;
     }
     return options;
 }
@@ -157,6 +164,64 @@ int PostMode(const Options& options)
     }
 }
 
+// The screen area of the window, bottom-up 24-bit rows as BMP stores them.
+bool SaveWindowAsBmp(HWND window, const std::wstring& path)
+{
+    RECT rect{};
+    if (!::GetWindowRect(window, &rect)) return false;
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return false;
+    const HDC screen = ::GetDC(nullptr);
+    win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up, as the file wants it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    win32::UniqueBitmap bitmap(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bool copied = false;
+    if (memory && bitmap) {
+        win32::SelectedObject selected(memory.get(), bitmap.get());
+        copied = ::BitBlt(memory.get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+        ::GdiFlush();
+    }
+    ::ReleaseDC(nullptr, screen);
+    if (!copied) return false;
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    const DWORD pixelBytes = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42;  // "BM"
+    header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    header.bfSize = header.bfOffBits + pixelBytes;
+    win32::UniqueHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return ::WriteFile(file.get(), &header, sizeof header, &written, nullptr) &&
+           ::WriteFile(file.get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+           ::WriteFile(file.get(), bits, pixelBytes, &written, nullptr) && written == pixelBytes;
+}
+
+int CaptureMode(const Options& options)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        const HWND target = ::FindWindowW(nullptr, options.toTitle.c_str());
+        if (target && ::IsWindowVisible(target)) {
+            // Under Wine a child window that was sized while its top-level
+            // window was hidden can stay unpainted: repaint before taking it.
+            ::RedrawWindow(target, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            ::Sleep(200);
+            return SaveWindowAsBmp(target, options.capture) ? 0 : 1;
+        }
+        if (::GetTickCount() - start >= options.waitMs) return 2;
+        ::Sleep(50);
+    }
+}
+
 win32::UniqueHandle Launch(std::wstring commandLine, HWND window)
 {
     const std::wstring handleText = std::to_wstring(reinterpret_cast<LONG_PTR>(window));
@@ -229,6 +294,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
     const Options options = ParseOptions();
     if (options.post) return PostMode(options);
+    if (!options.capture.empty()) return CaptureMode(options);
     if (options.record.empty()) return 1;
     return RecordMode(instance, options);
 }
