@@ -50,6 +50,49 @@ TEST(WindowImplBaseTest, LauncherWindowIsFramelessAndSizedByItsSkin)
     EXPECT_EQ(::GetClassLongPtrW(hwnd, GCL_STYLE) & CS_DBLCLKS, static_cast<ULONG_PTR>(CS_DBLCLKS));
 }
 
+TEST(WindowImplBaseTest, FrameMessagesOfTheFramelessWindow)
+{
+    PackedSkinWindow window(L"FrameTestWindow", L"GameLoader.xml");
+    const HWND hwnd = window.CreateShown(nullptr, 20, 20);
+    ASSERT_NE(hwnd, nullptr);
+    // Nothing of a system frame is painted; deactivation is always allowed.
+    EXPECT_EQ(::SendMessageW(hwnd, WM_NCPAINT, 1, 0), 0);
+    EXPECT_EQ(::SendMessageW(hwnd, WM_NCACTIVATE, FALSE, 0), TRUE);
+    EXPECT_EQ(::SendMessageW(hwnd, WM_NCACTIVATE, TRUE, 0), FALSE);
+
+    // Without "roundcorner" the region is a plain rectangle over the whole window.
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    ASSERT_EQ(::GetWindowRgn(hwnd, region), SIMPLEREGION);
+    RECT box{};
+    ::GetRgnBox(region, &box);
+    ::DeleteObject(region);
+    EXPECT_TRUE(box.left == 0 && box.top == 0 && box.right >= 960 && box.bottom >= 620)
+        << box.right << "," << box.bottom;
+
+    // Work-area limits first, then the manager applies "mininfo" and "maxinfo".
+    MINMAXINFO info{};
+    ::SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 960);
+    EXPECT_EQ(info.ptMinTrackSize.y, 620);
+    EXPECT_EQ(info.ptMaxTrackSize.x, 960);
+    EXPECT_EQ(info.ptMaxTrackSize.y, 620);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor);
+    EXPECT_EQ(info.ptMaxPosition.x, monitor.rcWork.left - monitor.rcMonitor.left);
+
+    // Maximised, the client area is the work area and nothing resizes.
+    RECT proposed = {5, 5, 100, 100};
+    ::ShowWindow(hwnd, SW_MAXIMIZE);
+    ASSERT_TRUE(::IsZoomed(hwnd));
+    EXPECT_EQ(::SendMessageW(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&proposed)), WVR_REDRAW);
+    EXPECT_EQ(proposed.right, monitor.rcWork.right - monitor.rcWork.left);
+    EXPECT_EQ(proposed.bottom, monitor.rcWork.bottom - monitor.rcWork.top);
+    EXPECT_EQ(HitTest(hwnd, {480, 2}), HTCAPTION);
+    ::ShowWindow(hwnd, SW_RESTORE);
+    EXPECT_EQ(::SendMessageW(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&proposed)), 0);
+}
+
 TEST(WindowImplBaseTest, LauncherHitTestsFollowSizeboxAndCaption)
 {
     PackedSkinWindow window(L"LauncherTestWindow", L"GameLoader.xml");
