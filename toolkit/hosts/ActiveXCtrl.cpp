@@ -233,6 +233,8 @@ STDMETHODIMP CActiveXCtrl::OnInPlaceDeactivateEx(BOOL) noexcept
 {
     m_bInPlaceActive = false;
     m_pInPlaceObject.reset();
+    // The owner must not move or show a window that is gone.
+    if (m_pOwner != nullptr && m_pWindow && m_pOwner->m_hwndHost == m_pWindow->Handle()) m_pOwner->m_hwndHost = nullptr;
     DestroyHostWindow();
     return S_OK;
 }
