@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Win32Handles.h"
 #include "tests/toolkit/skinwindow/SkinTestWindows.h"
 #include "toolkit/controls/ProgressUI.h"
 #include "toolkit/layout/TabLayoutUI.h"
@@ -52,12 +53,16 @@ Capture CaptureScreen(const RECT& area)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, capture.width, capture.height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
-    ::GdiFlush();
+    win32::WindowDc screen(nullptr);
+    win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
+    win32::UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!memory || !bitmap) return capture;
+    {
+        win32::SelectedObject selected(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, capture.width, capture.height, screen.get(), area.left, area.top,
+                 SRCCOPY | CAPTUREBLT);
+        ::GdiFlush();
+    }
     capture.rgba.resize(static_cast<std::size_t>(capture.width) * capture.height * 4);
     const auto* bgra = static_cast<const std::uint8_t*>(bits);
     for (std::size_t i = 0; i < capture.rgba.size(); i += 4) {
@@ -66,10 +71,6 @@ Capture CaptureScreen(const RECT& area)
         capture.rgba[i + 2] = bgra[i];
         capture.rgba[i + 3] = 255;
     }
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
     return capture;
 }
 
@@ -189,13 +190,17 @@ ShadowedShot ShotWithShadow(PackedSkinWindow& window)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    HBITMAP layer = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(dc, layer);
-    const RECT whole = {0, 0, screen.width, screen.height};
-    const RECT source = {0, 0, image->nWidth, image->nHeight};
-    CSkinRenderer::DrawImagePart(dc, image->hBitmap.get(), whole, whole, source, corner, true, 255, true, false, false);
-    ::GdiFlush();
+    win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    win32::UniqueBitmap layer(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dc || !layer) return result;
+    {
+        win32::SelectedObject selected(dc.get(), layer.get());
+        const RECT whole = {0, 0, screen.width, screen.height};
+        const RECT source = {0, 0, image->nWidth, image->nHeight};
+        CSkinRenderer::DrawImagePart(dc.get(), image->hBitmap.get(), whole, whole, source, corner, true, 255, true,
+                                     false, false);
+        ::GdiFlush();
+    }
 
     result.picture = screen;
     const auto* bgra = static_cast<const std::uint8_t*>(bits);
@@ -219,9 +224,6 @@ ShadowedShot ShotWithShadow(PackedSkinWindow& window)
             out[2] = blend(premultiplied.b, kDesktop.b);
         }
     }
-    ::SelectObject(dc, old);
-    ::DeleteObject(layer);
-    ::DeleteDC(dc);
     return result;
 }
 

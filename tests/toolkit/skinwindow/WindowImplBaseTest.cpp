@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Win32Handles.h"
 #include "tests/toolkit/skinwindow/SkinTestWindows.h"
 #include "toolkit/controls/ControlUI.h"
 #include "toolkit/layout/TabLayoutUI.h"
@@ -61,11 +62,10 @@ TEST(WindowImplBaseTest, FrameMessagesOfTheFramelessWindow)
     EXPECT_EQ(::SendMessageW(hwnd, WM_NCACTIVATE, TRUE, 0), FALSE);
 
     // Without "roundcorner" the region is a plain rectangle over the whole window.
-    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
-    ASSERT_EQ(::GetWindowRgn(hwnd, region), SIMPLEREGION);
+    win32::UniqueRegion region(::CreateRectRgn(0, 0, 0, 0));
+    ASSERT_EQ(::GetWindowRgn(hwnd, region.get()), SIMPLEREGION);
     RECT box{};
-    ::GetRgnBox(region, &box);
-    ::DeleteObject(region);
+    ::GetRgnBox(region.get(), &box);
     EXPECT_TRUE(box.left == 0 && box.top == 0 && box.right >= 960 && box.bottom >= 620)
         << box.right << "," << box.bottom;
 
