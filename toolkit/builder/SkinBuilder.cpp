@@ -292,8 +292,9 @@ bool CSkinBuilder::Include(CSkinMarkupNode node, CControlUI* parent, CWindowMana
         if (!included.Load(source, m_sResourceType)) return true;  // an unreadable include adds nothing
         included.m_pCallback = m_pCallback;
         CControlUI* result = nullptr;
-        // The included root's children sit at this element's level.
-        if (!included.BuildTree(manager, parent, depth - 1, &result)) {
+        // Each include counts as a level, so a document that includes itself
+        // (even at its top level) reaches the cap instead of recursing forever.
+        if (!included.BuildTree(manager, parent, depth, &result)) {
             if (!parent) DeleteSubtree(result);
             return false;
         }

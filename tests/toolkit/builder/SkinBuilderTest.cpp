@@ -88,8 +88,10 @@ TEST(SkinBuilderTest, AnIncludeCycleIsCappedToo)
     const std::wstring folder = GetSkinResourceFolder();
     ::CreateDirectoryW(folder.c_str(), nullptr);
     const std::string self = "<Window><VerticalLayout><Include source=\"self.xml\"/></VerticalLayout></Window>";
+    const std::string flat = "<Window><Include source=\"flat.xml\"/></Window>";
     const std::string once = "<Window><Label name=\"leaf\"/></Window>";
-    for (const auto& [name, text] : {std::pair{L"self.xml", self}, std::pair{L"once.xml", once}}) {
+    for (const auto& [name, text] :
+         {std::pair{L"self.xml", self}, std::pair{L"flat.xml", flat}, std::pair{L"once.xml", once}}) {
         FILE* file = _wfopen((folder + name).c_str(), L"wb");
         ASSERT_NE(file, nullptr);
         fwrite(text.data(), 1, text.size(), file);
@@ -97,6 +99,8 @@ TEST(SkinBuilderTest, AnIncludeCycleIsCappedToo)
     }
     CWindowManagerUI manager;
     EXPECT_EQ(BuildText(L"self.xml", &manager), nullptr);
+    EXPECT_EQ(BuildText(L"<Window><VerticalLayout><Include source=\"flat.xml\"/></VerticalLayout></Window>", &manager),
+              nullptr);
     std::unique_ptr<CControlUI> root =
         BuildText(L"<Window><VerticalLayout><Include source=\"once.xml\" count=\"2\"/></VerticalLayout></Window>");
     ASSERT_NE(root, nullptr);
