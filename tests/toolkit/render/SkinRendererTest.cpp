@@ -463,6 +463,18 @@ TEST_F(SkinRendererTest, SoftwareBlendMatchesAlphaBlend)
             EXPECT_LE(ColourDistance(byGdi.Pixel(x, y), bySoftware.Pixel(x, y)), 2)
                 << x << "," << y << std::hex << " " << byGdi.Pixel(x, y) << " " << bySoftware.Pixel(x, y);
 
+    // The blend keeps to every rectangle of the clip, not only to their bounding box.
+    TestCanvas clipped(12, 4, kWhite);
+    win32::UniqueRegion left(::CreateRectRgn(0, 0, 3, 4));
+    win32::UniqueRegion right(::CreateRectRgn(9, 0, 12, 4));
+    ::CombineRgn(left.get(), left.get(), right.get(), RGN_OR);
+    ::SelectClipRgn(clipped.dc(), left.get());
+    ASSERT_TRUE(CSkinRenderer::SoftwareAlphaBlend(clipped.dc(), source.get(), {0, 0, 12, 4}, {0, 1, 1, 2}, 255));
+    ::SelectClipRgn(clipped.dc(), nullptr);
+    EXPECT_TRUE(clipped.AllOf(kBlue, {0, 0, 3, 4}));
+    EXPECT_TRUE(clipped.AllOf(kWhite, {3, 0, 9, 4}));
+    EXPECT_TRUE(clipped.AllOf(kBlue, {9, 0, 12, 4}));
+
     // A bottom-up destination is written the right way up.
     BITMAPINFO bmi{};
     bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
