@@ -63,6 +63,20 @@ int g_nDownloadTextIndex = 0;  // process-wide, cycles 0, 1, 2
 
 GameLoaderWnd* g_pDeferredDeletion = nullptr;
 
+// WinINet is loaded only for this, not at every start: the option is
+// process-wide, so the library stays loaded for the rest of the run (the
+// browser uses it anyway).
+void SuppressPersistentCookies()
+{
+    using SetOption = BOOL(WINAPI*)(HINTERNET, DWORD, LPVOID, DWORD);
+    const HMODULE wininet = ::LoadLibraryW(L"wininet.dll");
+    const FARPROC address = wininet ? ::GetProcAddress(wininet, "InternetSetOptionW") : nullptr;
+    const auto setOption = reinterpret_cast<SetOption>(reinterpret_cast<void*>(address));
+    if (!setOption) return;
+    DWORD suppress = kSuppressCookiePersist;
+    setOption(nullptr, INTERNET_OPTION_SUPPRESS_BEHAVIOR, &suppress, sizeof suppress);
+}
+
 bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
@@ -157,10 +171,7 @@ void GameLoaderWnd::InitWindow()
     }
     WriteSettingLoginSource(m_params.source, GetSettingFilePath());
     LOG_W(LOG_LEVEL_INFO, L"m_nGameInstalled is " << m_params.m_nGameInstalled);
-    if (m_params.m_nGameInstalled == 1) {
-        DWORD suppress = kSuppressCookiePersist;
-        ::InternetSetOptionW(nullptr, INTERNET_OPTION_SUPPRESS_BEHAVIOR, &suppress, sizeof suppress);
-    }
+    if (m_params.m_nGameInstalled == 1) SuppressPersistentCookies();
     m_strFileParam = GetBagFileParam(m_strGameCode);
     LOG_W(LOG_LEVEL_INFO, L"GetBagFileParam fileparam=" << m_strFileParam);
     if (m_pWizardTab) m_pWizardTab->SelectPage(0);

@@ -21,7 +21,9 @@ HINSTANCE g_hInstance = nullptr;
 namespace {
 
 constexpr char kInstanceMutexName[] = "vrk_main.exe";
-constexpr DWORD kLauncherWindowStyle = 0x10cf0000;  // WS_VISIBLE | WS_OVERLAPPEDWINDOW
+// WS_OVERLAPPEDWINDOW without WS_VISIBLE: created hidden, the window never
+// shows (not even for a moment) before its page has loaded.
+constexpr DWORD kLauncherWindowStyle = WS_OVERLAPPEDWINDOW;
 
 // Creates the launcher window and runs the message loop until the window
 // has been destroyed. COM comes first: the window's browser is an

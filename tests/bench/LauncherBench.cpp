@@ -111,9 +111,20 @@ struct WindowRun {
     SIZE_T peakWorkingSet = 0;
 };
 
+// A window counts as shown once it is visible together with the child
+// window of the given class, when one is named: the launcher window is
+// visible for a moment while it is created (its style has WS_VISIBLE), but
+// its page shows only once the document has loaded.
+bool Shown(HWND window, const wchar_t* childClass)
+{
+    if (!childClass) return true;
+    const HWND child = ::FindWindowExW(window, nullptr, childClass, nullptr);
+    return child && ::IsWindowVisible(child);
+}
+
 // Starts a windowed program, waits for the window with the title, lets it
 // settle, reads the peak working set and closes the window.
-WindowRun ShowWindowOf(const std::wstring& commandLine, const wchar_t* title)
+WindowRun ShowWindowOf(const std::wstring& commandLine, const wchar_t* title, const wchar_t* childClass)
 {
     WindowRun run;
     const double start = NowMs();
@@ -121,7 +132,12 @@ WindowRun ShowWindowOf(const std::wstring& commandLine, const wchar_t* title)
     if (!process) return run;
     const DWORD id = ::GetProcessId(process.get());
     HWND window = nullptr;
-    while (NowMs() - start < 30000 && !(window = FindWindowOf(id, title, true))) ::Sleep(1);
+    while (NowMs() - start < 30000) {
+        window = FindWindowOf(id, title, true);
+        if (window && Shown(window, childClass)) break;
+        window = nullptr;
+        ::Sleep(1);
+    }
     if (!window) {
         ::TerminateProcess(process.get(), 1);
         return run;
@@ -169,8 +185,9 @@ int wmain(int argc, wchar_t** argv)
     for (int i = 0; i < runs; ++i) {
         launcherToGame.push_back(StartToGame(launcher + gameArguments, record));
         floorToGame.push_back(StartToGame(startOnly + gameArguments, record));
-        const WindowRun page = ShowWindowOf(launcher + L" --source=bench --tokenLogin=0", L"Vorkan");
-        const WindowRun window = ShowWindowOf(plain, L"VrkBenchPlain painted");
+        // The page is the browser host's window inside the launcher window.
+        const WindowRun page = ShowWindowOf(launcher + L" --source=bench --tokenLogin=0", L"Vorkan", L"ActiveXWnd");
+        const WindowRun window = ShowWindowOf(plain, L"VrkBenchPlain painted", nullptr);
         launcherShown.push_back(page.msToShown);
         plainShown.push_back(window.msToShown);
         launcherPeak = std::max(launcherPeak, page.peakWorkingSet);
