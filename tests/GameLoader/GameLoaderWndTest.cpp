@@ -9,9 +9,12 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "GameLoader/CIeBrowserUI/OpenGameRequest.h"
 #include "GameLoader/GameLoaderWnd/CustomMsgBox.h"
 #include "GameLoader/GameLoaderWnd/LauncherMessages.h"
 #include "tests/support/InProcessLog.h"
@@ -80,7 +83,7 @@ protected:
     HWND Create(const wchar_t* cmdJson = L"{\"token\":\"1\",\"tokenLogin\":\"0\",\"source\":\"test\"}")
     {
         auto* window = new GameLoaderWnd(cmdJson);
-        m_window = window->Create(nullptr, L"VorkanTest", 0x10cf0000, 0, 0, 0, 0, 0);
+        m_window = window->Create(nullptr, L"VorkanTest", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, 0);  // hidden, as the launcher
         if (m_window) ::ShowWindow(m_window, SW_HIDE);
         return m_window;
     }
@@ -131,6 +134,21 @@ TEST_F(GameLoaderWndTest, MessagesBetweenTheTableNumbersAndATrayLeftClickDoNothi
     EXPECT_FALSE(::IsWindowVisible(m_window));
     ::SendMessageW(m_window, WM_LAUNCHER_ACTIVATE, 0, 0);
     EXPECT_FALSE(::IsWindowVisible(m_window)) << "activation does not show a hidden window";
+}
+
+TEST_F(GameLoaderWndTest, AnOpenGameRequestThatIsNotJsonIsLoggedMaskedAndStartsNothing)
+{
+    ASSERT_NE(Create(), nullptr);
+    testsupport::InProcessLog log;
+    auto request = std::make_unique<std::string>("{\"funcation_name\":\"open_game\",\"token\":\"S3cr3tT0k\" broken");
+    ::SendMessageW(m_window, WM_LAUNCHER_OPEN_GAME, static_cast<WPARAM>(ReleaseOpenGameRequest(std::move(request))), 0);
+    EXPECT_TRUE(::IsWindow(m_window)) << "no start, the window stays";
+    const auto lines = testsupport::FunctionAndMessage(testsupport::ParseLogEntries(log.NewLines()));
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "GameLoaderWnd::OnOpenGame|reader.parse:{\"funcation_name\":\"open_game\",\"token\":\"***\" "
+                        "broken false"),
+              lines.end());
+    EXPECT_EQ(log.NewText().find("S3cr3tT0k"), std::string::npos);
 }
 
 TEST_F(GameLoaderWndTest, TheBrowserElementIsCreatedInAnyLetterCase)

@@ -551,4 +551,59 @@ TEST_F(LauncherWindowTest, ADoubleClickOnTheCaptionDoesNotMaximise)
     EXPECT_TRUE(launcher.process.Close());
 }
 
+TEST_F(LauncherWindowTest, ThePagesRequestsReachTheWindow)
+{
+    enum Effect { Minimised, ClosedWithNotice, GameStarted, Stays };
+    struct Case {
+        const char* scenario;
+        const wchar_t* token;  // of the launch command
+        Effect effect;
+        const wchar_t* gameToken;
+    } cases[] = {
+        {"page *\non timer 300 click min\n", L"T0k", Minimised, nullptr},
+        {"page *\non timer 300 click close\n", L"T0k", ClosedWithNotice, nullptr},
+        // The page's token replaces the missing one of the launch command.
+        {"page *\non timer 300 external g_callCppFunc\narg str {\"funcation_name\":\"open_game\",\"token\":\"P4ge\","
+         "\"qxext\":\"px\"}\n",
+         L"", GameStarted, L"--token=P4ge"},
+        // A token that is no string keeps the command's, here none: nothing starts.
+        {"page *\non timer 300 external g_callCppFunc\narg str {\"funcation_name\":\"open_game\",\"token\":5}\n", L"",
+         Stays, nullptr},
+    };
+    for (const Case& c : cases) {
+        PlatformSimulator platform;
+        ASSERT_TRUE(platform.ready());
+        StubGames games;
+        std::wstring arguments = L"--source=QX --winid=" + platform.windowText() + L" --tokenLogin=0";
+        if (*c.token) arguments += std::wstring(L" --token=") + c.token;
+        ShownLauncher launcher(arguments, c.scenario);
+        ASSERT_NE(launcher.window, nullptr) << c.scenario;
+        switch (c.effect) {
+        case Minimised:
+            EXPECT_TRUE(WaitFor([&] { return ::IsIconic(launcher.window) != FALSE; })) << c.scenario;
+            EXPECT_TRUE(launcher.process.Close());
+            break;
+        case ClosedWithNotice:
+            EXPECT_TRUE(Exited(launcher.process)) << c.scenario;
+            EXPECT_EQ(platform.CopyData().size(), 1u) << "the close procedure tells the platform";
+            break;
+        case GameStarted: {
+            EXPECT_TRUE(Exited(launcher.process)) << c.scenario;
+            ASSERT_TRUE(games.WaitForCount(1, 5000));
+            const auto arguments = SplitArguments(games.CommandLines()[0]);
+            EXPECT_NE(std::find(arguments.begin(), arguments.end(), c.gameToken), arguments.end());
+            EXPECT_NE(std::find(arguments.begin(), arguments.end(), L"--qxext=px"), arguments.end());
+            EXPECT_TRUE(platform.CopyData().empty());
+            break;
+        }
+        case Stays:
+            ::Sleep(1500);
+            EXPECT_TRUE(::IsWindow(launcher.window)) << c.scenario;
+            EXPECT_TRUE(games.CommandLines().empty());
+            EXPECT_TRUE(launcher.process.Close());
+            break;
+        }
+    }
+}
+
 }  // namespace
