@@ -606,4 +606,33 @@ TEST_F(LauncherWindowTest, ThePagesRequestsReachTheWindow)
     }
 }
 
+TEST_F(LauncherWindowTest, AClickOnTheDisabledLauncherShakesTheNoticeBox)
+{
+    ShownLauncher launcher(L"--source=web --token=T0k --tokenLogin=0", kPageLoads);
+    ASSERT_TRUE(launcher.shown());
+    Post(launcher.window, kDownloadResult, 1);
+    const HWND box = launcher.WaitForNoticeBox();
+    ASSERT_NE(box, nullptr);
+    RECT start{};
+    ::GetWindowRect(box, &start);
+    // What the system sends a disabled window the user clicks on.
+    ::PostMessageW(launcher.window, WM_SETCURSOR, reinterpret_cast<WPARAM>(launcher.window),
+                   MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    bool moved = false;
+    const DWORD begin = ::GetTickCount();
+    while (::GetTickCount() - begin < 2000) {
+        RECT now{};
+        ::GetWindowRect(box, &now);
+        moved = moved || now.left != start.left || now.top != start.top;
+        ::Sleep(10);
+    }
+    EXPECT_TRUE(moved) << "the box shakes";
+    RECT end{};
+    ::GetWindowRect(box, &end);
+    EXPECT_EQ(end.left, start.left) << "and ends where it started";
+    EXPECT_EQ(end.top, start.top);
+    ClickAt(box, kNoticeOk.x, kNoticeOk.y);
+    EXPECT_TRUE(Exited(launcher.process));
+}
+
 }  // namespace
