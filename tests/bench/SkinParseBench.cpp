@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/CountingAllocator.h"
+#include "tests/support/TestAllocator.h"
 #include "toolkit/package/SkinArchive.h"
 #include "toolkit/markup/SkinMarkup.h"
 #ifdef _WIN32

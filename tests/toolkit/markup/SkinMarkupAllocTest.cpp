@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tests/support/CountingAllocator.h"
+#include "tests/support/TestAllocator.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-// Drawing when memory runs out (FailingAllocator). Loading and painting
+// Drawing when memory runs out (TestAllocator). Loading and painting
 // must turn that into results, never let it escape: painting runs inside a
 // window procedure.
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/SkinTestCanvas.h"
-#include "tests/toolkit/render/FailingAllocator.h"
+#include "tests/support/TestAllocator.h"
 #include "tests/toolkit/render/TestRenderResources.h"
 #include "toolkit/render/SkinRenderer.h"
 
@@ -30,7 +30,7 @@ TEST_F(SkinRendererAllocTest, ImageThatCannotBeAllocatedIsAFailedLoad)
 {
     std::unique_ptr<TImageInfo> image;
     {
-        OutOfMemory noMemory;
+        testsupport::OutOfMemory noMemory;
         EXPECT_NO_THROW(image = CSkinRenderer::LoadSkinImage(L"red_square.png", L"", 0, &folder.reader(), nullptr));
     }
     EXPECT_EQ(image, nullptr);
@@ -61,7 +61,7 @@ TEST_F(SkinRendererAllocTest, PaintingWithoutMemoryGoesOn)
         CSkinRenderer::FillColour(canvas.dc(), {0, 19, 40, 20}, 0x8000FF00u);
     };
     {
-        OutOfMemory noMemory;
+        testsupport::OutOfMemory noMemory;
         EXPECT_NO_THROW(paint());
     }
     EXPECT_TRUE(canvas.AllOf(kRed, {0, 0, 20, 19}));  // the formatted text, without memory for its runs, is not drawn

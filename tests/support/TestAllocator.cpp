@@ -1,14 +1,16 @@
-#include "tests/toolkit/render/FailingAllocator.h"
+#include "tests/support/TestAllocator.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <new>
 
 namespace {
+std::atomic<long> g_allocations{0};
 std::atomic<bool> g_fail{false};
 
 void* Allocate(std::size_t size) noexcept
 {
+    ++g_allocations;
     return g_fail ? nullptr : std::malloc(size == 0 ? 1 : size);
 }
 }  // namespace
@@ -47,7 +49,12 @@ void operator delete[](void* p, std::size_t) noexcept
     std::free(p);
 }
 
-namespace skintest {
+namespace testsupport {
+
+long HeapAllocationCount()
+{
+    return g_allocations.load();
+}
 
 OutOfMemory::OutOfMemory()
 {
@@ -59,4 +66,4 @@ OutOfMemory::~OutOfMemory()
     g_fail = false;
 }
 
-}  // namespace skintest
+}  // namespace testsupport
