@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/Win32Handles.h"
+#include "tests/bench/BenchTiming.h"
 
 namespace {
 
@@ -28,18 +29,6 @@ std::wstring BesideMe(const wchar_t* name)
     std::wstring path = module;
     path.resize(path.find_last_of(L'\\') + 1);
     return path + name;
-}
-
-double NowMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
 win32::UniqueHandle Start(const std::wstring& commandLine)
@@ -91,13 +80,13 @@ HWND FindWindowOf(DWORD processId, const wchar_t* title, bool mustBeVisible)
 double StartToGame(const std::wstring& commandLine, const std::wstring& record)
 {
     ::DeleteFileW(record.c_str());
-    const double start = NowMs();
+    const double start = bench::NowMilliseconds();
     win32::UniqueHandle process = Start(commandLine);
     if (!process) return -1;
     double elapsed = -1;
-    while (NowMs() - start < 30000) {
+    while (bench::NowMilliseconds() - start < 30000) {
         if (FileSize(record) > 0) {
-            elapsed = NowMs() - start;
+            elapsed = bench::NowMilliseconds() - start;
             break;
         }
         ::Sleep(1);
@@ -127,12 +116,12 @@ bool Shown(HWND window, const wchar_t* childClass)
 WindowRun ShowWindowOf(const std::wstring& commandLine, const wchar_t* title, const wchar_t* childClass)
 {
     WindowRun run;
-    const double start = NowMs();
+    const double start = bench::NowMilliseconds();
     win32::UniqueHandle process = Start(commandLine);
     if (!process) return run;
     const DWORD id = ::GetProcessId(process.get());
     HWND window = nullptr;
-    while (NowMs() - start < 30000) {
+    while (bench::NowMilliseconds() - start < 30000) {
         window = FindWindowOf(id, title, true);
         if (window && Shown(window, childClass)) break;
         window = nullptr;
@@ -142,7 +131,7 @@ WindowRun ShowWindowOf(const std::wstring& commandLine, const wchar_t* title, co
         ::TerminateProcess(process.get(), 1);
         return run;
     }
-    run.msToShown = NowMs() - start;
+    run.msToShown = bench::NowMilliseconds() - start;
     ::Sleep(1000);  // the page settles
     PROCESS_MEMORY_COUNTERS counters{};
     if (::GetProcessMemoryInfo(process.get(), &counters, sizeof counters)) run.peakWorkingSet = counters.PeakWorkingSetSize;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "tests/bench/BenchTiming.h"
 #include "tests/toolkit/layout/LayoutTestTree.h"
 #include "tests/toolkit/SkinTestCanvas.h"
 #include "toolkit/package/SkinResources.h"
@@ -21,17 +22,7 @@ namespace {
 
 using namespace SkinUI;
 
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);  // microseconds
-}
+using bench::NowMicroseconds;
 
 struct Figures {
     double mean, median, best;
@@ -43,14 +34,13 @@ Figures Measure(int iterations, Work&& work)
     std::vector<double> times;
     times.reserve(static_cast<std::size_t>(iterations));
     for (int i = 0; i < iterations; ++i) {
-        const double start = Now();
+        const double start = NowMicroseconds();
         work(i);
-        times.push_back(Now() - start);
+        times.push_back(NowMicroseconds() - start);
     }
-    std::sort(times.begin(), times.end());
     double sum = 0;
     for (double t : times) sum += t;
-    return {sum / iterations, times[times.size() / 2], times.front()};
+    return {sum / iterations, bench::Median(times), *std::min_element(times.begin(), times.end())};
 }
 
 void Report(const char* what, const Figures& f, int iterations)
@@ -85,10 +75,10 @@ int main(int argc, char** argv)
     skintest::TestCanvas window(960, 620);  // stands in for the window the off-screen bitmap is copied to
     auto present = [&] { ::BitBlt(window.dc(), 0, 0, 960, 620, offscreen.dc(), 0, 0, SRCCOPY); };
 
-    const double coldStart = Now();
+    const double coldStart = NowMicroseconds();
     manager.UpdateLayout(client);
     manager.PaintTree(offscreen.dc(), client);
-    const double coldBrowserPage = Now() - coldStart;
+    const double coldBrowserPage = NowMicroseconds() - coldStart;
 
     // The download page, as the launcher shows it during a download.
     auto* tab = static_cast<CTabLayoutUI*>(manager.FindByName(L"wizardTab")->InterfaceFor(L"TabLayout"));
@@ -96,10 +86,10 @@ int main(int argc, char** argv)
     tab->SelectPage(1);
     auto* progress = static_cast<CProgressUI*>(manager.FindByName(L"progress"));
     progress->SetValue(37);
-    const double coldDownloadStart = Now();
+    const double coldDownloadStart = NowMicroseconds();
     manager.UpdateLayout(client);
     manager.PaintTree(offscreen.dc(), client);
-    const double coldDownloadPage = Now() - coldDownloadStart;
+    const double coldDownloadPage = NowMicroseconds() - coldDownloadStart;
 
     int controls = 0;
     root->Search([](CControlUI*, void* count) -> CControlUI* {
@@ -128,10 +118,8 @@ int main(int argc, char** argv)
         floorTimes.push_back(floorRun.median);
         paintTimes.push_back(paintRun.median);
     }
-    std::sort(floorTimes.begin(), floorTimes.end());
-    std::sort(paintTimes.begin(), paintTimes.end());
-    const double floorMedian = floorTimes[floorTimes.size() / 2];
-    const double paintMedian = paintTimes[paintTimes.size() / 2];
+    const double floorMedian = bench::Median(floorTimes);
+    const double paintMedian = bench::Median(paintTimes);
     std::printf("%-52s median %9.1f us\n", "floor: GDI fill + copy of a 960 x 620 32-bit DIB", floorMedian);
     std::printf("%-52s median %9.1f us\n", "full paint + copy, download page", paintMedian);
     std::printf("%-52s %9.2f (aim: 2.00 or less)\n", "ratio full paint / floor", paintMedian / floorMedian);

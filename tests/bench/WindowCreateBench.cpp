@@ -11,27 +11,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "tests/bench/BenchTiming.h"
 #include "tests/toolkit/skinwindow/SkinTestWindows.h"
 
 namespace {
 
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1e3 / static_cast<double>(frequency.QuadPart);  // milliseconds
-}
-
-double Median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using bench::Median;
 
 LRESULT CALLBACK PlainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -48,11 +33,11 @@ LRESULT CALLBACK PlainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 // Create, show and paint once; returns the time to the end of the first paint.
 double PlainWindow()
 {
-    const double start = Now();
+    const double start = bench::NowMilliseconds();
     const HWND hwnd = ::CreateWindowExW(0, L"PlainBenchWindow", L"plain", WS_POPUP | WS_VISIBLE, 0, 0, 960, 620,
                                         nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ::UpdateWindow(hwnd);
-    const double elapsed = Now() - start;
+    const double elapsed = bench::NowMilliseconds() - start;
     ::DestroyWindow(hwnd);
     skintest::PumpPending();
     return elapsed;
@@ -60,17 +45,17 @@ double PlainWindow()
 
 double SkinnedWindow(double* createMs, double* destroyMs)
 {
-    const double start = Now();
+    const double start = bench::NowMilliseconds();
     auto* window = new skintest::PackedSkinWindow(L"GameLoaderBenchWindow", L"GameLoader.xml");
     // Creation builds the skin and attaches the tree; the first paint lays it out.
     const HWND hwnd = window->Create(nullptr, L"GameLoader", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 0, 0, 0);
-    *createMs = Now() - start;
+    *createMs = bench::NowMilliseconds() - start;
     ::UpdateWindow(hwnd);
-    const double elapsed = Now() - start;
-    const double destroyStart = Now();
+    const double elapsed = bench::NowMilliseconds() - start;
+    const double destroyStart = bench::NowMilliseconds();
     delete window;
     skintest::PumpPending();
-    *destroyMs = Now() - destroyStart;
+    *destroyMs = bench::NowMilliseconds() - destroyStart;
     return elapsed;
 }
 
