@@ -59,11 +59,8 @@ void CButtonUI::HandleEvent(TEventRecord& event)
     const bool inside = ::PtInRect(&m_rcItem, event.ptMouse) != FALSE;
     switch (event.nType) {
     case EV_SETFOCUS:
-        m_bFocused = true;
-        Invalidate();
-        return;
     case EV_KILLFOCUS:
-        m_bFocused = false;
+        TakeFocusEvent(event);
         Invalidate();
         return;
     case EV_KEYDOWN:

@@ -443,6 +443,13 @@ void CControlUI::DispatchEvent(TEventRecord& event)
     HandleEvent(event);
 }
 
+bool CControlUI::TakeFocusEvent(const TEventRecord& event)
+{
+    if (event.nType != EV_SETFOCUS && event.nType != EV_KILLFOCUS) return false;
+    m_bFocused = event.nType == EV_SETFOCUS;
+    return true;
+}
+
 void CControlUI::HandleEvent(TEventRecord& event)
 {
     switch (event.nType) {
@@ -450,11 +457,8 @@ void CControlUI::HandleEvent(TEventRecord& event)
         ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
         return;
     case EV_SETFOCUS:
-        m_bFocused = true;
-        Invalidate();
-        return;
     case EV_KILLFOCUS:
-        m_bFocused = false;
+        TakeFocusEvent(event);
         Invalidate();
         return;
     case EV_TIMER:

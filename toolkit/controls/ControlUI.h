@@ -189,6 +189,8 @@ protected:
     void InvalidateClipped(const RECT& rect);
     // A size setter's request: float controls and others ask for layout alike.
     void RequestSizeLayout();
+    // Keeps the focus flag in step with a focus event; false for any other event.
+    bool TakeFocusEvent(const TEventRecord& event);
 
     IControlHostUI* m_pManager = nullptr;
     CControlUI* m_pParent = nullptr;

@@ -22,14 +22,7 @@ void* CLabelUI::InterfaceFor(std::wstring_view name)
 
 void CLabelUI::HandleEvent(TEventRecord& event)
 {
-    if (event.nType == EV_SETFOCUS) {
-        m_bFocused = true;
-        return;
-    }
-    if (event.nType == EV_KILLFOCUS) {
-        m_bFocused = false;
-        return;
-    }
+    if (TakeFocusEvent(event)) return;  // a label or container shows no focus
     CControlUI::HandleEvent(event);
 }
 

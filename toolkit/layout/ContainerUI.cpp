@@ -145,14 +145,7 @@ void CContainerUI::HandleEvent(TEventRecord& event)
         if (m_pParent) m_pParent->HandleEvent(event);
         return;
     }
-    if (event.nType == EV_SETFOCUS) {
-        m_bFocused = true;
-        return;
-    }
-    if (event.nType == EV_KILLFOCUS) {
-        m_bFocused = false;
-        return;
-    }
+    if (TakeFocusEvent(event)) return;  // a label or container shows no focus
     CControlUI::HandleEvent(event);
 }
 
