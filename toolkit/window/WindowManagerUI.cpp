@@ -280,15 +280,21 @@ bool CWindowManagerUI::TranslateAccelerator(MSG* msg)
     return false;
 }
 
+TEventRecord CWindowManagerUI::NewEvent(int type, CControlUI* sender) const
+{
+    TEventRecord event;
+    event.nType = type;
+    event.pSender = sender;
+    event.dwTimestamp = ::GetTickCount();
+    event.ptMouse = m_ptLastMouse;
+    return event;
+}
+
 void CWindowManagerUI::SendEvent(CControlUI* control, int type, WPARAM wParam, LPARAM lParam, WORD key,
                                  WORD keyState)
 {
     if (!control) return;
-    TEventRecord event;
-    event.nType = type;
-    event.pSender = control;
-    event.dwTimestamp = ::GetTickCount();
-    event.ptMouse = m_ptLastMouse;
+    TEventRecord event = NewEvent(type, control);
     event.chKey = key;
     event.wKeyState = keyState;
     event.wParam = wParam;
@@ -786,22 +792,15 @@ void CWindowManagerUI::FocusControl(CControlUI* control)
     if (control == m_pFocus) return;
     if (CControlUI* previous = m_pFocus) {
         m_pFocus = nullptr;
-        TEventRecord event;
-        event.nType = EV_KILLFOCUS;
-        event.pSender = control;
-        event.dwTimestamp = ::GetTickCount();
-        event.ptMouse = m_ptLastMouse;
+        // The sender of the kill-focus is the control taking the focus, if any.
+        TEventRecord event = NewEvent(EV_KILLFOCUS, control);
         previous->DispatchEvent(event);
         RaiseNotify(previous, L"killfocus");
     }
     if (control && control->Manager() == static_cast<IControlHostUI*>(this) && control->IsVisible() &&
         control->IsEnabled()) {
         m_pFocus = control;
-        TEventRecord event;
-        event.nType = EV_SETFOCUS;
-        event.pSender = control;
-        event.dwTimestamp = ::GetTickCount();
-        event.ptMouse = m_ptLastMouse;
+        TEventRecord event = NewEvent(EV_SETFOCUS, control);
         control->DispatchEvent(event);
         RaiseNotify(control, L"setfocus");
     }

@@ -222,6 +222,7 @@ private:
     void ReleaseWindowDc();
 
     // Event production.
+    TEventRecord NewEvent(int type, CControlUI* sender) const;
     void SendEvent(CControlUI* control, int type, WPARAM wParam = 0, LPARAM lParam = 0, WORD key = 0,
                    WORD keyState = 0);
     bool OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
