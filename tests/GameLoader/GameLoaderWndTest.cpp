@@ -177,18 +177,29 @@ protected:
     static inline std::wstring s_seenText;
     static inline int s_quitCode = -1;  // a quit found after the box returned
 
+    static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+    {
+        if (message == WM_CLOSE) {
+            ++(s_returned ? s_closesAfterReturn : s_closesBeforeReturn);
+            return 0;  // the owner stays for the next case
+        }
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    static void CALLBACK ActOnBox(HWND, UINT, UINT_PTR id, DWORD) noexcept
+    {
+        const HWND box = ::FindWindowW(L"CustomMsgBoxClass", nullptr);
+        if (!box) return;
+        ::KillTimer(nullptr, id);
+        s_seenText = TextOf(box, L"labelTip");
+        s_act(box);
+    }
+
     static void SetUpTestSuite()
     {
         ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
         SkinUI::CWindowManagerUI::StartUp(::GetModuleHandleW(nullptr));
         WNDCLASSW ownerClass{};
-        ownerClass.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept -> LRESULT {
-            if (message == WM_CLOSE) {
-                ++(s_returned ? s_closesAfterReturn : s_closesBeforeReturn);
-                return 0;  // the owner stays for the next case
-            }
-            return ::DefWindowProcW(hwnd, message, wParam, lParam);
-        };
+        ownerClass.lpfnWndProc = OwnerProc;
         ownerClass.hInstance = ::GetModuleHandleW(nullptr);
         ownerClass.lpszClassName = L"NoticeOwner";
         ::RegisterClassW(&ownerClass);
@@ -208,13 +219,7 @@ protected:
     int Show(const std::wstring& message, void (*act)(HWND box))
     {
         s_act = act;
-        const UINT_PTR timer = ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) noexcept {
-            const HWND box = ::FindWindowW(L"CustomMsgBoxClass", nullptr);
-            if (!box) return;
-            ::KillTimer(nullptr, id);
-            s_seenText = TextOf(box, L"labelTip");
-            s_act(box);
-        });
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 300, ActOnBox);
         const int code = ShowNoticeBox(m_owner, message);
         ::KillTimer(nullptr, timer);
         s_returned = true;

@@ -72,47 +72,50 @@ std::wstring LauncherExe()
 }
 
 // A top-level window of the process with the given title.
+struct ProcessWindowSearch {
+    DWORD processId;
+    const std::wstring* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchProcessWindow(HWND hwnd, LPARAM lParam)
+{
+    auto* s = reinterpret_cast<ProcessWindowSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hwnd, &owner);
+    wchar_t text[128] = {};
+    ::GetWindowTextW(hwnd, text, 128);
+    if (owner == s->processId && *s->title == text && ::IsWindowVisible(hwnd)) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND FindProcessWindow(DWORD processId, const std::wstring& title)
 {
-    struct Search {
-        DWORD processId;
-        const std::wstring* title;
-        HWND found;
-    } search{processId, &title, nullptr};
-    ::EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(hwnd, &owner);
-            wchar_t text[128] = {};
-            ::GetWindowTextW(hwnd, text, 128);
-            if (owner == s->processId && *s->title == text && ::IsWindowVisible(hwnd)) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ProcessWindowSearch search{processId, &title, nullptr};
+    ::EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
 // The text of the first static control of a system message box.
+BOOL CALLBACK TakeStaticText(HWND child, LPARAM lParam)
+{
+    wchar_t className[32] = {};
+    ::GetClassNameW(child, className, 32);
+    if (lstrcmpiW(className, L"Static") != 0) return TRUE;
+    wchar_t buffer[256] = {};
+    ::GetWindowTextW(child, buffer, 256);
+    if (!buffer[0]) return TRUE;
+    *reinterpret_cast<std::wstring*>(lParam) = buffer;
+    return FALSE;
+}
+
 std::wstring MessageBoxText(HWND box)
 {
     std::wstring text;
-    ::EnumChildWindows(
-        box,
-        [](HWND child, LPARAM lParam) -> BOOL {
-            wchar_t className[32] = {};
-            ::GetClassNameW(child, className, 32);
-            if (lstrcmpiW(className, L"Static") != 0) return TRUE;
-            wchar_t buffer[256] = {};
-            ::GetWindowTextW(child, buffer, 256);
-            if (!buffer[0]) return TRUE;
-            *reinterpret_cast<std::wstring*>(lParam) = buffer;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&text));
+    ::EnumChildWindows(box, TakeStaticText, reinterpret_cast<LPARAM>(&text));
     return text;
 }
 

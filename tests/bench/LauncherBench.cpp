@@ -50,28 +50,31 @@ LONGLONG FileSize(const std::wstring& path)
     return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* title;
+    bool visible;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
+{
+    auto* s = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hwnd, &owner);
+    wchar_t text[64] = {};
+    ::GetWindowTextW(hwnd, text, 64);
+    if (owner == s->processId && std::wcscmp(text, s->title) == 0 && (!s->visible || ::IsWindowVisible(hwnd))) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND FindWindowOf(DWORD processId, const wchar_t* title, bool mustBeVisible)
 {
-    struct Search {
-        DWORD processId;
-        const wchar_t* title;
-        bool visible;
-        HWND found;
-    } search{processId, title, mustBeVisible, nullptr};
-    ::EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(hwnd, &owner);
-            wchar_t text[64] = {};
-            ::GetWindowTextW(hwnd, text, 64);
-            if (owner == s->processId && std::wcscmp(text, s->title) == 0 && (!s->visible || ::IsWindowVisible(hwnd))) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{processId, title, mustBeVisible, nullptr};
+    ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
