@@ -29,8 +29,8 @@ struct Rgba {
     int r, g, b, a;
 };
 
-// A screen area as top-down RGBA rows.
-struct Capture {
+// Top-down RGBA rows: a screen area or a packed image.
+struct RgbaPixels {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> rgba;
@@ -41,17 +41,23 @@ struct Capture {
     }
 };
 
-Capture CaptureScreen(const RECT& area)
+BITMAPINFO TopDownBgra(int width, int height)
 {
-    Capture capture;
-    capture.width = area.right - area.left;
-    capture.height = area.bottom - area.top;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = capture.width;
-    info.bmiHeader.biHeight = -capture.height;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
+    return info;
+}
+
+RgbaPixels CaptureScreen(const RECT& area)
+{
+    RgbaPixels capture;
+    capture.width = area.right - area.left;
+    capture.height = area.bottom - area.top;
+    const BITMAPINFO info = TopDownBgra(capture.width, capture.height);
     void* bits = nullptr;
     win32::WindowDc screen(nullptr);
     win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
@@ -84,7 +90,7 @@ std::wstring ScreenshotFolder()
     return folder;
 }
 
-bool SavePng(const Capture& capture, const wchar_t* name)
+bool SavePng(const RgbaPixels& capture, const wchar_t* name)
 {
     const std::wstring path = ScreenshotFolder() + name;
     std::vector<std::uint8_t> png;
@@ -102,20 +108,9 @@ bool SavePng(const Capture& capture, const wchar_t* name)
 }
 
 // A packed image decoded as straight RGBA.
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgba;
-    Rgba At(int x, int y) const
-    {
-        const std::uint8_t* p = &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
-        return {p[0], p[1], p[2], p[3]};
-    }
-};
-
-Image PackedImage(const wchar_t* name)
+RgbaPixels PackedImage(const wchar_t* name)
 {
-    Image image;
+    RgbaPixels image;
     std::vector<unsigned char> bytes;
     if (!ReadSkinFile(name, 16u << 20, bytes)) return image;
     int channels = 0;
@@ -164,7 +159,7 @@ constexpr Rgba kDesktop = {0xE4, 0xE8, 0xEE, 255};
 // shadow window is checked against its nine-grid drawn by the renderer as the
 // shadow draws it, and that layer is then blended over the desktop here.
 struct ShadowedShot {
-    Capture picture;
+    RgbaPixels picture;
     int mismatches = 0;  // shadow pixels on screen that differ from the layer
     bool placed = false; // the shadow window surrounds the window by its corners
 };
@@ -180,15 +175,10 @@ ShadowedShot ShotWithShadow(PackedSkinWindow& window)
     ::GetWindowRect(manager.Shadow().WindowHandle(), &shadowRect);
     result.placed = ::EqualRect(&shadowRect, &area) != FALSE && manager.Shadow().IsShown();
 
-    const Capture screen = CaptureScreen(area);
+    const RgbaPixels screen = CaptureScreen(area);
     const TImageInfo* image = manager.ImageFor(manager.Shadow().Image().View());
     if (!image) return result;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = screen.width;
-    info.bmiHeader.biHeight = -screen.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    const BITMAPINFO info = TopDownBgra(screen.width, screen.height);
     void* bits = nullptr;
     win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
     win32::UniqueBitmap layer(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -256,11 +246,11 @@ TEST_F(SkinScreenshotTest, LauncherDownloadPage)
     const ShadowedShot shadowed = ShotWithShadow(window);
     EXPECT_TRUE(shadowed.placed);
     EXPECT_EQ(shadowed.mismatches, 0);
-    const Capture& shot = shadowed.picture;
+    const RgbaPixels& shot = shadowed.picture;
     ASSERT_TRUE(SavePng(shot, L"launcher_download.png"));
 
     // The download page shows the background image 1:1.
-    const Image background = PackedImage(L"tov_download_bk.jpg");
+    const RgbaPixels background = PackedImage(L"tov_download_bk.jpg");
     ASSERT_EQ(background.width, 960);
     ASSERT_EQ(background.height, 620);
     const int ox = corner.left, oy = corner.top;  // the window inside the shot
@@ -270,8 +260,8 @@ TEST_F(SkinScreenshotTest, LauncherDownloadPage)
 
     // The bar's 3-pixel corners are the images' own corners, unscaled: the
     // track's at the right end, the fill's over the track at the left end.
-    const Image track = PackedImage(L"gprogress_bk.png");
-    const Image fill = PackedImage(L"gprogress_fore.png");
+    const RgbaPixels track = PackedImage(L"gprogress_bk.png");
+    const RgbaPixels fill = PackedImage(L"gprogress_fore.png");
     ASSERT_EQ(track.height, 13);
     const RECT bar = progress->Rect();
     ASSERT_EQ(bar.right - bar.left, 530);
@@ -305,7 +295,7 @@ TEST_F(SkinScreenshotTest, NoticeBoxWithAMessage)
     const ShadowedShot shadowed = ShotWithShadow(box);
     EXPECT_TRUE(shadowed.placed);
     EXPECT_EQ(shadowed.mismatches, 0);
-    const Capture& shot = shadowed.picture;
+    const RgbaPixels& shot = shadowed.picture;
     ASSERT_TRUE(SavePng(shot, L"notice_box.png"));
 
     const int ox = corner.left, oy = corner.top;
@@ -321,7 +311,7 @@ TEST_F(SkinScreenshotTest, NoticeBoxWithAMessage)
     // The shadow darkens the desktop next to the box and fades outwards; it
     // follows the image's own alpha along each side.
     const Rgba desktop = kDesktop;
-    const Image shadow = PackedImage(L"shadow.png");
+    const RgbaPixels shadow = PackedImage(L"shadow.png");
     ASSERT_EQ(shadow.width, 24);
     const struct {
         int x, y;      // in the shot
