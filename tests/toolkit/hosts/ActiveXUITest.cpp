@@ -36,6 +36,16 @@ protected:
         return L"clsid=\"" + clsid + L"\" " + rest;
     }
 
+    // An engine control in the window, created and placed at (0, 0)-(200, 100).
+    CountingActiveXUI* PlacedEngineControl()
+    {
+        auto* control = new CountingActiveXUI;
+        m_window.AttachRoot(control);
+        control->ApplyAttributes(Attributes(kEngineClass, L"").c_str());
+        control->Place(RECT{0, 0, 200, 100});
+        return control;
+    }
+
     hosttest::OleApartment m_ole;
     EngineSession m_engine{""};
     HostTestWindow m_window;
@@ -145,10 +155,7 @@ TEST_F(ActiveXUITest, ClientSiteComesBeforeOrAfterInitNewAsTheControlAsks)
 
 TEST_F(ActiveXUITest, HidingTheControlHidesItsHostWindow)
 {
-    auto* control = new CountingActiveXUI;
-    m_window.AttachRoot(control);
-    control->ApplyAttributes(Attributes(kEngineClass, L"").c_str());
-    control->Place(RECT{0, 0, 200, 100});
+    auto* control = PlacedEngineControl();
     const HWND host = control->HostWindow();
     ASSERT_NE(host, nullptr);
     EXPECT_TRUE(::IsWindowVisible(host));
@@ -188,10 +195,7 @@ TEST_F(ActiveXUITest, CreationTellsTheWindowBeforeActivation)
 
 TEST_F(ActiveXUITest, HostWindowActivatesTheControlOnFocus)
 {
-    auto* control = new CountingActiveXUI;
-    m_window.AttachRoot(control);
-    control->ApplyAttributes(Attributes(kEngineClass, L"").c_str());
-    control->Place(RECT{0, 0, 200, 100});
+    auto* control = PlacedEngineControl();
     const HWND host = control->HostWindow();
     ASSERT_NE(host, nullptr);
     SkinUI::CActiveXCtrl* site = control->Site();
@@ -219,10 +223,7 @@ LRESULT CALLBACK CountWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 TEST_F(ActiveXUITest, MouseWheelOverTheHostWindowIsSwallowed)
 {
-    auto* control = new CountingActiveXUI;
-    m_window.AttachRoot(control);
-    control->ApplyAttributes(Attributes(kEngineClass, L"").c_str());
-    control->Place(RECT{0, 0, 200, 100});
+    auto* control = PlacedEngineControl();
     const HWND host = control->HostWindow();
     ASSERT_NE(host, nullptr);
     const LONG_PTR previous = ::SetWindowLongPtrW(m_window.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountWheel));
@@ -236,10 +237,7 @@ TEST_F(ActiveXUITest, MouseWheelOverTheHostWindowIsSwallowed)
 
 TEST_F(ActiveXUITest, ReleaseTakesTheSiteAwayAndClosesTheControl)
 {
-    auto* control = new CountingActiveXUI;
-    m_window.AttachRoot(control);
-    control->ApplyAttributes(Attributes(kEngineClass, L"").c_str());
-    control->Place(RECT{0, 0, 200, 100});
+    auto* control = PlacedEngineControl();
     const HWND host = control->HostWindow();
     ASSERT_NE(host, nullptr);
     control->ReleaseHostedControl();
