@@ -68,6 +68,22 @@ struct EventLog {
     }
 };
 
+// Attaches root [children] as the window's tree, every child watched, and
+// lets the first paint lay it out.
+CVerticalLayoutUI* AttachWatched(ManagerTestWindow& window, EventLog& events,
+                                 std::initializer_list<CControlUI*> children)
+{
+    auto* root = Named<CVerticalLayoutUI>(L"root");
+    for (CControlUI* child : children) {
+        events.Watch(child);
+        root->Add(child);
+    }
+    window.manager.AttachTree(root);
+    ::UpdateWindow(window.hwnd());
+    window.Pump();
+    return root;
+}
+
 // The real cursor rests inside the test windows at (100, 100)-(300, 200),
 // over no control of interest: the system's own mouse tracking then posts no
 // leave of its own while the tests post theirs.
@@ -228,13 +244,8 @@ TEST(WindowManagerInputTest, ClickNeedsPressAndReleaseInsideTheButton)
         NotifyLog log;
         EventLog events;
         window.manager.AddNotifyTarget(&log);
-        auto* root = Named<CVerticalLayoutUI>(L"root");
         auto* button = Placed<CButtonUI>(L"btnOk", L"20,20,80,50");
-        events.Watch(button);
-        root->Add(button);
-        window.manager.AttachTree(root);
-        ::UpdateWindow(window.hwnd());
-        window.Pump();
+        AttachWatched(window, events, {button});
 
         for (const Step& step : c.steps) {
             window.Post(step.message, step.message == WM_LBUTTONUP ? 0 : MK_LBUTTON, step.pt);
@@ -266,17 +277,10 @@ TEST(WindowManagerInputTest, HoverMovesFromControlToControlAndLeavesWithTheWindo
     NotifyLog log;
     EventLog events;
     window.manager.AddNotifyTarget(&log);
-    auto* root = Named<CVerticalLayoutUI>(L"root");
     auto* first = Placed<CLabelUI>(L"first", L"0,0,50,50");
     auto* second = Placed<CButtonUI>(L"second", L"100,0,150,50");
     second->SetToolTip(L"a tip");
-    events.Watch(first);
-    events.Watch(second);
-    root->Add(first);
-    root->Add(second);
-    window.manager.AttachTree(root);
-    ::UpdateWindow(window.hwnd());
-    window.Pump();
+    AttachWatched(window, events, {first, second});
 
     window.Post(WM_MOUSEMOVE, 0, {10, 10});
     window.Pump();
@@ -434,12 +438,8 @@ TEST(WindowManagerInputTest, ClosingWhilePressedReleasesTheButtonFirst)
     ParkCursorInsideWindow();
     ManagerTestWindow window({100, 100, 300, 200});
     EventLog events;
-    auto* root = Named<CVerticalLayoutUI>(L"root");
     auto* button = Placed<CButtonUI>(L"btn", L"0,0,50,50");
-    events.Watch(button);
-    root->Add(button);
-    window.manager.AttachTree(root);
-    ::UpdateWindow(window.hwnd());
+    AttachWatched(window, events, {button});
     window.Post(WM_LBUTTONDOWN, MK_LBUTTON, {10, 10});
     window.Pump();
     ASSERT_EQ(window.manager.ClickControl(), button);
@@ -465,7 +465,6 @@ TEST(WindowManagerInputTest, KeysShortcutsMenusAndWheelReachTheirControls)
     NotifyLog log;
     EventLog events;
     window.manager.AddNotifyTarget(&log);
-    auto* root = Named<CVerticalLayoutUI>(L"root");
     auto* ok = Placed<CButtonUI>(L"btnOk", L"0,0,50,30");
     auto* next = Placed<CButtonUI>(L"btnNext", L"110,0,160,30");
     // The walk visits later children first, so the label hands its shortcut
@@ -474,13 +473,7 @@ TEST(WindowManagerInputTest, KeysShortcutsMenusAndWheelReachTheirControls)
     ok->ApplyAttribute(L"shortcut", L"o");
     ok->ApplyAttribute(L"menu", L"true");
     caption->ApplyAttribute(L"shortcut", L"N");
-    for (CControlUI* c : std::initializer_list<CControlUI*>{ok, next, caption}) {
-        events.Watch(c);
-        root->Add(c);
-    }
-    window.manager.AttachTree(root);
-    ::UpdateWindow(window.hwnd());
-    window.Pump();
+    AttachWatched(window, events, {ok, next, caption});
     auto clicksBy = [&](CControlUI* sender) {
         int n = 0;
         for (const TNotifyRecord& r : log.records) n += r.sType.View() == L"click" && r.pSender == sender;
@@ -515,8 +508,11 @@ TEST(WindowManagerInputTest, KeysShortcutsMenusAndWheelReachTheirControls)
                    MAKELPARAM(screen.x, screen.y));
     window.Pump();
     ASSERT_EQ(log.Count(L"menu"), 1);
-    for (const TNotifyRecord& r : log.records)
-        if (r.sType.View() == L"menu") EXPECT_EQ(r.lParam, reinterpret_cast<LPARAM>(ok));
+    for (const TNotifyRecord& r : log.records) {
+        if (r.sType.View() == L"menu") {
+            EXPECT_EQ(r.lParam, reinterpret_cast<LPARAM>(ok));
+        }
+    }
     EXPECT_FALSE(window.manager.IsMouseCaptured());
 
     // The wheel: wParam 1 towards the user, 0 away, to the control under the point.
