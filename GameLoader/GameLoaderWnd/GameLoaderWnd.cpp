@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <string_view>
+#include <type_traits>
 
 #include "GameLoader/CIeBrowserUI/CIeBrowserUI.h"
 #include "GameLoader/CIeBrowserUI/OpenGameRequest.h"
@@ -62,6 +63,11 @@ const wchar_t* const kDownloadTexts[] = {
 int g_nDownloadTextIndex = 0;  // process-wide, cycles 0, 1, 2
 
 GameLoaderWnd* g_pDeferredDeletion = nullptr;
+
+struct MenuDestroyer {
+    void operator()(HMENU menu) const noexcept { ::DestroyMenu(menu); }
+};
+using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
 
 // WinINet is loaded only for this, not at every start: the option is
 // process-wide, so the library stays loaded for the rest of the run (the
@@ -300,10 +306,10 @@ void GameLoaderWnd::ShowExitMenu()
     ::GetCursorPos(&cursor);
     ::SetForegroundWindow(m_hWnd);
     UINT command = 0;
-    if (HMENU menu = ::CreatePopupMenu()) {
-        ::AppendMenuW(menu, MF_STRING, kExitMenuCommand, L"退出");
-        command = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD, cursor.x, cursor.y, 0, m_hWnd, nullptr));
-        ::DestroyMenu(menu);
+    if (const UniqueMenu menu{::CreatePopupMenu()}) {
+        ::AppendMenuW(menu.get(), MF_STRING, kExitMenuCommand, L"退出");
+        command = static_cast<UINT>(
+            ::TrackPopupMenu(menu.get(), TPM_RETURNCMD, cursor.x, cursor.y, 0, m_hWnd, nullptr));
     }
     if (command == kExitMenuCommand) OnBtnCloseClick();
 }

@@ -638,4 +638,48 @@ TEST_F(LauncherWindowTest, AClickOnTheDisabledLauncherShakesTheNoticeBox)
     EXPECT_TRUE(Exited(launcher.process));
 }
 
+// The popup menu of the thread that shows one, or null.
+HWND FindPopupMenu(DWORD processId)
+{
+    for (HWND menu = ::FindWindowW(L"#32768", nullptr); menu; menu = ::FindWindowExW(nullptr, menu, L"#32768", nullptr)) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(menu, &owner);
+        if (owner == processId && ::IsWindowVisible(menu)) return menu;
+    }
+    return nullptr;
+}
+
+TEST_F(LauncherWindowTest, TheExitMenuRunsTheCloseProcedureOnlyWhenChosen)
+{
+    constexpr UINT kTrayNotify = 1126;
+    struct Case {
+        UINT key;  // pressed in the open menu
+        bool closes;
+    } cases[] = {{VK_ESCAPE, false}, {VK_RETURN, true}};
+    for (const Case& c : cases) {
+        PlatformSimulator platform;
+        ASSERT_TRUE(platform.ready());
+        ShownLauncher launcher(L"--source=QX --winid=" + platform.windowText() + L" --token=T0k --tokenLogin=0",
+                               kPageLoads);
+        ASSERT_TRUE(launcher.shown());
+        ::PostMessageW(launcher.window, kTrayNotify, 0, WM_LBUTTONDOWN);
+        ::PostMessageW(launcher.window, kTrayNotify, 0, WM_RBUTTONDOWN);
+        HWND menu = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (menu = FindPopupMenu(launcher.process.id())) != nullptr; }, 10000))
+            << "a right click opens the menu, a left click nothing";
+        if (c.key == VK_RETURN) ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);  // select its one item
+        ::PostMessageW(menu, WM_KEYDOWN, c.key, 0);
+        EXPECT_TRUE(WaitFor([&] { return FindPopupMenu(launcher.process.id()) == nullptr; })) << "the menu is gone";
+        if (c.closes) {
+            EXPECT_TRUE(Exited(launcher.process));
+            EXPECT_EQ(platform.CopyData().size(), 1u) << "the close procedure tells the platform";
+        } else {
+            ::Sleep(500);
+            EXPECT_TRUE(::IsWindow(launcher.window));
+            EXPECT_TRUE(platform.CopyData().empty());
+            EXPECT_TRUE(launcher.process.Close());
+        }
+    }
+}
+
 }  // namespace
