@@ -6,6 +6,7 @@
 #include <map>
 
 #include "base/Win32Handles.h"
+#include "toolkit/render/DibSection.h"
 #include "toolkit/render/RenderResourcesUI.h"
 #include "toolkit/render/SkinRenderer.h"
 
@@ -291,15 +292,8 @@ void CShadowUI::Redraw()
     const int height = place.bottom - place.top;
     if (width <= 0 || height <= 0) return;
 
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;  // top-down
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    win32::UniqueBitmap bitmap(::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32::UniqueBitmap bitmap = CreateTopDownDib(nullptr, width, height, bits);
     win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
     if (!bitmap || !dc || !bits) return;
     win32::SelectedObject selected(dc.get(), bitmap.get());

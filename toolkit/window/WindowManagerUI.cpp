@@ -9,6 +9,7 @@
 
 #include "toolkit/controls/ControlUI.h"
 #include "toolkit/package/SkinFileReader.h"
+#include "toolkit/render/DibSection.h"
 #include "toolkit/render/Msimg32Exports.h"
 
 namespace SkinUI {
@@ -658,16 +659,9 @@ bool CWindowManagerUI::EnsureOffscreen(HDC windowDc, SIZE size)
     if (size.cx <= 0 || size.cy <= 0) return false;
     // A 32-bit top-down DIB: the renderer blends on its pixels, and layered
     // painting hands them to UpdateLayeredWindow.
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = size.cx;
-    bmi.bmiHeader.biHeight = -size.cy;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     win32::UniqueMemoryDc dc(::CreateCompatibleDC(windowDc));
-    win32::UniqueBitmap bitmap(::CreateDIBSection(windowDc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32::UniqueBitmap bitmap = CreateTopDownDib(windowDc, size.cx, size.cy, bits);
     if (!dc || !bitmap || !bits) return false;
     m_hbmpOffscreenOld = ::SelectObject(dc.get(), bitmap.get());
     m_hDcOffscreen = std::move(dc);
