@@ -3,19 +3,14 @@
 #include <cstdlib>
 
 #include "tests/toolkit/TestImages.h"
+#include "toolkit/render/DibSection.h"
 
 namespace skintest {
 
 TestCanvas::TestCanvas(int width, int height, DWORD rgb) : m_width(width), m_height(height)
 {
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    m_bitmap.reset(::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    m_bitmap = SkinUI::CreateTopDownDib(nullptr, width, height, bits);
     m_bits = static_cast<std::uint32_t*>(bits);
     m_dc.reset(::CreateCompatibleDC(nullptr));
     m_old = ::SelectObject(m_dc.get(), m_bitmap.get());

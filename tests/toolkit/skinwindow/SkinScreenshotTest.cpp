@@ -14,6 +14,7 @@
 #include "toolkit/controls/ProgressUI.h"
 #include "toolkit/layout/TabLayoutUI.h"
 #include "toolkit/package/SkinResources.h"
+#include "toolkit/render/DibSection.h"
 #include "toolkit/render/SkinRenderer.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -41,27 +42,15 @@ struct RgbaPixels {
     }
 };
 
-BITMAPINFO TopDownBgra(int width, int height)
-{
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    return info;
-}
-
 RgbaPixels CaptureScreen(const RECT& area)
 {
     RgbaPixels capture;
     capture.width = area.right - area.left;
     capture.height = area.bottom - area.top;
-    const BITMAPINFO info = TopDownBgra(capture.width, capture.height);
     void* bits = nullptr;
     win32::WindowDc screen(nullptr);
     win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
-    win32::UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32::UniqueBitmap bitmap = CreateTopDownDib(screen.get(), capture.width, capture.height, bits);
     if (!memory || !bitmap) return capture;
     {
         win32::SelectedObject selected(memory.get(), bitmap.get());
@@ -178,10 +167,9 @@ ShadowedShot ShotWithShadow(PackedSkinWindow& window)
     const RgbaPixels screen = CaptureScreen(area);
     const TImageInfo* image = manager.ImageFor(manager.Shadow().Image().View());
     if (!image) return result;
-    const BITMAPINFO info = TopDownBgra(screen.width, screen.height);
     void* bits = nullptr;
     win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
-    win32::UniqueBitmap layer(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32::UniqueBitmap layer = CreateTopDownDib(dc.get(), screen.width, screen.height, bits);
     if (!dc || !layer) return result;
     {
         win32::SelectedObject selected(dc.get(), layer.get());
