@@ -126,28 +126,30 @@ private:
 // Cuts parts to the paint rectangle along the axes they are not stretched
 // in, so a block of tiles draws no more than tile by tile did.
 class PaintCutSink final : public IImageGridSink {
+    // One axis of a part: cut to the paint range when drawn 1:1, left whole
+    // when stretched. False when nothing of it is left.
+    static bool CutAxis(int& destFrom, int& destTo, int& sourceFrom, int& sourceTo, int paintFrom, int paintTo)
+    {
+        if (destTo - destFrom != sourceTo - sourceFrom) return true;
+        const int from = std::max(destFrom, paintFrom), to = std::min(destTo, paintTo);
+        if (from >= to) return false;
+        sourceFrom += from - destFrom;
+        sourceTo -= destTo - to;
+        destFrom = from;
+        destTo = to;
+        return true;
+    }
+
 public:
     PaintCutSink(const SkinRect& paint, IImageGridSink& next) : m_paint(paint), m_next(next) {}
 
     void DrawPart(const ImageGridPart& part) override
     {
         ImageGridPart cut = part;
-        if (part.dest.right - part.dest.left == part.source.right - part.source.left) {
-            const int from = std::max(part.dest.left, m_paint.left), to = std::min(part.dest.right, m_paint.right);
-            if (from >= to) return;
-            cut.source.left += from - part.dest.left;
-            cut.source.right -= part.dest.right - to;
-            cut.dest.left = from;
-            cut.dest.right = to;
-        }
-        if (part.dest.bottom - part.dest.top == part.source.bottom - part.source.top) {
-            const int from = std::max(part.dest.top, m_paint.top), to = std::min(part.dest.bottom, m_paint.bottom);
-            if (from >= to) return;
-            cut.source.top += from - part.dest.top;
-            cut.source.bottom -= part.dest.bottom - to;
-            cut.dest.top = from;
-            cut.dest.bottom = to;
-        }
+        if (!CutAxis(cut.dest.left, cut.dest.right, cut.source.left, cut.source.right, m_paint.left, m_paint.right))
+            return;
+        if (!CutAxis(cut.dest.top, cut.dest.bottom, cut.source.top, cut.source.bottom, m_paint.top, m_paint.bottom))
+            return;
         m_next.DrawPart(cut);
     }
 
