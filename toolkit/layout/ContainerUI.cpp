@@ -10,6 +10,24 @@
 
 namespace SkinUI {
 
+namespace {
+
+// One axis of a float child: an offset of 0 or more counts from the near
+// edge, a negative one from the far edge.
+void PlaceOnAxis(long long nearEdge, long long farEdge, long long offset, long long size, long long& from,
+                 long long& to)
+{
+    if (offset >= 0) {
+        from = nearEdge + offset;
+        to = from + size;
+    } else {
+        to = farEdge + offset;
+        from = to - size;
+    }
+}
+
+}  // namespace
+
 CContainerUI::CContainerUI() = default;
 
 CContainerUI::~CContainerUI()
@@ -251,20 +269,8 @@ void CContainerUI::PlaceFloatChild(CControlUI* child)
     const long long w = child->FixedWidth();
     const long long h = child->FixedHeight();
     long long left, top, right, bottom;
-    if (offset.cx >= 0) {
-        left = static_cast<long long>(r.left) + offset.cx;
-        right = left + w;
-    } else {
-        right = static_cast<long long>(r.right) + offset.cx;
-        left = right - w;
-    }
-    if (offset.cy >= 0) {
-        top = static_cast<long long>(r.top) + offset.cy;
-        bottom = top + h;
-    } else {
-        bottom = static_cast<long long>(r.bottom) + offset.cy;
-        top = bottom - h;
-    }
+    PlaceOnAxis(r.left, r.right, offset.cx, w, left, right);
+    PlaceOnAxis(r.top, r.bottom, offset.cy, h, top, bottom);
     const TRelativePlacement relative = child->RelativePlacement();
     if (relative.bRelative) {
         const SIZE now = {r.right - r.left, r.bottom - r.top};
