@@ -321,7 +321,11 @@ LRESULT StandInBrowser::OnViewMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
         return 0;
     }
     case WM_ERASEBKGND: return 1;
-    case WM_SIZE: RecordLayout(); return 0;
+    case WM_SIZE:
+        // The page is laid out from the client size: a new size repaints all of it.
+        RecordLayout();
+        ::InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
     case WM_SETCURSOR:
         if (LOWORD(lParam) == HTCLIENT) {
             const bool link = page && m_viewState.hot != PagePart::None && m_viewState.hot != PagePart::Drag;
