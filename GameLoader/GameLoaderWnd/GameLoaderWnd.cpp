@@ -92,6 +92,9 @@ bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b)
 
 }  // namespace
 
+BrowserEventSinkHolder::BrowserEventSinkHolder() = default;
+BrowserEventSinkHolder::~BrowserEventSinkHolder() = default;
+
 GameLoaderWnd::GameLoaderWnd(std::wstring cmdJson) : m_strCmdJson(std::move(cmdJson)) {}
 
 GameLoaderWnd::~GameLoaderWnd()

@@ -20,7 +20,16 @@ class CLabelUI;
 class CVerticalLayoutUI;
 }  // namespace SkinUI
 
-class GameLoaderWnd : public SkinUI::WindowImplBase {
+// Holds the browser's event sink in a base listed before the window base:
+// bases are destroyed in reverse order, so the sink outlives the control
+// tree, and the browser may still call its handler while it is released.
+struct BrowserEventSinkHolder {
+    BrowserEventSinkHolder();
+    ~BrowserEventSinkHolder();
+    std::unique_ptr<CWebBrowserEvent> m_pBrowserEvent;
+};
+
+class GameLoaderWnd : private BrowserEventSinkHolder, public SkinUI::WindowImplBase {
 public:
     explicit GameLoaderWnd(std::wstring cmdJson);
     ~GameLoaderWnd() override;
@@ -72,7 +81,6 @@ private:
     int ShowModalNotice(const wchar_t* message);
     HWND GameManagerWindow() const;
 
-    std::unique_ptr<CWebBrowserEvent> m_pBrowserEvent;
     CIeBrowserUI* m_pBrowser = nullptr;  // the controls belong to the control tree
     SkinUI::CTabLayoutUI* m_pWizardTab = nullptr;
     SkinUI::CProgressUI* m_pProgress = nullptr;
