@@ -14,6 +14,7 @@
 namespace {
 
 using testsupport::FileExists;
+using testsupport::FolderEntries;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
@@ -42,21 +43,6 @@ int ChildCount(const std::string& xml)
     return count;
 }
 
-// No temporary file of an interrupted or finished save stays behind.
-std::vector<std::wstring> FolderEntries(const TempDir& dir)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW((dir.path() + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-    return names;
-}
-
 TEST(PlatformSettingsTest, SettingFilePathIsInTheDataFolder)
 {
     const std::wstring path = GetSettingFilePath();
@@ -82,7 +68,7 @@ TEST(PlatformSettingsTest, WritingIntoAMissingFileCreatesTheSettingsRoot)
     EXPECT_TRUE(ReadSettingLoginSource(path, source));
     EXPECT_EQ(windowId, L"131844");
     EXPECT_EQ(source, L"QX");
-    EXPECT_EQ(FolderEntries(dir), std::vector<std::wstring>{L"setting.xml"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::wstring>{L"setting.xml"});
 }
 
 TEST(PlatformSettingsTest, WritingReplacesOnlyItsOwnElement)
@@ -150,7 +136,7 @@ TEST(PlatformSettingsTest, FilesThatAreNotUsableXmlAreLeftByteForByte)
         EXPECT_FALSE(WriteSettingWindowId(L"99", path)) << content;
         EXPECT_FALSE(WriteSettingLoginSource(L"QX", path)) << content;
         EXPECT_EQ(ReadFileBytes(path), content);
-        EXPECT_EQ(FolderEntries(dir), std::vector<std::wstring>{L"setting.xml"}) << content;
+        EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::wstring>{L"setting.xml"}) << content;
     }
 }
 
@@ -191,7 +177,7 @@ TEST(PlatformSettingsTest, AReaderWithoutDeleteSharingGetsTheFileWrittenInPlace)
         EXPECT_EQ(ChildText(std::string(buffer, read), "settings", "qxwindowid"), "2");
     }
     EXPECT_EQ(ChildText(ReadFileBytes(path), "settings", "qxwindowid"), "2");
-    EXPECT_EQ(FolderEntries(dir), std::vector<std::wstring>{L"setting.xml"}) << "no temporary stays behind";
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::wstring>{L"setting.xml"}) << "no temporary stays behind";
 }
 
 TEST(PlatformSettingsTest, AFileThatCannotBeWrittenAtAllLeavesTheOldFileAndNoTemporary)
@@ -208,7 +194,7 @@ TEST(PlatformSettingsTest, AFileThatCannotBeWrittenAtAllLeavesTheOldFileAndNoTem
         EXPECT_FALSE(WriteSettingWindowId(L"2", path));
     }
     EXPECT_EQ(ReadFileBytes(path), before);
-    EXPECT_EQ(FolderEntries(dir), std::vector<std::wstring>{L"setting.xml"});
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::wstring>{L"setting.xml"});
 }
 
 TEST(PlatformSettingsTest, AFolderPathOutsideTheAnsiCodePageWorks)

@@ -15,6 +15,7 @@
 
 namespace {
 
+using testsupport::FolderEntries;
 using testsupport::ReadFileBytes;
 using testsupport::SplitLines;
 using testsupport::TempDir;
@@ -34,20 +35,6 @@ std::wstring TodaysFile(const std::wstring& dir)
     ::GetLocalTime(&now);
     return dir + L"\\" + ExeBaseName() + L"_" + std::to_wstring(now.wYear) + L"_" + std::to_wstring(now.wMonth) +
            L"_" + std::to_wstring(now.wDay) + L".log";
-}
-
-std::vector<std::wstring> FolderEntries(const std::wstring& dir)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW((dir + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-    return names;
 }
 
 const std::regex kLineShape(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.[ \d]{2}\d \[[^<]+<\d+>[^\]]+\] : .*)");

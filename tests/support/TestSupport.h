@@ -43,6 +43,8 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 3000
 HANDLE StartProcess(const std::wstring& commandLine);
 
 bool FileExists(const std::wstring& path);
+// The names in a folder, without "." and "..".
+std::vector<std::wstring> FolderEntries(const std::wstring& dir);
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::vector<std::string> SplitLines(const std::string& text);  // on "\r\n" or "\n"
