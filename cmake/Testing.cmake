@@ -9,7 +9,7 @@ enable_testing()
 # the long programs first.
 set(VRK_TEST_REPORT_DIR ${CMAKE_BINARY_DIR}/test-report)
 function(vrk_add_gtest name)
-  cmake_parse_arguments(ARG "" "TIMEOUT;COST" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT;COST;SHARDS" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
@@ -20,16 +20,34 @@ function(vrk_add_gtest name)
   else()
     set(wine)
   endif()
-  add_test(NAME ${name}
-    COMMAND ${CMAKE_SOURCE_DIR}/scripts/run-test --name ${name} --report ${VRK_TEST_REPORT_DIR} ${wine}
-            -- $<TARGET_FILE:${name}>)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
-  if(ARG_COST)
-    set_tests_properties(${name} PROPERTIES COST ${ARG_COST})
+  # SHARDS n: n ctest tests, each running its share of the program's tests
+  # (GoogleTest's own sharding), side by side.
+  set(tests ${name})
+  if(ARG_SHARDS)
+    set(tests)
+    math(EXPR last "${ARG_SHARDS} - 1")
+    foreach(index RANGE ${last})
+      list(APPEND tests ${name}_${index})
+    endforeach()
   endif()
+  set(index 0)
+  foreach(test ${tests})
+    add_test(NAME ${test}
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/run-test --name ${test} --report ${VRK_TEST_REPORT_DIR} ${wine}
+              -- $<TARGET_FILE:${name}>)
+    set_tests_properties(${test} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+    if(ARG_COST)
+      set_tests_properties(${test} PROPERTIES COST ${ARG_COST})
+    endif()
+    if(ARG_SHARDS)
+      set_tests_properties(${test} PROPERTIES
+        ENVIRONMENT "GTEST_TOTAL_SHARDS=${ARG_SHARDS};GTEST_SHARD_INDEX=${index}")
+      math(EXPR index "${index} + 1")
+    endif()
+  endforeach()
 endfunction()
 
 # A libFuzzer target: built only with VRK_FUZZ (native clang), run by ctest
@@ -52,5 +70,5 @@ function(vrk_add_fuzzer name)
     COMMAND ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:${name}> -DSEEDS=${ARG_CORPUS}
             -DWORK=${work} -DSECONDS=${ARG_SECONDS} -P ${CMAKE_SOURCE_DIR}/cmake/RunFuzzer.cmake)
   math(EXPR limit "${ARG_SECONDS} + 120")
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${limit})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${limit} COST ${ARG_SECONDS})
 endfunction()
