@@ -1,0 +1,1 @@
+// No test at all: the linked main runs nothing.
