@@ -1,1 +1,0 @@
-// No test at all: the linked main runs nothing.
