@@ -236,10 +236,8 @@ void GameLoaderWnd::LoadWeb()
     if (IWebBrowser2* webBrowser = m_pBrowser->WebBrowser()) {
         webBrowser->put_Silent(VARIANT_TRUE);  // no dialogs of the browser's own, such as script errors
     }
-    std::wstring address = AnsiToWide(kPortalBaseAddress);
-    AppendFileParam(address, m_strFileParam);
     LOG_W(LOG_LEVEL_INFO, L"fileparam=" << m_strFileParam);
-    AppendLaunchQuery(address, m_params);
+    const std::wstring address = PortalAddress(m_strFileParam, m_params);
     m_pBrowser->NavigateTo(address.c_str());
     m_pBrowser->SetVisible(false);  // shown again once the page has loaded
 }

@@ -27,3 +27,12 @@ void AppendLaunchQuery(std::wstring& address, const LaunchParams& params)
         if (!item.value.empty()) address.append(item.key).append(item.value);
     }
 }
+
+std::wstring PortalAddress(const std::wstring& fileParam, const LaunchParams& params)
+{
+    const std::string base = kPortalBaseAddress;  // ASCII
+    std::wstring address(base.begin(), base.end());
+    AppendFileParam(address, fileParam);
+    AppendLaunchQuery(address, params);
+    return address;
+}

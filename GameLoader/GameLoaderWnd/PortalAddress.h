@@ -17,3 +17,7 @@ void AppendFileParam(std::wstring& address, const std::wstring& fileParam);
 // Appends token, source, qxext and tokenLogin, in this order, each only
 // when not empty. Values go in as they are: the page reads them unescaped.
 void AppendLaunchQuery(std::wstring& address, const LaunchParams& params);
+
+// The address the launcher window navigates to: the base address, the
+// file parameter, then the launch query.
+std::wstring PortalAddress(const std::wstring& fileParam, const LaunchParams& params);

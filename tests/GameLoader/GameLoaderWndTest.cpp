@@ -93,17 +93,24 @@ protected:
     HWND m_window = nullptr;
 };
 
-// First in this program: the download-text counter starts at program start.
-TEST_F(GameLoaderWndTest, DownloadTextTicksCycleFromOneDot)
+// The counter is process-wide: a tick gives the text after the one the
+// previous tick gave, in whatever window and whichever test ran before.
+TEST_F(GameLoaderWndTest, DownloadTextTicksCycleThroughOneTwoAndThreeDots)
 {
     ASSERT_NE(Create(), nullptr);
-    const std::wstring expected[] = {kOneDot, kOneDot + L".", kOneDot + L"..", kOneDot};
-    for (const std::wstring& text : expected) {
+    const std::wstring cycle[] = {kOneDot, kOneDot + L".", kOneDot + L".."};
+    ::SendMessageW(m_window, WM_TIMER, TIMER_DOWNLOAD_TEXT, 0);
+    const std::wstring first = TextOf(m_window, L"progTip");
+    const auto at = std::find(std::begin(cycle), std::end(cycle), first);
+    ASSERT_NE(at, std::end(cycle)) << "a download text";
+    const std::size_t start = static_cast<std::size_t>(at - std::begin(cycle));
+    for (std::size_t tick = 1; tick <= 4; ++tick) {
         ::SendMessageW(m_window, WM_TIMER, TIMER_DOWNLOAD_TEXT, 0);
-        EXPECT_EQ(TextOf(m_window, L"progTip"), text);
+        EXPECT_EQ(TextOf(m_window, L"progTip"), cycle[(start + tick) % 3]) << tick;
     }
+    const std::wstring last = TextOf(m_window, L"progTip");
     ::SendMessageW(m_window, WM_TIMER, TIMER_DOWNLOAD_TEXT + 1, 0);
-    EXPECT_EQ(TextOf(m_window, L"progTip"), kOneDot) << "other timers leave the text";
+    EXPECT_EQ(TextOf(m_window, L"progTip"), last) << "other timers leave the text";
 }
 
 TEST_F(GameLoaderWndTest, ProgressMovesTheBarAndTheTextChangesOnTheMessageAfterAHundred)
@@ -128,6 +135,23 @@ TEST_F(GameLoaderWndTest, ProgressMovesTheBarAndTheTextChangesOnTheMessageAfterA
 TEST_F(GameLoaderWndTest, MessagesBetweenTheTableNumbersAndATrayLeftClickDoNothing)
 {
     ASSERT_NE(Create(), nullptr);
+    // The page completes first: its show message has been handled once the
+    // browser control is visible, so nothing still to come could show the window.
+    SkinUI::CWindowManagerUI* manager = ManagerOf(m_window);
+    ASSERT_NE(manager, nullptr);
+    SkinUI::CControlUI* browser = manager->FindByName(L"ie");
+    ASSERT_NE(browser, nullptr);
+    const DWORD start = ::GetTickCount();
+    MSG msg;
+    while (!browser->IsVisible() && ::GetTickCount() - start < 15000) {
+        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) continue;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    ASSERT_TRUE(browser->IsVisible()) << "the page completed";
+    EXPECT_FALSE(::IsWindowVisible(m_window)) << "token 1 keeps the window hidden";
     for (UINT message : {1125u, 1127u}) ::SendMessageW(m_window, message, 0, 0);
     ::SendMessageW(m_window, WM_LAUNCHER_TRAY_NOTIFY, 0, WM_LBUTTONDOWN);
     EXPECT_TRUE(::IsWindow(m_window));

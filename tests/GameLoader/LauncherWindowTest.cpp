@@ -144,6 +144,16 @@ protected:
     // Posts a platform message to the launcher window, as the platform does.
     static void Post(HWND launcher, UINT message, WPARAM wParam = 0) { ::PostMessageW(launcher, message, wParam, 0); }
 
+    // True once the launcher has handled every message posted to it before:
+    // posted messages are taken in order, and the page's minimise request
+    // posted last shows when it is done. A launcher that was closing is
+    // gone before it could be minimised.
+    static bool HandledEverythingPosted(HWND launcher)
+    {
+        Post(launcher, kMinimize);
+        return WaitFor([&] { return ::IsIconic(launcher) != FALSE; });
+    }
+
     static bool Exited(LauncherProcess& launcher, DWORD timeoutMs = 20000)
     {
         DWORD code = 1;
@@ -166,8 +176,10 @@ TEST_F(LauncherWindowTest, TypicalRunShowsThePortalAndStartsTheGameFromIt)
     ASSERT_TRUE(platform.ready());
     ASSERT_TRUE(platform.WaitForLine("launched pid=", 10000));
 
+    const DWORD launcherId = platform.LaunchedProcessId();
+    ASSERT_NE(launcherId, 0u);
     HWND window = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (window = testsupport::FindLauncherWindow(0)) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return (window = testsupport::FindLauncherWindow(launcherId)) != nullptr; }));
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(window) != FALSE; })) << "shown once the page has loaded";
     ASSERT_TRUE(m_games.WaitForCount(1, 20000)) << "the page's start button starts the game";
     EXPECT_EQ(SplitArguments(m_games.CommandLines()[0]),
@@ -244,9 +256,15 @@ TEST_F(LauncherWindowTest, TokenLoginStartsTheGameWithoutThePageOnlyWithAToken)
             EXPECT_EQ(SplitArguments(games.CommandLines()[0]),
                       (std::vector<std::wstring>{L"--source=web", L"--tokenLogin=1", L"--token=T0k"}));
         } else {
+            // The start sequence has run once the window takes messages; its
+            // token login returned without a token and requested no page, so
+            // nothing is left that could show the window.
             const HWND window = launcher.WaitForWindow();
             ASSERT_NE(window, nullptr);
-            ::Sleep(1000);
+            const auto entries = testsupport::FunctionAndMessage(testsupport::ParseLogEntries(m_log.NewLines()));
+            EXPECT_NE(std::find(entries.begin(), entries.end(), "GameLoaderWnd::LoadGame|GameLoaderWnd LoadGame start"),
+                      entries.end());
+            EXPECT_TRUE(engine.LinesStartingWith("Navigate2").empty()) << "no page requested";
             EXPECT_FALSE(::IsWindowVisible(window)) << "no page, nothing shows it";
             EXPECT_TRUE(games.CommandLines().empty());
             EXPECT_TRUE(launcher.Close());
@@ -433,8 +451,8 @@ TEST_F(LauncherWindowTest, NoticeBoxButtonsCloseTheLauncherAndTheSystemCloseDoes
             EXPECT_TRUE(Exited(launcher.process)) << c.action;
         } else {
             EXPECT_TRUE(WaitFor([&] { return !::IsWindow(box); }));
-            ::Sleep(500);
-            EXPECT_TRUE(::IsWindow(launcher.window)) << "the owner stays";
+            EXPECT_TRUE(HandledEverythingPosted(launcher.window)) << "the owner stays";
+            EXPECT_TRUE(::IsWindow(launcher.window));
             EXPECT_TRUE(::IsWindowEnabled(launcher.window));
             EXPECT_TRUE(launcher.process.Close());
         }
@@ -478,10 +496,8 @@ TEST_F(LauncherWindowTest, ANetworkErrorShowsTheMessageBoxThenTellsThePlatform)
     PlatformSimulator platform(options);
     ASSERT_TRUE(platform.ready());
     ASSERT_TRUE(platform.WaitForLine("launched pid=", 10000));
-    DWORD launcherId = 0;
-    for (const std::string& line : platform.Lines()) {
-        if (line.rfind("launched pid=", 0) == 0) launcherId = std::stoul(line.substr(13));
-    }
+    const DWORD launcherId = platform.LaunchedProcessId();
+    ASSERT_NE(launcherId, 0u);
     HWND box = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (box = FindProcessWindow(launcherId, L"\u63d0\u793a")) != nullptr; }));
     EXPECT_EQ(MessageBoxText(box), L"\u7f51\u7edc\u8fde\u63a5\u5f02\u5e38");
@@ -600,7 +616,11 @@ TEST_F(LauncherWindowTest, ThePagesRequestsReachTheWindow)
             break;
         }
         case Stays:
-            ::Sleep(1500);
+            // The page's call has returned; the request it posted is handled
+            // before the minimise posted now. A game start would have closed
+            // the launcher first.
+            ASSERT_TRUE(WaitFor([&] { return !launcher.engine.LinesStartingWith("Invoke ").empty(); })) << c.scenario;
+            EXPECT_TRUE(HandledEverythingPosted(launcher.window)) << c.scenario;
             EXPECT_TRUE(::IsWindow(launcher.window)) << c.scenario;
             EXPECT_TRUE(games.CommandLines().empty());
             EXPECT_TRUE(launcher.process.Close());
@@ -674,7 +694,7 @@ TEST_F(LauncherWindowTest, TheExitMenuRunsTheCloseProcedureOnlyWhenChosen)
             EXPECT_TRUE(Exited(launcher.process));
             EXPECT_EQ(platform.CopyData().size(), 1u) << "the close procedure tells the platform";
         } else {
-            ::Sleep(500);
+            EXPECT_TRUE(HandledEverythingPosted(launcher.window)) << "the launcher stays";
             EXPECT_TRUE(::IsWindow(launcher.window));
             EXPECT_TRUE(platform.CopyData().empty());
             EXPECT_TRUE(launcher.process.Close());

@@ -8,6 +8,7 @@
 
 #include "tests/support/GameExitRecord.h"
 #include "tests/support/LauncherProcess.h"
+#include "tests/support/LauncherWorld.h"
 #include "tests/support/LogEntry.h"
 #include "tests/support/PlatformSimulator.h"
 #include "tests/support/TestSupport.h"
@@ -83,18 +84,24 @@ protected:
 TEST_F(PlatformContractTest, GameExitAfterAPlatformLaunchDeliversExactlyOneNotice)
 {
     LauncherLogTail log;
+    // The page never completes: the launcher waits hidden while it loads.
+    testsupport::EngineScript engine("page *\nstall\n");
     PlatformSimulator::Options options;
     options.launch = LauncherExe() + L" --source=QX --winid={hwnd} --token=S3cr3tT0k --tokenLogin=0";
     PlatformSimulator platform(options);
     ASSERT_TRUE(platform.ready());
     ASSERT_TRUE(platform.WaitForLine("launched pid=", 10000));
+    const DWORD launcherId = platform.LaunchedProcessId();
+    ASSERT_NE(launcherId, 0u);
 
     // The launcher records the platform window for later processes, then
-    // waits hidden; closing it sends nothing.
+    // waits hidden for its page; closing it sends nothing.
     HWND launcherWindow = nullptr;
-    for (int i = 0; i < 600 && !(launcherWindow = testsupport::FindLauncherWindow(0)); ++i) ::Sleep(50);
+    for (int i = 0; i < 600 && !(launcherWindow = testsupport::FindLauncherWindow(launcherId)); ++i) ::Sleep(50);
     ASSERT_NE(launcherWindow, nullptr);
     ASSERT_TRUE(testsupport::WaitUntilIdle(launcherWindow));
+    for (int i = 0; i < 600 && engine.LinesStartingWith("Navigate2 ").empty(); ++i) ::Sleep(50);
+    ASSERT_FALSE(engine.LinesStartingWith("Navigate2 ").empty()) << "the page is requested";
     EXPECT_FALSE(::IsWindowVisible(launcherWindow));
     EXPECT_EQ(Setting("qxwindowid"), Narrow(platform.windowText()));
     EXPECT_EQ(Setting("loginsource"), "QX");

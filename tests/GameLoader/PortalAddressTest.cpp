@@ -11,15 +11,6 @@ std::wstring Widen(const std::string& ascii)
     return std::wstring(ascii.begin(), ascii.end());
 }
 
-// The address LoadWeb builds: base, fileparam, then the launch query.
-std::wstring Address(const std::wstring& fileParam, const LaunchParams& params)
-{
-    std::wstring address = Widen(kPortalBaseAddress);
-    AppendFileParam(address, fileParam);
-    AppendLaunchQuery(address, params);
-    return address;
-}
-
 TEST(PortalAddressTest, BaseIsTheBuildsHostWithTheGamePath)
 {
     EXPECT_EQ(std::string(kPortalBaseAddress), "https://" VRK_PORTAL_HOST "/client/index/vrk");
@@ -52,7 +43,7 @@ TEST(PortalAddressTest, QueryKeysInFixedOrderOnlyWhenSet)
         {L"x y", params(L"", L"a&b", L"", L""), L"?fileparam=x y&source=a&b"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Address(c.fileParam, c.params), Widen(kPortalBaseAddress) + c.query) << c.query;
+        EXPECT_EQ(PortalAddress(c.fileParam, c.params), Widen(kPortalBaseAddress) + c.query) << c.query;
     }
 }
 

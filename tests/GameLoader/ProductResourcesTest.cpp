@@ -17,6 +17,7 @@
 #include <cstring>
 #include <cwchar>
 #include <memory>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -205,6 +206,29 @@ TEST_F(ProductResourcesTest, SkinArchiveHoldsBothLayoutsAndEveryImageAtItsSize)
     }
     // Nothing else: a stale or misspelt image would be dead weight.
     EXPECT_EQ(s_archive->EntryCount(), 2 + std::size(kSkinImages));
+}
+
+// The size table above is an expectation, not the product's list: the
+// images are the ones the packed layouts name, plus the download
+// backgrounds the launcher picks by game code (GameLoaderWnd.cpp).
+TEST_F(ProductResourcesTest, TheImagesAreExactlyThoseTheLayoutsAndTheLauncherName)
+{
+    std::set<std::string> named = {"tov_download_bk.jpg", "melk_download_bk.jpg", "pirn_download_bk.jpg"};
+    const std::regex attribute("image=\"([^\"]*)\"");
+    const std::regex file("file='([^']*)'");
+    for (const char* layout : {"GameLoader.xml", "CustomMsgBox.xml"}) {
+        const std::vector<unsigned char> bytes = Entry(layout);
+        const std::string text(bytes.begin(), bytes.end());
+        for (std::sregex_iterator it(text.begin(), text.end(), attribute), end; it != end; ++it) {
+            const std::string value = (*it)[1];
+            std::smatch quoted;
+            named.insert(std::regex_search(value, quoted, file) ? std::string(quoted[1]) : value);
+        }
+    }
+    std::set<std::string> listed;
+    for (const SkinImage& image : kSkinImages) listed.insert(image.name);
+    EXPECT_EQ(named, listed);
+    EXPECT_GE(named.size(), 10u) << "the layouts were read";
 }
 
 // The shadow is drawn as a nine-grid with 9-pixel corners around the window:

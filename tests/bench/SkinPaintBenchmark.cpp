@@ -62,13 +62,12 @@ int main(int argc, char** argv)
     CSkinSourceReader skinImages;
     CWindowManagerUI manager;
     manager.SetSkinFileReader(&skinImages);
-    // The fonts of "GameLoader.xml".
-    const wchar_t* face = L"\u5FAE\u8F6F\u96C5\u9ED1";
-    const int sizes[] = {12, 12, 14, 14, 18, 24, 28};
-    for (int i = 0; i < 7; ++i) manager.AppendFont(face, sizes[i], false, i == 1, false);
-    manager.SetDefaultFont(face, 12, false, false, false);
-
-    CVerticalLayoutUI* root = skintest::BuildLauncherTree(new CControlUI);
+    // "GameLoader.xml" with its fonts.
+    CVerticalLayoutUI* root = skintest::BuildLauncherTree(manager, new CControlUI);
+    if (!root) {
+        std::fprintf(stderr, "GameLoader.xml cannot be built\n");
+        return 1;
+    }
     manager.AttachTree(root);
     const RECT client = {0, 0, 960, 620};
     skintest::TestCanvas offscreen(960, 620);

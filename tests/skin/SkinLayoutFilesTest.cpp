@@ -241,6 +241,7 @@ TEST_F(SkinLayoutFilesTest, LauncherWindowBuildsAsDesigned)
     EXPECT_EQ(progress->MinValue(), 0);
     EXPECT_EQ(progress->MaxValue(), 100);
     EXPECT_EQ(progress->Value(), 0);
+    EXPECT_EQ(progress->TextStyle(), static_cast<UINT>(DT_CENTER | DT_SINGLELINE));
     auto* tip = static_cast<CLabelUI*>(manager.FindByName(L"progTip"));
     ASSERT_NE(tip, nullptr);
     EXPECT_EQ(tip->Text(), L"正在下载游戏文件，请耐心等待.");

@@ -6,9 +6,11 @@ namespace testsupport {
 namespace {
 
 struct WindowSearch {
-    DWORD processId;
+    DWORD processId;  // 0: any process
     HWND found;
 };
+
+HWND FindTitledWindowOf(DWORD processId);
 
 BOOL CALLBACK FindTitledWindow(HWND hwnd, LPARAM lParam)
 {
@@ -22,6 +24,13 @@ BOOL CALLBACK FindTitledWindow(HWND hwnd, LPARAM lParam)
         return FALSE;
     }
     return TRUE;
+}
+
+HWND FindTitledWindowOf(DWORD processId)
+{
+    WindowSearch search{processId, nullptr};
+    ::EnumWindows(FindTitledWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 }  // namespace
@@ -44,6 +53,7 @@ LauncherProcess::~LauncherProcess()
 
 HWND LauncherProcess::WaitForWindow(DWORD timeoutMs) const
 {
+    if (!m_process) return nullptr;
     const DWORD start = ::GetTickCount();
     for (;;) {
         if (const HWND window = FindLauncherWindow(id())) return WaitUntilIdle(window) ? window : nullptr;
@@ -55,6 +65,7 @@ HWND LauncherProcess::WaitForWindow(DWORD timeoutMs) const
 
 bool LauncherProcess::WaitForExit(DWORD timeoutMs, DWORD& exitCode) const
 {
+    if (!m_process) return false;
     if (::WaitForSingleObject(m_process.get(), timeoutMs) != WAIT_OBJECT_0) return false;
     return ::GetExitCodeProcess(m_process.get(), &exitCode) != FALSE;
 }
@@ -68,9 +79,7 @@ bool LauncherProcess::Close(DWORD timeoutMs)
 
 HWND FindLauncherWindow(DWORD processId)
 {
-    WindowSearch search{processId, nullptr};
-    ::EnumWindows(FindTitledWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return processId == 0 ? nullptr : FindTitledWindowOf(processId);
 }
 
 bool WaitUntilIdle(HWND window, DWORD timeoutMs)
@@ -82,7 +91,7 @@ bool WaitUntilIdle(HWND window, DWORD timeoutMs)
 void CloseStrayLaunchers()
 {
     for (int attempt = 0; attempt < 50; ++attempt) {
-        const HWND stray = FindLauncherWindow(0);
+        const HWND stray = FindTitledWindowOf(0);
         if (!stray) return;
         ::PostMessageW(stray, WM_CLOSE, 0, 0);
         ::Sleep(200);

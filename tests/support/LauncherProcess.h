@@ -24,7 +24,8 @@ public:
 
     bool started() const { return static_cast<bool>(m_process); }
     HANDLE handle() const { return m_process.get(); }
-    DWORD id() const { return ::GetProcessId(m_process.get()); }
+    // 0 when it did not start: never a wildcard for "any process".
+    DWORD id() const { return m_process ? ::GetProcessId(m_process.get()) : 0; }
     // The hidden launcher window of this process once the launcher waits
     // for messages (its start sequence has run); null at the timeout.
     HWND WaitForWindow(DWORD timeoutMs = 30000) const;
@@ -37,8 +38,8 @@ private:
     win32::UniqueHandle m_process;
 };
 
-// The top-level window titled "Vorkan" owned by the process (any process
-// for 0), or null.
+// The top-level window titled "Vorkan" owned by the process, or null (also
+// for process id 0: a failed start must not find another launcher).
 HWND FindLauncherWindow(DWORD processId);
 
 // Waits until the window's thread takes messages: a window is found by its

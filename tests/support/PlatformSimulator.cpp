@@ -121,4 +121,12 @@ bool PlatformSimulator::WaitForLine(const std::string& prefix, DWORD timeoutMs) 
     }
 }
 
+DWORD PlatformSimulator::LaunchedProcessId() const
+{
+    for (const std::string& line : Lines()) {
+        if (line.rfind("launched pid=", 0) == 0) return std::strtoul(line.c_str() + 13, nullptr, 10);
+    }
+    return 0;
+}
+
 }  // namespace testsupport

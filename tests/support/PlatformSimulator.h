@@ -51,6 +51,8 @@ public:
     std::vector<MessageRecord> Messages() const;
     // Waits until a record line starts with prefix; false at the timeout.
     bool WaitForLine(const std::string& prefix, DWORD timeoutMs) const;
+    // The process id of the program it launched ("launched pid="), or 0.
+    DWORD LaunchedProcessId() const;
 
 private:
     TempDir m_dir;

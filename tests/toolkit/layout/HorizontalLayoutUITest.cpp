@@ -13,8 +13,7 @@ using namespace skintest;
 TEST(HorizontalLayoutUITest, SpacersAndTheMessageLine)
 {
     CWindowManagerUI manager;
-    manager.AppendFont(L"Tahoma", 14, false, false, false);
-    CVerticalLayoutUI* root = BuildNoticeBoxTree();
+    CVerticalLayoutUI* root = BuildNoticeBoxTree(manager);
     manager.AttachTree(root);
     manager.UpdateLayout({0, 0, 440, 260});
     auto* row = static_cast<CHorizontalLayoutUI*>(manager.FindByName(L"verOnlyTip"));

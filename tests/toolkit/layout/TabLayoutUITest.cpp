@@ -115,7 +115,7 @@ TEST_F(TabLayoutTest, InsertingBeforeTheCurrentPageShiftsIt)
 TEST(TabLayoutUITest, LauncherDownloadPageLayout)
 {
     CWindowManagerUI manager;
-    CVerticalLayoutUI* root = BuildLauncherTree(new CControlUI);
+    CVerticalLayoutUI* root = BuildLauncherTree(manager, new CControlUI);
     manager.AttachTree(root);
     manager.UpdateLayout({0, 0, 960, 620});
     auto* tab = static_cast<CTabLayoutUI*>(manager.FindByName(L"wizardTab")->InterfaceFor(L"TabLayout"));

@@ -118,8 +118,7 @@ TEST_F(VerticalLayoutTest, WidthIsFixedOrTheColumnWithinLimits)
 TEST(VerticalLayoutUITest, NoticeBoxRowsAndOkButton)
 {
     CWindowManagerUI manager;
-    manager.AppendFont(L"Tahoma", 14, false, false, false);
-    CVerticalLayoutUI* root = BuildNoticeBoxTree();
+    CVerticalLayoutUI* root = BuildNoticeBoxTree(manager);
     manager.AttachTree(root);
     manager.UpdateLayout({0, 0, 440, 260});
     ASSERT_EQ(root->ChildCount(), 3);
