@@ -322,7 +322,12 @@ struct ShownLauncher {
     {
         HWND box = nullptr;
         WaitFor([&] { return (box = FindProcessWindow(process.id(), L"CustomMsgBox")) != nullptr; });
-        if (box) testsupport::WaitUntilIdle(box);
+        if (!box) return nullptr;
+        testsupport::WaitUntilIdle(box);
+        // The box lays out its controls when it first paints, and a posted
+        // click is taken before a pending paint: paint it now, or the click
+        // can land on a box without buttons yet.
+        ::UpdateWindow(box);
         return box;
     }
     EngineScript engine;
