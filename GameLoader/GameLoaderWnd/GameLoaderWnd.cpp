@@ -31,6 +31,7 @@
 #include "GameLoader/GameLoaderWnd/InstallRegistration.h"
 #include "GameLoader/GameLoaderWnd/LauncherMessages.h"
 #include "GameLoader/GameLoaderWnd/PortalAddress.h"
+#include "base/ProcedurePointers.h"
 #include "log/Logger.h"
 #include "toolkit/controls/LabelUI.h"
 #include "toolkit/controls/ProgressUI.h"
@@ -75,9 +76,7 @@ using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
 void SuppressPersistentCookies()
 {
     using SetOption = BOOL(WINAPI*)(HINTERNET, DWORD, LPVOID, DWORD);
-    const HMODULE wininet = ::LoadLibraryW(L"wininet.dll");
-    const FARPROC address = wininet ? ::GetProcAddress(wininet, "InternetSetOptionW") : nullptr;
-    const auto setOption = reinterpret_cast<SetOption>(reinterpret_cast<void*>(address));
+    const auto setOption = win32::ExportedFunction<SetOption>(::LoadLibraryW(L"wininet.dll"), "InternetSetOptionW");
     if (!setOption) return;
     DWORD suppress = kSuppressCookiePersist;
     setOption(nullptr, INTERNET_OPTION_SUPPRESS_BEHAVIOR, &suppress, sizeof suppress);

@@ -3,6 +3,7 @@
 #include <new>
 #include <string>
 
+#include "base/ProcedurePointers.h"
 #include "toolkit/controls/ControlHostUI.h"
 #include "toolkit/hosts/ActiveXCtrl.h"
 
@@ -175,9 +176,7 @@ HRESULT CActiveXUI::CreateHostedObject(IUnknown** ppUnk) const
         // The library stays loaded: the objects it creates live in it.
         if (HMODULE module = ::LoadLibraryW(m_sModuleName.Data())) {
             using GetClassObjectProc = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-            // Through the generic function type: FARPROC's own signature is a placeholder.
-            const auto getClassObject = reinterpret_cast<GetClassObjectProc>(
-                reinterpret_cast<void (*)()>(::GetProcAddress(module, "DllGetClassObject")));
+            const auto getClassObject = win32::ExportedFunction<GetClassObjectProc>(module, "DllGetClassObject");
             win32::ComPtr<IClassFactory> factory;
             if (getClassObject != nullptr && SUCCEEDED(getClassObject(m_clsid, IID_IClassFactory, factory.put_void())) &&
                 factory) {

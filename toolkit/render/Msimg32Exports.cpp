@@ -1,5 +1,7 @@
 #include "toolkit/render/Msimg32Exports.h"
 
+#include "base/ProcedurePointers.h"
+
 namespace SkinUI {
 
 const Msimg32Exports& Msimg32()
@@ -8,10 +10,8 @@ const Msimg32Exports& Msimg32()
         Msimg32Exports found;
         // Kept loaded for the life of the process.
         if (HMODULE module = ::LoadLibraryW(L"msimg32.dll")) {
-            found.alphaBlend = reinterpret_cast<Msimg32Exports::AlphaBlendProc>(
-                reinterpret_cast<void*>(::GetProcAddress(module, "AlphaBlend")));
-            found.gradientFill = reinterpret_cast<Msimg32Exports::GradientFillProc>(
-                reinterpret_cast<void*>(::GetProcAddress(module, "GradientFill")));
+            found.alphaBlend = win32::ExportedFunction<Msimg32Exports::AlphaBlendProc>(module, "AlphaBlend");
+            found.gradientFill = win32::ExportedFunction<Msimg32Exports::GradientFillProc>(module, "GradientFill");
         }
         return found;
     }();

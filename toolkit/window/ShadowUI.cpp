@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 
+#include "base/ProcedurePointers.h"
 #include "base/Win32Handles.h"
 #include "toolkit/render/DibSection.h"
 #include "toolkit/render/RenderResourcesUI.h"
@@ -155,8 +156,7 @@ bool CShadowUI::Create(IRenderResourcesUI* resources, HWND owner)
         }
     }
 
-    m_pPreviousProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CShadowUI::OwnerHook)));
+    m_pPreviousProc = win32::ReplaceWindowProcedure(owner, &CShadowUI::OwnerHook);
     // Without a procedure to forward to there is no hook: the shadow then
     // stays where it was drawn.
     if (!m_pPreviousProc) return true;
@@ -185,9 +185,8 @@ void CShadowUI::Unhook()
     if (found != Owners().end() && found->second.shadow == this) {
         // Only when nobody hooked the owner after us; otherwise our hook
         // stays in their chain and just forwards.
-        if (::IsWindow(m_hOwner) &&
-            ::GetWindowLongPtrW(m_hOwner, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CShadowUI::OwnerHook)) {
-            ::SetWindowLongPtrW(m_hOwner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pPreviousProc));
+        if (::IsWindow(m_hOwner) && win32::WindowProcedure(m_hOwner) == &CShadowUI::OwnerHook) {
+            win32::ReplaceWindowProcedure(m_hOwner, m_pPreviousProc);
             Owners().erase(found);
         } else {
             found->second.shadow = nullptr;

@@ -1,5 +1,6 @@
 #include "toolkit/window/WindowWnd.h"
 
+#include "base/ProcedurePointers.h"
 #include "toolkit/window/WindowManagerUI.h"
 
 namespace SkinUI {
@@ -108,7 +109,7 @@ LRESULT CWindowWnd::Route(CWindowWnd* window, HWND hwnd, UINT message, WPARAM wP
     else
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     if (window->m_bSubclassed) {
-        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window->m_pfnPreviousProc));
+        win32::ReplaceWindowProcedure(hwnd, window->m_pfnPreviousProc);
         window->m_pfnPreviousProc = ::DefWindowProcW;
         window->m_bSubclassed = false;
     }

@@ -1,5 +1,6 @@
 #include "tools/BrowserEngine/StandInBrowser.h"
 
+#include "base/ProcedurePointers.h"
 #include "tools/BrowserEngine/EngineModule.h"
 #include "tools/BrowserEngine/EngineRecord.h"
 
@@ -229,7 +230,7 @@ StandInBrowser::StandInBrowser()
         ::CreateWindowExW(0, kMessageClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ModuleInstance(), nullptr));
     if (m_messageWindow.get()) {
         ::SetWindowLongPtrW(m_messageWindow.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        ::SetWindowLongPtrW(m_messageWindow.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MessageWindowProc));
+        win32::ReplaceWindowProcedure(m_messageWindow.get(), &MessageWindowProc);
     }
     ::CreateOleAdviseHolder(m_adviseHolder.put());
     Record("create");
@@ -977,7 +978,7 @@ HRESULT StandInBrowser::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRE
         return E_FAIL;
     }
     ::SetWindowLongPtrW(m_view.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SetWindowLongPtrW(m_view.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ViewWindowProc));
+    win32::ReplaceWindowProcedure(m_view.get(), &ViewWindowProc);
     m_viewRect = position;
     Record("window created hwnd=" + Hex(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(m_view.get()))) +
            " parent=" + Hex(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(siteWindow))) +

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ProcedurePointers.h"
 #include "tests/toolkit/hosts/HostTestWindow.h"
 #include "toolkit/hosts/ActiveXCtrl.h"
 #include "toolkit/hosts/ActiveXUI.h"
@@ -226,12 +227,12 @@ TEST_F(ActiveXUITest, MouseWheelOverTheHostWindowIsSwallowed)
     auto* control = PlacedEngineControl();
     const HWND host = control->HostWindow();
     ASSERT_NE(host, nullptr);
-    const LONG_PTR previous = ::SetWindowLongPtrW(m_window.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountWheel));
+    const WNDPROC previous = win32::ReplaceWindowProcedure(m_window.Handle(), &CountWheel);
     // The parent counts what reaches it: the wheel through the default procedure would.
     ::SendMessageW(m_window.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
     EXPECT_EQ(::SendMessageW(host, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(10, 10)), 0);
     EXPECT_EQ(reinterpret_cast<INT_PTR>(::GetPropW(m_window.Handle(), L"wheel")), 1);
-    ::SetWindowLongPtrW(m_window.Handle(), GWLP_WNDPROC, previous);
+    win32::ReplaceWindowProcedure(m_window.Handle(), previous);
     ::RemovePropW(m_window.Handle(), L"wheel");
 }
 
