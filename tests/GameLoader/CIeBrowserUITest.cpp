@@ -126,6 +126,13 @@ TEST_F(CIeBrowserUITest, EachCommandPostsItsMessageAndLogsItsLine)
         EXPECT_NE(run.invoke.find("dispid=1000 argc=1 hr=" + HrText(kMemberNotFound) + " result=VT_EMPTY"),
                   std::string::npos)
             << run.invoke;
+        // ... which the engine reports as a script error: the command target
+        // the client site answered keeps it from the player, and the page's
+        // scripts go on.
+        EXPECT_NE(run.record.find("Exec OLECMDID_SHOWSCRIPTERROR source=clientsite hr=0x00000000 out=VT_BOOL:true "
+                                  "dialog=host scripts=continue"),
+                  std::string::npos)
+            << run.record;
     }
 }
 
@@ -276,7 +283,9 @@ protected:
 TEST_F(CIeBrowserUITest, ThePortalPageOpensTheGameInTheLaunchersSkin)
 {
     SkinUI::CWindowManagerUI::StartUp(::GetModuleHandleW(nullptr));
-    EngineSession engine("page *\non complete click start\n");
+    // Two clicks: every bridge call is a script error, and the page still
+    // takes the second.
+    EngineSession engine("page *\non complete click start\non timer 200 click min\n");
     PortalTestWindow window;
     ASSERT_NE(window.Create(nullptr, L"portal", WS_POPUP | WS_VISIBLE, 0, 0, 0, 0, 0), nullptr);
     CIeBrowserUI* browser = window.Browser();
@@ -288,9 +297,10 @@ TEST_F(CIeBrowserUITest, ThePortalPageOpensTheGameInTheLaunchersSkin)
     EXPECT_FALSE(engine.Has("Navigate2"));
 
     ASSERT_EQ(browser->NavigateTo(L"https://portal.vorkan.test/client/index/vrk?token=tk1&qxext=qx1"), S_OK);
-    ASSERT_TRUE(engine.WaitFor("Invoke")) << engine.Text();
+    ASSERT_TRUE(engine.WaitFor("click part=min")) << engine.Text();
     hosttest::PumpFor(100);
-    EXPECT_EQ(window.received, std::vector<UINT>{WM_LAUNCHER_OPEN_GAME});
+    EXPECT_EQ(window.received, (std::vector<UINT>{WM_LAUNCHER_OPEN_GAME, WM_LAUNCHER_MINIMIZE}));
+    EXPECT_EQ(engine.LinesStartingWith("Exec OLECMDID_SHOWSCRIPTERROR source=clientsite").size(), 2u) << engine.Text();
     EXPECT_NE(window.openGameText.find("\"funcation_name\":\"open_game\""), std::string::npos) << window.openGameText;
     EXPECT_NE(window.openGameText.find("tk1"), std::string::npos) << window.openGameText;
     EXPECT_TRUE(engine.Has("click part=start"));

@@ -236,4 +236,19 @@ TEST_F(WebBrowserEventTest, NewWindowsOpenInTheDefaultBrowserOnlyForWebAddresses
     }
 }
 
+// The player follows the page's news link: the launcher's handler leaves the
+// address untranslated (S_FALSE), so the link is followed and ends in the
+// default browser.
+TEST_F(WebBrowserEventTest, ThePagesNewsLinkIsTranslatedAsItIsAndOpensInTheDefaultBrowser)
+{
+    const ShellRecorder shell;
+    Load("page *\non complete click link\n", {kPortal});
+    ASSERT_TRUE(m_engine->WaitFor("event NewWindow3")) << m_engine->Text();
+    EXPECT_TRUE(m_engine->Has("TranslateUrl source=uihandler hr=0x00000001 out=none followed=yes url=https://vorkan.test/news"))
+        << m_engine->Text();
+    EXPECT_NE(m_engine->LinesStartingWith("event NewWindow3").front().find("cancel=-1"), std::string::npos);
+    const std::string opened = shell.Opened(10000);
+    EXPECT_EQ(opened.substr(0, opened.find_first_of("\r\n")), "https://vorkan.test/news");
+}
+
 }  // namespace

@@ -82,6 +82,12 @@ protected:
         if (object) {
             object->Close(OLECLOSE_NOSAVE);
             object->SetClientSite(nullptr);
+            // Closed and without a site, the engine keeps nothing of the
+            // host, though the object itself lives on.
+            if (container) {
+                container->activeObject.reset();
+                EXPECT_EQ(container->Refs(), 0);
+            }
         }
         browser.reset();
         object.reset();
@@ -203,6 +209,15 @@ protected:
 
     bool Recorded(const std::string& prefix) const { return !Lines(prefix).empty(); }
 
+    // Position of the first record line starting with prefix; -1 when none.
+    int FirstAt(const std::string& prefix) const
+    {
+        const std::vector<std::string> lines = Record();
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
+        return -1;
+    }
+
     std::unique_ptr<TestContainer> container;
     EventSink sink;
     win32::ComPtr<IOleObject> object;
@@ -251,6 +266,8 @@ TEST_F(BrowserEngineTest, InPlaceActivationPaintsInAChildOfTheSiteWindowThatFoll
     EXPECT_EQ(::GetParent(view), HostWindow());
     EXPECT_TRUE(::GetWindowLongW(view, GWL_STYLE) & WS_CHILD);
     EXPECT_TRUE(Recorded("site GetWindowContext hr=0x00000000"));
+    EXPECT_EQ(container->showObjectCalls, 1);
+    EXPECT_TRUE(Recorded("DoVerb verb=-5 hr=0x00000000 rect=0,0,800,520"));
 
     const RECT moved{10, 20, 410, 320};
     win32::ComPtr<IOleInPlaceObject> inPlace;
@@ -439,38 +456,80 @@ TEST_F(BrowserEngineTest, ClosingDuringANavigationEndsItWithoutFurtherEvents)
     EXPECT_FALSE(::IsWindow(view));
 }
 
-TEST_F(BrowserEngineTest, HostInfoComesFromTheHandlerInstalledOnTheNewDocument)
+// Who answers for the host: the client site while the document is created,
+// the handler installed on NavigateComplete2 from then on.
+struct DocumentHostCase {
+    const char* name;
+    bool handlerOnSite;
+    bool installOnNavigateComplete;
+    const char* documentHost;  // the record of what the site answered
+    const char* hostInfo;      // GetHostInfo, asked before NavigateComplete2
+    const char* contextMenu;   // a later question of the page
+    int hostInfoCalls;
+};
+
+void PrintTo(const DocumentHostCase& c, std::ostream* os)
 {
+    *os << c.name;
+}
+
+class DocumentHostTest : public BrowserEngineTest, public ::testing::WithParamInterface<DocumentHostCase> {};
+
+TEST_P(DocumentHostTest, TheClientSiteIsAskedWhileTheDocumentIsCreated)
+{
+    const DocumentHostCase& c = GetParam();
+    UseScenario("page *\non complete contextmenu\n");
+    container->handlerOnSite = c.handlerOnSite;
+    container->hostFlags = 0x200005;
     Embed();
     Connect();
-    container->hostFlags = 0x200005;
+    if (!c.installOnNavigateComplete) sink.installHandler = nullptr;
     ASSERT_EQ(browser->put_Silent(VARIANT_TRUE), S_OK);
     ASSERT_EQ(Navigate(kPortal), S_OK);
-    ASSERT_TRUE(PumpUntil([&] { return Completed(kPortal); }));
-    EXPECT_EQ(container->hostInfoCalls, 1);
-    EXPECT_TRUE(Recorded("SetUIHandler handler=1"));
-    EXPECT_TRUE(Recorded("GetHostInfo source=uihandler hr=0x00000000 flags=0x00200005 dblclk=0"));
+    ASSERT_TRUE(PumpUntil([&] { return Recorded("ShowContextMenu"); }));
+
+    EXPECT_TRUE(Recorded(c.documentHost)) << c.documentHost;
+    EXPECT_TRUE(Recorded(c.hostInfo)) << c.hostInfo;
+    EXPECT_TRUE(Recorded(c.contextMenu)) << c.contextMenu;
+    EXPECT_EQ(container->hostInfoCalls, c.hostInfoCalls);
+    // The order the system engine asks in: the site, the handler's settings,
+    // then the event a host may install its own handler in (the event's
+    // line follows what its sink did).
+    const int site = FirstAt("document host"), info = FirstAt("GetHostInfo"),
+              navigated = FirstAt("event NavigateComplete2");
+    EXPECT_LT(site, info);
+    EXPECT_LT(info, navigated);
+    if (c.installOnNavigateComplete) {
+        EXPECT_LT(info, FirstAt("SetUIHandler handler=1"));
+    }
     EXPECT_TRUE(Recorded("put_Silent value=-1"));
 }
 
-TEST_F(BrowserEngineTest, WithoutAnInstalledHandlerTheClientSiteIsAsked)
+INSTANTIATE_TEST_SUITE_P(
+    Hosts, DocumentHostTest,
+    ::testing::Values(
+        DocumentHostCase{"SiteThenInstalledHandler", true, true, "document host handler=1 commandtarget=1 services=1 url=https://portal",
+                         "GetHostInfo source=clientsite hr=0x00000000 flags=0x00200005 dblclk=0",
+                         "ShowContextMenu source=uihandler", 1},
+        DocumentHostCase{"SiteOnly", true, false, "document host handler=1", "GetHostInfo source=clientsite",
+                         "ShowContextMenu source=clientsite", 1},
+        // A handler that only SetUIHandler installs comes too late for the
+        // document's settings.
+        DocumentHostCase{"InstalledHandlerOnly", false, true, "document host handler=0 commandtarget=1 services=1",
+                         "GetHostInfo source=none", "ShowContextMenu source=uihandler", 0},
+        DocumentHostCase{"NoHandler", false, false, "document host handler=0", "GetHostInfo source=none",
+                         "ShowContextMenu source=none", 0}),
+    [](const ::testing::TestParamInfo<DocumentHostCase>& info) { return std::string(info.param.name); });
+
+TEST_F(BrowserEngineTest, TheDocumentAsksForTheOptionKeyAndSeesWhetherItWasWritten)
 {
     container->handlerOnSite = true;
-    container->hostFlags = 0x4;
     Embed();
     ASSERT_EQ(Navigate(kPortal), S_OK);
-    Settle(300);
-    EXPECT_TRUE(Recorded("event DocumentComplete dispid=259 sinks=0"));
-    EXPECT_TRUE(Recorded("GetHostInfo source=clientsite hr=0x00000000 flags=0x00000004"));
-}
-
-TEST_F(BrowserEngineTest, WithoutAnyHandlerTheEngineKeepsItsDefaults)
-{
-    Embed();
-    ASSERT_EQ(Navigate(kPortal), S_OK);
-    Settle(300);
-    EXPECT_TRUE(Recorded("GetHostInfo source=none"));
-    EXPECT_EQ(container->hostInfoCalls, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Recorded("GetHostInfo"); }));
+    // The test host clears the key and answers E_NOTIMPL.
+    EXPECT_TRUE(Recorded("GetOptionKeyPath source=clientsite hr=0x80004001 key=none"));
+    EXPECT_LT(FirstAt("GetOptionKeyPath"), FirstAt("GetHostInfo"));
 }
 
 // window.external calls: the name as written, the arguments in script order.
@@ -532,22 +591,62 @@ INSTANTIATE_TEST_SUITE_P(
                      {{VT_BSTR, L"{}"}}, "Invoke dispid=-1 argc=1"}),
     [](const ::testing::TestParamInfo<ExternalCase>& info) { return std::string(info.param.name); });
 
-TEST_F(BrowserEngineTest, AFailedNameLookupEndsTheCallBeforeInvoke)
+// A failed call of window.external is an exception nothing on the page
+// catches: the engine reports it through the host's command target.
+struct FailedCallCase {
+    const char* name;
+    HRESULT externalAnswer;
+    HRESULT namesAnswer;
+    HRESULT invokeAnswer;
+    size_t invokes;
+    size_t scriptErrors;
+    const char* message;  // the recorded error's text, when there is one
+};
+
+void PrintTo(const FailedCallCase& c, std::ostream* os)
 {
-    UseScenario("page *\non complete external g_callCppFunc\narg str {}\n");
+    *os << c.name;
+}
+
+class FailedCallTest : public BrowserEngineTest, public ::testing::WithParamInterface<FailedCallCase> {};
+
+TEST_P(FailedCallTest, EveryFailedCallIsAScriptError)
+{
+    const FailedCallCase& c = GetParam();
+    UseScenario("page *\non complete external g_callCppFunc\narg str {}\non timer 50 external g_callCppFunc\narg str {}\n");
     Embed();
     Connect();
-    container->external.namesAnswer = DISP_E_UNKNOWNNAME;
+    container->externalAnswer = c.externalAnswer;
+    container->external.namesAnswer = c.namesAnswer;
+    container->external.invokeAnswer = c.invokeAnswer;
     ASSERT_EQ(Navigate(kPortal), S_OK);
-    ASSERT_TRUE(PumpUntil([&] { return Recorded("GetIDsOfNames"); }));
+    ASSERT_TRUE(PumpUntil([&] { return Lines("GetExternal").size() == 2; }));
     Settle();
-    EXPECT_TRUE(container->external.calls.empty());
-    EXPECT_TRUE(Recorded("GetExternal source=uihandler hr=0x00000000 dispatch=1"));
+    EXPECT_EQ(container->external.calls.size(), c.invokes);
+    EXPECT_EQ(container->execs.size(), c.scriptErrors);
+    const std::vector<std::string> errors = Lines("Exec OLECMDID_SHOWSCRIPTERROR");
+    ASSERT_EQ(errors.size(), c.scriptErrors);
+    for (const std::string& line : errors) {
+        EXPECT_NE(line.find("source=clientsite hr=0x00000000 out=VT_BOOL:true dialog=host scripts=continue"),
+                  std::string::npos)
+            << line;
+        EXPECT_NE(line.find(std::string("message=") + c.message), std::string::npos) << line;
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, FailedCallTest,
+    ::testing::Values(
+        FailedCallCase{"MemberNotFound", S_OK, S_OK, DISP_E_MEMBERNOTFOUND, 2, 2, "Object doesn't support"},
+        FailedCallCase{"Succeeded", S_OK, S_OK, S_OK, 2, 0, ""},
+        FailedCallCase{"UnknownName", S_OK, DISP_E_UNKNOWNNAME, S_OK, 0, 2, "Object doesn't support property or method 'g_callCppFunc'"},
+        FailedCallCase{"NoExternalObject", E_NOTIMPL, S_OK, S_OK, 0, 2, "'window.external' is null"}),
+    [](const ::testing::TestParamInfo<FailedCallCase>& info) { return std::string(info.param.name); });
 
 // Script errors: the host's command target decides whether scripts go on.
 struct ScriptErrorCase {
     const char* name;
+    bool commandTargetOnSite;
     HRESULT execAnswer;
     VARIANT_BOOL proceed;
     bool laterActionRuns;
@@ -567,15 +666,19 @@ TEST_P(ScriptErrorTest, ExecShowScriptErrorOnTheCommandTarget)
     UseScenario("page *\non complete scripterror 'x' is undefined\non timer 50 external after_error\n");
     Embed();
     Connect();
+    container->commandTargetOnSite = c.commandTargetOnSite;
     container->execAnswer = c.execAnswer;
     container->continueScripts = c.proceed;
     ASSERT_EQ(Navigate(kPortal), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return Recorded("Exec OLECMDID_SHOWSCRIPTERROR"); }));
     Settle(300);
-    ASSERT_EQ(container->execs.size(), 1u);
-    EXPECT_TRUE(container->execs[0].scriptErrorGroup);
-    EXPECT_EQ(container->execs[0].command, static_cast<DWORD>(OLECMDID_SHOWSCRIPTERROR));
-    EXPECT_EQ(container->execs[0].inType, VT_UNKNOWN);
+    // Scripts that go on meet the failing call of after_error: a second error.
+    ASSERT_EQ(container->execs.size(), c.commandTargetOnSite ? (c.laterActionRuns ? 2u : 1u) : 0u);
+    if (c.commandTargetOnSite) {
+        EXPECT_TRUE(container->execs[0].scriptErrorGroup);
+        EXPECT_EQ(container->execs[0].command, static_cast<DWORD>(OLECMDID_SHOWSCRIPTERROR));
+        EXPECT_EQ(container->execs[0].inType, VT_UNKNOWN);
+    }
     EXPECT_EQ(!container->external.names.empty(), c.laterActionRuns);
     EXPECT_TRUE(Recorded(c.recorded)) << c.recorded;
 }
@@ -583,12 +686,15 @@ TEST_P(ScriptErrorTest, ExecShowScriptErrorOnTheCommandTarget)
 INSTANTIATE_TEST_SUITE_P(
     Answers, ScriptErrorTest,
     ::testing::Values(
-        ScriptErrorCase{"HostKeepsScriptsRunning", S_OK, VARIANT_TRUE, true,
-                        "Exec OLECMDID_SHOWSCRIPTERROR source=uihandler hr=0x00000000 out=VT_BOOL:true dialog=host scripts=continue message='x' is undefined"},
-        ScriptErrorCase{"HostStopsScripts", S_OK, VARIANT_FALSE, false,
-                        "Exec OLECMDID_SHOWSCRIPTERROR source=uihandler hr=0x00000000 out=VT_BOOL:false dialog=host scripts=stopped"},
-        ScriptErrorCase{"HostRefusesTheCommand", OLECMDERR_E_NOTSUPPORTED, VARIANT_TRUE, false,
-                        "Exec OLECMDID_SHOWSCRIPTERROR source=uihandler hr=0x80040100 out=VT_EMPTY dialog=engine scripts=stopped"}),
+        ScriptErrorCase{"HostKeepsScriptsRunning", true, S_OK, VARIANT_TRUE, true,
+                        "Exec OLECMDID_SHOWSCRIPTERROR source=clientsite hr=0x00000000 out=VT_BOOL:true dialog=host scripts=continue message='x' is undefined"},
+        ScriptErrorCase{"HostStopsScripts", true, S_OK, VARIANT_FALSE, false,
+                        "Exec OLECMDID_SHOWSCRIPTERROR source=clientsite hr=0x00000000 out=VT_BOOL:false dialog=host scripts=stopped"},
+        ScriptErrorCase{"HostRefusesTheCommand", true, OLECMDERR_E_NOTSUPPORTED, VARIANT_TRUE, false,
+                        "Exec OLECMDID_SHOWSCRIPTERROR source=clientsite hr=0x80040100 out=VT_EMPTY dialog=engine scripts=stopped"},
+        // The installed handler is the same object, but only the site is asked.
+        ScriptErrorCase{"SiteWithoutCommandTarget", false, S_OK, VARIANT_TRUE, false,
+                        "Exec OLECMDID_SHOWSCRIPTERROR source=none dialog=engine scripts=stopped message='x' is undefined"}),
     [](const ::testing::TestParamInfo<ScriptErrorCase>& info) { return std::string(info.param.name); });
 
 TEST_F(BrowserEngineTest, DownloadsGoToTheHostsDownloadManagerService)
@@ -598,6 +704,14 @@ TEST_F(BrowserEngineTest, DownloadsGoToTheHostsDownloadManagerService)
     Connect();
     ASSERT_EQ(Navigate(kPortal), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return Recorded("Download "); }));
+    // The browser's own event comes first, with a cancel flag.
+    for (const EventSink::Event& e : sink.events) {
+        if (e.id == DISPID_FILEDOWNLOAD) {
+            EXPECT_EQ(e.types, (std::vector<VARTYPE>{kRefBool, VT_BOOL}));
+        }
+    }
+    EXPECT_EQ(sink.Ids({DISPID_FILEDOWNLOAD}).size(), 1u);
+    EXPECT_LT(FirstAt("event FileDownload dispid=270 sink=1 hr=0x00000000 document=0 cancel=0"), FirstAt("QueryService"));
     EXPECT_EQ(container->services, std::vector<std::wstring>{L"download"});
     EXPECT_EQ(container->downloads.urls, std::vector<std::wstring>{L"https://cdn.vorkan.test/patch.zip"});
     EXPECT_TRUE(Recorded("QueryService source=clientsite hr=0x00000000 service=SID_SDownloadManager iid=IID_IDownloadManager out=set"));
@@ -615,6 +729,102 @@ TEST_F(BrowserEngineTest, ARefusedDownloadServiceLeavesTheDownloadToTheEngine)
     EXPECT_TRUE(container->downloads.urls.empty());
     EXPECT_TRUE(Recorded("QueryService source=clientsite hr=0x80004002 service=SID_SDownloadManager iid=IID_IDownloadManager out=cleared"));
     EXPECT_TRUE(Recorded("Download handled=engine url=https://cdn.vorkan.test/patch.zip"));
+}
+
+TEST_F(BrowserEngineTest, ACancelledFileDownloadAsksNoDownloadManager)
+{
+    UseScenario("page *\non complete download https://cdn.vorkan.test/patch.zip\n");
+    Embed();
+    Connect();
+    sink.cancelFileDownload = VARIANT_TRUE;
+    ASSERT_EQ(Navigate(kPortal), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return Recorded("download cancelled"); }));
+    Settle();
+    EXPECT_TRUE(container->services.empty());
+    EXPECT_TRUE(container->downloads.urls.empty());
+    EXPECT_FALSE(Recorded("Download "));
+}
+
+// A followed link: the host may translate the address; "translated" without
+// an address leaves nothing to follow.
+struct LinkCase {
+    const char* name;
+    HRESULT answer;
+    TestContainer::Out out;
+    const wchar_t* to;
+    const wchar_t* followed;  // the next page's address; null: none
+    const char* recorded;
+};
+
+void PrintTo(const LinkCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class LinkTest : public BrowserEngineTest, public ::testing::WithParamInterface<LinkCase> {};
+
+TEST_P(LinkTest, TranslateUrlDecidesWhereALinkGoes)
+{
+    const LinkCase& c = GetParam();
+    // Only the portal links: the followed page is the plain one.
+    UseScenario("page https://portal.vorkan.test/client\non complete link https://portal.vorkan.test/news\n");
+    Embed();
+    Connect();
+    container->translateAnswer = c.answer;
+    container->translateOut = c.out;
+    container->translateTo = c.to;
+    ASSERT_EQ(Navigate(kPortal), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return Recorded("TranslateUrl"); }));
+    if (c.followed) {
+        EXPECT_TRUE(PumpUntil([&] { return Completed(c.followed); }));
+    } else {
+        Settle(300);
+        EXPECT_EQ(sink.Ids({B}).size(), 1u) << "only the portal's own navigation";
+    }
+    EXPECT_EQ(container->translated, std::vector<std::wstring>{L"https://portal.vorkan.test/news"});
+    EXPECT_TRUE(Recorded(c.recorded)) << c.recorded;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, LinkTest,
+    ::testing::Values(
+        LinkCase{"NotTranslated", S_FALSE, TestContainer::Out::Cleared, L"", L"https://portal.vorkan.test/news",
+                 "TranslateUrl source=uihandler hr=0x00000001 out=none followed=yes url=https://portal.vorkan.test/news"},
+        LinkCase{"Translated", S_OK, TestContainer::Out::Written, L"https://portal.vorkan.test/other",
+                 L"https://portal.vorkan.test/other",
+                 "TranslateUrl source=uihandler hr=0x00000000 out=https://portal.vorkan.test/other followed=yes"},
+        LinkCase{"SuccessWithoutAnAddress", S_OK, TestContainer::Out::Cleared, L"", nullptr,
+                 "TranslateUrl source=uihandler hr=0x00000000 out=none followed=no"},
+        LinkCase{"SuccessLeavingTheAddressUnwritten", S_OK, TestContainer::Out::Untouched, L"", nullptr,
+                 "TranslateUrl source=uihandler hr=0x00000000 out=untouched followed=no"}),
+    [](const ::testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
+
+// A copy: the host may replace the engine's data object.
+TEST_F(BrowserEngineTest, FilterDataObjectDecidesWhatACopyPuts)
+{
+    const struct {
+        HRESULT answer;
+        TestContainer::Out out;
+        const char* recorded;
+    } cases[] = {
+        {S_FALSE, TestContainer::Out::Cleared, "FilterDataObject source=uihandler hr=0x00000001 replacement=none clipboard=engine text=Vorkan"},
+        {S_OK, TestContainer::Out::Written, "FilterDataObject source=uihandler hr=0x00000000 replacement=set clipboard=host"},
+        {S_OK, TestContainer::Out::Cleared, "FilterDataObject source=uihandler hr=0x00000000 replacement=none clipboard=none"},
+        {S_OK, TestContainer::Out::Untouched, "FilterDataObject source=uihandler hr=0x00000000 replacement=untouched clipboard=none"},
+    };
+    UseScenario("page *\non complete copy Vorkan\n");
+    Embed();
+    Connect();
+    for (const auto& c : cases) {
+        container->filterAnswer = c.answer;
+        container->filterOut = c.out;
+        const size_t before = Lines("FilterDataObject").size();
+        ASSERT_EQ(Navigate(kPortal), S_OK);
+        ASSERT_TRUE(PumpUntil([&] { return Lines("FilterDataObject").size() > before; }));
+        EXPECT_EQ(Lines("FilterDataObject").back().compare(0, std::string(c.recorded).size(), c.recorded), 0)
+            << Lines("FilterDataObject").back();
+    }
+    EXPECT_EQ(container->copied, std::vector<std::wstring>(4, L"Vorkan"));
 }
 
 struct NewWindowCase {
@@ -745,8 +955,11 @@ TEST_P(PortalClickTest, APlayersClickCallsTheBridge)
         EXPECT_EQ(call.args[0].vt, VT_BSTR);
         EXPECT_EQ(call.args[0].text, c.request);
     } else {
+        // A link like any other: translated first, then a new window.
         EXPECT_TRUE(container->external.calls.empty());
+        EXPECT_EQ(container->translated, std::vector<std::wstring>{L"https://vorkan.test/news"});
         EXPECT_EQ(sink.Ids({DISPID_NEWWINDOW3}).size(), 1u);
+        EXPECT_LT(FirstAt("TranslateUrl"), FirstAt("event NewWindow3"));
     }
 }
 

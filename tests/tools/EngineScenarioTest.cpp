@@ -28,6 +28,8 @@ TEST(EngineScenario, EveryStatementLandsInItsPage)
         "on timer 0 scripterror boom at line 3\r\n"
         "on complete download https://cdn.vorkan.test/a.zip\r\n"
         "on complete click start\r\n"
+        "on complete link https://portal.vorkan.test/news?id=1\r\n"
+        "on timer 5 copy Vorkan \xE2\x80\x94 start\r\n"
         "\r\n"
         "page *\n"
         "stall\n";
@@ -43,7 +45,7 @@ TEST(EngineScenario, EveryStatementLandsInItsPage)
     EXPECT_EQ(static_cast<uint32_t>(page.errorStatus.integer), 0x800C0005u);
     EXPECT_EQ(page.title, "Vorkan \xE2\x80\x94 Portal");
     EXPECT_FALSE(page.stall);
-    ASSERT_EQ(page.actions.size(), 5u);
+    ASSERT_EQ(page.actions.size(), 7u);
 
     const engine::ScenarioAction& call = page.actions[0];
     EXPECT_EQ(call.kind, ActionKind::External);
@@ -66,6 +68,11 @@ TEST(EngineScenario, EveryStatementLandsInItsPage)
     EXPECT_EQ(page.actions[3].kind, ActionKind::Download);
     EXPECT_EQ(page.actions[4].kind, ActionKind::Click);
     EXPECT_EQ(page.actions[4].text, "start");
+    EXPECT_EQ(page.actions[5].kind, ActionKind::Link);
+    EXPECT_EQ(page.actions[5].text, "https://portal.vorkan.test/news?id=1");
+    EXPECT_EQ(page.actions[6].kind, ActionKind::Copy);
+    EXPECT_EQ(page.actions[6].trigger, Trigger::Timer);
+    EXPECT_EQ(page.actions[6].text, "Vorkan \xE2\x80\x94 start");
     EXPECT_TRUE(scenario.pages[1].stall);
 }
 
@@ -140,6 +147,7 @@ TEST(EngineScenario, AMistakeNamesItsLineAndKeepsTheOldScenario)
         {"page *\non complete click nowhere\n", "line 2: click needs start, min, close, drag or link"},
         {"page *\non complete newwindow https://x/ lots\n", "line 2: bad newwindow flags"},
         {"page *\non complete navigate\n", "line 2: navigate needs an address"},
+        {"page *\non complete link\n", "line 2: link needs an address"},
         {"page\n", "line 1: page needs one address prefix"},
         {"page a b\n", "line 1: page needs one address prefix"},
         {"page *\nstall now\n", "line 2: stall takes no value"},

@@ -133,6 +133,10 @@ HRESULT EventSink::Invoke(DISPID id, REFIID iid, LCID, WORD, DISPPARAMS* params,
         if (a[1].vt == (VT_BYREF | VT_VARIANT) && a[1].pvarVal) event.status = See(*a[1].pvarVal);
         if (a[0].vt == (VT_BYREF | VT_BOOL)) *a[0].pboolVal = cancelNavigateError;
         break;
+    case DISPID_FILEDOWNLOAD:
+        if (params->cArgs != 2) break;
+        if (a[0].vt == (VT_BYREF | VT_BOOL)) *a[0].pboolVal = cancelFileDownload;
+        break;
     case DISPID_NEWWINDOW3:
         if (params->cArgs != 5) break;
         if (a[3].vt == (VT_BYREF | VT_BOOL)) *a[3].pboolVal = cancelNewWindow;
@@ -144,7 +148,8 @@ HRESULT EventSink::Invoke(DISPID id, REFIID iid, LCID, WORD, DISPPARAMS* params,
     }
     events.push_back(std::move(event));
     return id == DISPID_BEFORENAVIGATE2 || id == DISPID_NAVIGATECOMPLETE2 || id == DISPID_DOCUMENTCOMPLETE ||
-                   id == DISPID_NAVIGATEERROR || id == DISPID_NEWWINDOW3 || id == DISPID_COMMANDSTATECHANGE
+                   id == DISPID_NAVIGATEERROR || id == DISPID_NEWWINDOW3 || id == DISPID_COMMANDSTATECHANGE ||
+                   id == DISPID_FILEDOWNLOAD
                ? S_OK
                : DISP_E_MEMBERNOTFOUND;
 }
@@ -184,7 +189,7 @@ HRESULT TestContainer::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IOleInPlaceSiteEx*>(this);
     else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame) *out = static_cast<IOleInPlaceFrame*>(this);
     else if (iid == __uuidof(IDocHostUIHandler) && handlerOnSite) *out = static_cast<IDocHostUIHandler*>(this);
-    else if (iid == IID_IOleCommandTarget) *out = static_cast<IOleCommandTarget*>(this);
+    else if (iid == IID_IOleCommandTarget && commandTargetOnSite) *out = static_cast<IOleCommandTarget*>(this);
     else if (iid == IID_IServiceProvider) *out = static_cast<IServiceProvider*>(this);
     else return E_NOINTERFACE;
     AddRef();
@@ -290,21 +295,46 @@ HRESULT TestContainer::GetDropTarget(IDropTarget*, IDropTarget** target)
 
 HRESULT TestContainer::GetExternal(IDispatch** dispatch)
 {
+    *dispatch = nullptr;
+    if (FAILED(externalAnswer)) return externalAnswer;
     *dispatch = static_cast<IDispatch*>(&external);
     external.AddRef();
     return S_OK;
 }
 
-HRESULT TestContainer::TranslateUrl(DWORD, LPWSTR, LPWSTR* out)
+HRESULT TestContainer::TranslateUrl(DWORD, LPWSTR in, LPWSTR* out)
 {
-    if (out) *out = nullptr;
-    return S_FALSE;
+    translated.emplace_back(in ? in : L"(null)");
+    if (translateOut == Out::Cleared) {
+        *out = nullptr;
+    } else if (translateOut == Out::Written) {
+        const size_t bytes = (translateTo.size() + 1) * sizeof(wchar_t);
+        *out = static_cast<LPWSTR>(::CoTaskMemAlloc(bytes));
+        if (*out) std::copy(translateTo.c_str(), translateTo.c_str() + translateTo.size() + 1, *out);
+    }
+    return translateAnswer;
 }
 
-HRESULT TestContainer::FilterDataObject(IDataObject*, IDataObject** out)
+HRESULT TestContainer::FilterDataObject(IDataObject* data, IDataObject** out)
 {
-    if (out) *out = nullptr;
-    return S_FALSE;
+    std::wstring text = L"?";
+    FORMATETC format{CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (data && SUCCEEDED(data->GetData(&format, &medium))) {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(medium.hGlobal))) {
+            text = chars;
+            ::GlobalUnlock(medium.hGlobal);
+        }
+        ::ReleaseStgMedium(&medium);
+    }
+    copied.push_back(text);
+    if (filterOut == Out::Cleared) {
+        *out = nullptr;
+    } else if (filterOut == Out::Written) {
+        *out = data;
+        if (data) data->AddRef();
+    }
+    return filterAnswer;
 }
 
 HRESULT TestContainer::Exec(const GUID* group, DWORD command, DWORD, VARIANT* in, VARIANT* out)

@@ -81,6 +81,7 @@ public:
     VARIANT_BOOL cancelBeforeNavigate = VARIANT_FALSE;
     VARIANT_BOOL cancelNavigateError = VARIANT_FALSE;
     VARIANT_BOOL cancelNewWindow = VARIANT_FALSE;
+    VARIANT_BOOL cancelFileDownload = VARIANT_FALSE;
     // What the toolkit's host does on NavigateComplete2: install a handler on
     // the new document through ICustomDoc.
     IWebBrowser2* browser = nullptr;
@@ -121,18 +122,30 @@ class TestContainer final : public IOleClientSite,
 public:
     explicit TestContainer(HWND window) : m_window(window) {}
 
+    // How an out value is answered: written, cleared, or left as it came.
+    enum class Out { Written, Cleared, Untouched };
+
     // Answers
     bool handlerOnSite = false;  // the client site itself answers IDocHostUIHandler
+    bool commandTargetOnSite = true;
     DWORD hostFlags = 0x200005;
     HRESULT contextMenuAnswer = S_FALSE;
     HRESULT acceleratorAnswer = S_FALSE;
     HRESULT execAnswer = S_OK;
+    HRESULT externalAnswer = S_OK;
     VARIANT_BOOL continueScripts = VARIANT_TRUE;
     bool offerDownloads = true;
+    HRESULT translateAnswer = S_FALSE;
+    Out translateOut = Out::Cleared;
+    std::wstring translateTo;  // written when translateOut is Written
+    HRESULT filterAnswer = S_FALSE;
+    Out filterOut = Out::Cleared;  // Written: the engine's own object handed back
 
     // What the engine did
     int canActivateCalls = 0, activateExCalls = 0, deactivateCalls = 0, uiActivateCalls = 0;
-    int hostInfoCalls = 0, contextMenuCalls = 0, acceleratorCalls = 0;
+    int hostInfoCalls = 0, contextMenuCalls = 0, acceleratorCalls = 0, showObjectCalls = 0;
+    std::vector<std::wstring> translated;  // addresses given to TranslateUrl
+    std::vector<std::wstring> copied;      // CF_UNICODETEXT of each data object to filter
     struct ExecCall {
         bool scriptErrorGroup;
         DWORD command;
@@ -154,7 +167,11 @@ public:
     HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** moniker) override;
     HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** container) override;
-    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ShowObject() override
+    {
+        ++showObjectCalls;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
     // IOleWindow (site and frame)

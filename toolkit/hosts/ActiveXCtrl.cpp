@@ -7,6 +7,7 @@
 #include "toolkit/hosts/ActiveXWnd.h"
 
 #include <new>
+#include <utility>
 
 namespace SkinUI {
 
@@ -24,7 +25,15 @@ CActiveXCtrl::CActiveXCtrl(CActiveXUI* owner) noexcept : m_pOwner(owner) {}
 
 CActiveXCtrl::~CActiveXCtrl()
 {
+    UnlockRunning();
     DestroyHostWindow();
+}
+
+void CActiveXCtrl::UnlockRunning() noexcept
+{
+    // The last unlock lets COM drop its own reference to the object, which
+    // would otherwise keep it alive until the apartment ends.
+    if (win32::ComPtr<IOleObject> object = std::move(m_pRunningLock)) ::OleLockRunning(object.get(), FALSE, TRUE);
 }
 
 void CActiveXCtrl::DestroyHostWindow() noexcept
@@ -50,7 +59,7 @@ STDMETHODIMP CActiveXCtrl::QueryInterface(REFIID riid, void** ppv) noexcept
         *ppv = static_cast<IObjectWithSite*>(this);
     else if (riid == IID_IOleContainer || riid == IID_IParseDisplayName)
         *ppv = static_cast<IOleContainer*>(this);
-    if (*ppv == nullptr) return E_NOINTERFACE;
+    if (*ppv == nullptr) return m_pOwner != nullptr ? m_pOwner->QuerySiteInterface(riid, ppv) : E_NOINTERFACE;
     AddRef();
     return S_OK;
 }
@@ -106,10 +115,14 @@ STDMETHODIMP CActiveXCtrl::GetContainer(IOleContainer** ppContainer) noexcept
 STDMETHODIMP CActiveXCtrl::ShowObject() noexcept
 {
     if (m_pOwner == nullptr) return E_UNEXPECTED;
+    // Before activation there is no window to show it in (and a device
+    // context of no window would be the screen's).
+    if (m_pOwner->m_hwndHost == nullptr) return S_OK;
     win32::WindowDc dc(m_pOwner->m_hwndHost);
     if (dc.get() == nullptr) return E_FAIL;
     if (m_pViewObject) {
-        const RECT& rc = m_pOwner->Rect();
+        // In the host window's own coordinates when windowed.
+        const RECT rc = ObjectRect();
         const RECTL bounds = {rc.left, rc.top, rc.right, rc.bottom};
         m_pViewObject->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc.get(), &bounds, &bounds, nullptr, 0);
     }
@@ -203,7 +216,9 @@ STDMETHODIMP CActiveXCtrl::OnInPlaceActivateEx(BOOL*, DWORD dwFlags) noexcept
 {
     if (m_pOwner == nullptr || !m_pOwner->m_pOleObject) return E_UNEXPECTED;
     IOleObject* object = m_pOwner->m_pOleObject.get();
-    ::OleLockRunning(object, TRUE, FALSE);
+    // One lock per activation, given back at deactivation.
+    if (!m_pRunningLock && SUCCEEDED(::OleLockRunning(object, TRUE, FALSE)))
+        m_pRunningLock = win32::ComPtr<IOleObject>(object);
     HRESULT hr = E_FAIL;
     m_pInPlaceObject.reset();
     if (dwFlags & ACTIVATE_WINDOWLESS) {
@@ -233,6 +248,7 @@ STDMETHODIMP CActiveXCtrl::OnInPlaceDeactivateEx(BOOL) noexcept
 {
     m_bInPlaceActive = false;
     m_pInPlaceObject.reset();
+    UnlockRunning();
     // The owner must not move or show a window that is gone.
     if (m_pOwner != nullptr && m_pWindow && m_pOwner->m_hwndHost == m_pWindow->Handle()) m_pOwner->m_hwndHost = nullptr;
     DestroyHostWindow();

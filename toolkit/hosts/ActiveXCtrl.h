@@ -131,6 +131,7 @@ private:
     // whose coordinates are those of its host window.
     RECT ObjectRect() const noexcept;
     void DestroyHostWindow() noexcept;
+    void UnlockRunning() noexcept;
 
     LONG m_dwRef = 1;
     CActiveXUI* m_pOwner;
@@ -141,6 +142,8 @@ private:
     win32::ComPtr<IViewObject> m_pViewObject;
     // IOleInPlaceObjectWindowless when m_bWindowless, else IOleInPlaceObject.
     win32::ComPtr<IOleInPlaceObject> m_pInPlaceObject;
+    // The object locked running by the current activation.
+    win32::ComPtr<IOleObject> m_pRunningLock;
     bool m_bLocked = false;
     bool m_bFocused = false;
     bool m_bCaptured = false;

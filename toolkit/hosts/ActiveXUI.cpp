@@ -241,6 +241,12 @@ bool CActiveXUI::CreateHostedControl()
     return SUCCEEDED(hr);
 }
 
+HRESULT CActiveXUI::QuerySiteInterface(REFIID, void** ppv)
+{
+    if (ppv != nullptr) *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
 void CActiveXUI::ReleaseHostedControl()
 {
     ReleaseOwnHostedControl();

@@ -38,6 +38,10 @@ public:
     // Whether the control was set up. Marks the control created even when it
     // fails, so a failure is not retried until "clsid" is set again.
     virtual bool CreateHostedControl();
+    // What the client site answers for this control beyond its own
+    // interfaces, when the hosted control asks the site (a browser's
+    // document host, command target and services). None here.
+    virtual HRESULT QuerySiteInterface(REFIID riid, void** ppv);
 
     const CLSID& ClassId() const { return m_clsid; }
     const CUiString& ModuleName() const { return m_sModuleName; }

@@ -26,7 +26,10 @@ void CActiveXWnd::DoVerb(LONG verb)
     CActiveXUI* owner = m_pSite->Owner();
     if (owner == nullptr || !owner->m_pOleObject) return;
     IOleClientSite* site = static_cast<IOleClientSite*>(m_pSite);
-    owner->m_pOleObject->DoVerb(verb, nullptr, site, 0, m_hWnd, &owner->Rect());
+    // The rectangle is in the parent's coordinates: this window's own.
+    RECT rc = owner->Rect();
+    ::OffsetRect(&rc, -rc.left, -rc.top);
+    owner->m_pOleObject->DoVerb(verb, nullptr, site, 0, m_hWnd, &rc);
 }
 
 LRESULT CActiveXWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)

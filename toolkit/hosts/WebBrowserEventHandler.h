@@ -63,11 +63,16 @@ public:
     {
         return S_FALSE;
     }
-    virtual HRESULT GetOptionKeyPath(LPOLESTR* /*key*/, DWORD /*reserved*/) { return S_OK; }
+    // GetOptionKeyPath, TranslateUrl and FilterDataObject answer the
+    // documented "nothing of ours" (S_FALSE): S_OK would claim a result that
+    // is not written. No key of our own: the browser's settings apply.
+    virtual HRESULT GetOptionKeyPath(LPOLESTR* /*key*/, DWORD /*reserved*/) { return S_FALSE; }
     virtual HRESULT GetDropTarget(IDropTarget* /*dropTarget*/, IDropTarget** /*replacement*/) { return E_NOTIMPL; }
     virtual HRESULT GetExternal(IDispatch** /*dispatch*/) { return E_NOTIMPL; }
-    virtual HRESULT TranslateUrl(DWORD /*translate*/, OLECHAR* /*urlIn*/, OLECHAR** /*urlOut*/) { return S_OK; }
-    virtual HRESULT FilterDataObject(IDataObject* /*dataObject*/, IDataObject** /*replacement*/) { return S_OK; }
+    // S_FALSE: the address is not translated.
+    virtual HRESULT TranslateUrl(DWORD /*translate*/, OLECHAR* /*urlIn*/, OLECHAR** /*urlOut*/) { return S_FALSE; }
+    // S_FALSE: the browser's data object is not replaced.
+    virtual HRESULT FilterDataObject(IDataObject* /*dataObject*/, IDataObject** /*replacement*/) { return S_FALSE; }
     virtual HRESULT Download(IMoniker* /*moniker*/, IBindCtx* /*bindContext*/, DWORD /*bindVerb*/,
                              LONG /*bindFlags*/, BINDINFO* /*bindInfo*/, LPCOLESTR /*headers*/,
                              LPCOLESTR /*redirect*/, UINT /*codePage*/)

@@ -45,7 +45,10 @@ CWebBrowserUI::CWebBrowserUI()
 CWebBrowserUI::~CWebBrowserUI()
 {
     ReleaseOwnHostedControl();
-    // CActiveXUI's destructor then releases the browser object and its site.
+    // The browser object and its site go while this part still exists: the
+    // browser holds this control's interfaces through the site until it is
+    // closed.
+    CActiveXUI::ReleaseHostedControl();
 }
 
 std::wstring_view CWebBrowserUI::ClassName() const
@@ -118,6 +121,14 @@ bool CWebBrowserUI::CreateHostedControl()
 void CWebBrowserUI::ReleaseHostedControl()
 {
     ReleaseOwnHostedControl();
+}
+
+HRESULT CWebBrowserUI::QuerySiteInterface(REFIID riid, void** ppv)
+{
+    if (riid == IID_IDocHostUIHandler || riid == kIidDocHostUIHandler || riid == IID_IOleCommandTarget ||
+        riid == IID_IServiceProvider)
+        return QueryInterface(riid, ppv);
+    return CActiveXUI::QuerySiteInterface(riid, ppv);
 }
 
 void CWebBrowserUI::ReleaseOwnHostedControl()

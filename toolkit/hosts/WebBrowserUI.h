@@ -45,6 +45,10 @@ public:
     void ApplyAttribute(std::wstring_view name, std::wstring_view value) override;
     void ReleaseHostedControl() override;
     bool CreateHostedControl() override;
+    // The browser asks the client site for its document host, command target
+    // and services while it creates each document: the site answers with
+    // this control's.
+    HRESULT QuerySiteInterface(REFIID riid, void** ppv) override;
 
     // A handler that is not none and not the current one becomes the
     // handler; the attaching party keeps and deletes it.

@@ -3,6 +3,7 @@
 #include "tools/BrowserEngine/EngineModule.h"
 #include "tools/BrowserEngine/EngineRecord.h"
 
+#include <cstring>
 #include <utility>
 
 namespace engine {
@@ -135,5 +136,87 @@ HRESULT FrameDispatch::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
 {
     return DISP_E_MEMBERNOTFOUND;
 }
+
+SelectionData::SelectionData(std::wstring text) : m_text(std::move(text))
+{
+    ModuleAddRef();
+}
+
+SelectionData::~SelectionData()
+{
+    ModuleRelease();
+}
+
+HRESULT SelectionData::QueryInterface(REFIID iid, void** out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IDataObject) return E_NOINTERFACE;
+    *out = static_cast<IDataObject*>(this);
+    AddRef();
+    return S_OK;
+}
+
+ULONG SelectionData::AddRef()
+{
+    return static_cast<ULONG>(::InterlockedIncrement(&m_refs));
+}
+
+ULONG SelectionData::Release()
+{
+    const LONG refs = ::InterlockedDecrement(&m_refs);
+    if (refs == 0) delete this;
+    return static_cast<ULONG>(refs);
+}
+
+HRESULT SelectionData::QueryGetData(FORMATETC* format)
+{
+    if (!format) return E_POINTER;
+    if (format->cfFormat != CF_UNICODETEXT || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
+    return format->dwAspect == DVASPECT_CONTENT ? S_OK : DV_E_DVASPECT;
+}
+
+HRESULT SelectionData::GetData(FORMATETC* format, STGMEDIUM* medium)
+{
+    if (!medium) return E_POINTER;
+    const HRESULT hr = QueryGetData(format);
+    if (FAILED(hr)) return hr;
+    const size_t bytes = (m_text.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!memory) return E_OUTOFMEMORY;
+    void* target = ::GlobalLock(memory);
+    if (!target) {
+        ::GlobalFree(memory);
+        return E_OUTOFMEMORY;
+    }
+    std::memcpy(target, m_text.c_str(), bytes);
+    ::GlobalUnlock(memory);
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = memory;
+    medium->pUnkForRelease = nullptr;
+    return S_OK;
+}
+
+HRESULT SelectionData::GetDataHere(FORMATETC*, STGMEDIUM*) { return E_NOTIMPL; }
+
+HRESULT SelectionData::GetCanonicalFormatEtc(FORMATETC* in, FORMATETC* out)
+{
+    if (!in || !out) return E_POINTER;
+    *out = *in;
+    out->ptd = nullptr;
+    return DATA_S_SAMEFORMATETC;
+}
+
+HRESULT SelectionData::SetData(FORMATETC*, STGMEDIUM*, BOOL) { return E_NOTIMPL; }
+
+HRESULT SelectionData::EnumFormatEtc(DWORD, IEnumFORMATETC** formats)
+{
+    if (formats) *formats = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT SelectionData::DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) { return OLE_E_ADVISENOTSUPPORTED; }
+HRESULT SelectionData::DUnadvise(DWORD) { return OLE_E_ADVISENOTSUPPORTED; }
+HRESULT SelectionData::EnumDAdvise(IEnumSTATDATA**) { return OLE_E_ADVISENOTSUPPORTED; }
 
 }  // namespace engine

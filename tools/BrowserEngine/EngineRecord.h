@@ -9,14 +9,15 @@
 //   GetMiscStatus aspect= answer=        SetClientSite site=0|1     InitNew hr=
 //   SetHostNames container=               SetSite site=0|1           SetExtent cx= cy=
 //   SetAdvise aspects= sink=0|1           FreezeEvents freeze=       Draw bounds=
-//   DoVerb verb= hr=                      Close save=                Stop
+//   DoVerb verb= hr= rect=l,t,r,b|none    Close save=                Stop
 //   site <operation> hr= [...]            each in-place site answer: CanInPlaceActivate,
 //                                         OnInPlaceActivate(Ex), GetWindow hwnd=,
 //                                         GetWindowContext pos= clip= frame= uiwindow=
-//                                         accelerators=, OnUIActivate, OnUIDeactivate,
-//                                         OnInPlaceDeactivate
+//                                         accelerators=, ShowObject, OnUIActivate,
+//                                         OnUIDeactivate, OnInPlaceDeactivate
 //   window created hwnd= parent= rect=    window destroyed           window failed parent=
 //   SetObjectRects pos= clip=
+//   LockRunning lock=1|0 closes=1|0 hr= locks=<count after>
 //   layout width= height= start= min= close= drag= link=   (the page's parts, client coordinates)
 //   Advise sink=DWebBrowserEvents2|IDispatch|none hr= cookie=       Unadvise cookie= hr=
 //   put_Silent value=    get_Silent value=    put_Visible value=
@@ -24,14 +25,20 @@
 //   event <Name> dispid= sink=<cookie> hr= [frame=top|child|<name>] [cancel=] [...] [url=]
 //   event <Name> dispid= sinks=0 ...      (no sink connected)
 //   navigation cancelled url= | navigation stalled url=
+//   document host handler=0|1 commandtarget=0|1 services=0|1 url=
+//                                         what the client site answered for a new document
 //   SetUIHandler handler=0|1
+//   GetOptionKeyPath source= hr= key=none|untouched|<key>
 //   GetHostInfo source=uihandler|clientsite|none hr= flags= dblclk= size=
 //   GetExternal source= hr= dispatch=0|1
 //   GetIDsOfNames hr= dispid= name=
 //   Invoke dispid= argc= hr= result=<variant> name= args=<variant>|<variant>...
 //   Exec OLECMDID_SHOWSCRIPTERROR source= hr= out=<variant> dialog=host|engine scripts=continue|stopped message=
+//   event FileDownload dispid=270 ... document=0 cancel=    download cancelled url=
 //   QueryService source= hr= service=SID_SDownloadManager iid=IID_IDownloadManager out=set|cleared|untouched
 //   Download hr= handled=host|engine url=
+//   TranslateUrl source= hr= out=none|untouched|<url> followed=yes|no url=
+//   FilterDataObject source= hr= replacement=none|untouched|set clipboard=engine|host|none text=
 //   ShowContextMenu source= hr= menu=host|engine
 //   ShowUI source= hr=
 //   TranslateAccelerator msg= key= source= handler= result=

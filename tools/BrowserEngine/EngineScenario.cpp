@@ -131,12 +131,18 @@ bool ParseAction(std::string_view rest, ScenarioAction& action, std::string& rea
         action.kind = ActionKind::ContextMenu;
         return true;
     }
-    if (kind == "download" || kind == "navigate") {
-        action.kind = kind == "download" ? ActionKind::Download : ActionKind::Navigate;
+    if (kind == "download" || kind == "navigate" || kind == "link") {
+        action.kind = kind == "download" ? ActionKind::Download
+                      : kind == "navigate" ? ActionKind::Navigate
+                                           : ActionKind::Link;
         if (action.text.empty()) {
             reason = std::string(kind) + " needs an address";
             return false;
         }
+        return true;
+    }
+    if (kind == "copy") {
+        action.kind = ActionKind::Copy;
         return true;
     }
     if (kind == "newwindow") {

@@ -23,13 +23,20 @@
 //
 // Actions:
 //   external <name>          window.external.<name>(args...): GetExternal,
-//                            GetIDsOfNames with the name as written, Invoke
+//                            GetIDsOfNames with the name as written, Invoke;
+//                            a failure of any of them is an uncaught script
+//                            error (as below)
 //   scripterror <message>    the page's script fails: Exec of
 //                            OLECMDID_SHOWSCRIPTERROR on the host
-//   download <url>           QueryService for the download manager, Download
+//   download <url>           FileDownload, then QueryService for the
+//                            download manager and Download
 //   newwindow <url> [flags]  NewWindow3 (flags default 0x6: user-initiated, first)
 //   contextmenu              IDocHostUIHandler::ShowContextMenu
-//   navigate <url>           the page navigates itself
+//   navigate <url>           the page's script navigates it
+//   link <url>               the player follows a link: TranslateUrl, then
+//                            the navigation to the address the host answered
+//   copy <text>              the player copies text of the page:
+//                            FilterDataObject with the engine's data object
 //   click <part>             a mouse click on the painted page: start, min,
 //                            close, drag or link
 //
@@ -59,14 +66,14 @@ struct ScenarioValue {
     std::string text;  // Str, UTF-8
 };
 
-enum class ActionKind { External, ScriptError, Download, NewWindow, ContextMenu, Navigate, Click };
+enum class ActionKind { External, ScriptError, Download, NewWindow, ContextMenu, Navigate, Link, Copy, Click };
 enum class Trigger { Complete, Timer };
 
 struct ScenarioAction {
     Trigger trigger = Trigger::Complete;
     unsigned delayMs = 0;
     ActionKind kind = ActionKind::External;
-    std::string text;  // external name, url, script message or clicked part
+    std::string text;  // external name, url, script message, copied text or clicked part
     uint32_t flags = 0x6;
     std::vector<ScenarioValue> args;
 };

@@ -262,6 +262,7 @@ HRESULT StandInBrowser::QueryInterface(REFIID iid, void** out)
     else if (iid == IID_IViewObject || iid == IID_IViewObject2) *out = static_cast<IViewObject2*>(this);
     else if (iid == IID_IObjectWithSite) *out = static_cast<IObjectWithSite*>(this);
     else if (iid == IID_IConnectionPointContainer) *out = static_cast<IConnectionPointContainer*>(this);
+    else if (iid == IID_IRunnableObject) *out = static_cast<IRunnableObject*>(this);
     else if (iid == kIidStandInEngine) *out = static_cast<IStandInEngine*>(this);
     else return E_NOINTERFACE;
     AddRef();
@@ -475,11 +476,15 @@ void StandInBrowser::RunNavigation(unsigned navigation)
     m_readyState = READYSTATE_INTERACTIVE;
     m_viewState.state = PortalView::State::Loading;
     m_viewState.url = url;
+    // The new document asks its host while it is created, before anyone
+    // hears of it: a handler installed on NavigateComplete2 comes too late
+    // for these questions.
+    AttachDocumentHost();
+    if (!Current(navigation)) return;
     Repaint();
     IDispatch* top = static_cast<IWebBrowser2*>(this);
     FireNavigateComplete2(top, url);
     if (!Current(navigation)) return;
-    AskHostInfo();
     if (!errorPage && !page.title.empty()) {
         FireTitleChange(m_title);
         if (!Current(navigation)) return;
@@ -541,6 +546,8 @@ void StandInBrowser::RunAction(const ScenarioAction& action)
         break;
     }
     case ActionKind::Navigate: BeginNavigation(Wide(action.text)); break;
+    case ActionKind::Link: FollowLink(Wide(action.text)); break;
+    case ActionKind::Copy: CopySelection(Wide(action.text)); break;
     case ActionKind::Click: {
         const PagePart part = PartFromName(action.text);
         if (!m_view.get()) {
@@ -571,7 +578,13 @@ void StandInBrowser::ClickPart(PagePart part, int x, int y)
     case PagePart::Minimise: request.text = CommandRequest("min_wnd"); break;
     case PagePart::Close: request.text = CommandRequest("close_wnd"); break;
     case PagePart::Drag: request.text = CommandRequest("wnd_mousemove"); break;
-    case PagePart::Link: FireNewWindow3(kNewsAddress, kUserInitiatedFirst); return;
+    case PagePart::Link: {
+        // A link with a target of its own: translated like every link, then
+        // offered as a new window.
+        std::wstring address = kNewsAddress;
+        if (TranslateLink(address)) FireNewWindow3(address, kUserInitiatedFirst);
+        return;
+    }
     case PagePart::None: return;
     }
     CallExternal("g_callCppFunc", {request});
@@ -728,43 +741,74 @@ void StandInBrowser::FireCommandStateChange(long command, bool enable)
          [&] { return " command=" + std::to_string(command) + " enable=" + (enable ? "1" : "0"); });
 }
 
+bool StandInBrowser::FireFileDownload()
+{
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    VARIANTARG args[2];
+    ::VariantInit(&args[1]);
+    args[1].vt = VT_BOOL;
+    args[1].boolVal = VARIANT_FALSE;  // a file, not a document the engine shows
+    ::VariantInit(&args[0]);
+    args[0].vt = VT_BYREF | VT_BOOL;
+    args[0].pboolVal = &cancel;
+    Fire("FileDownload", DISPID_FILEDOWNLOAD, args, 2, [&] { return " document=0 cancel=" + Flag(cancel); });
+    return cancel != VARIANT_FALSE;
+}
+
 // ---------------------------------------------------------------- host calls
 
 win32::ComPtr<IDocHostUIHandler> StandInBrowser::HostHandler(const char*& source) const
 {
+    // The handler installed with SetUIHandler speaks for the host once it is
+    // there; before, the one the client site answered for the document.
     if (m_document) {
         if (win32::ComPtr<IDocHostUIHandler> handler = m_document->UiHandler()) {
             source = "uihandler";
             return handler;
         }
-    }
-    win32::ComPtr<IDocHostUIHandler> handler;
-    if (m_clientSite && SUCCEEDED(m_clientSite.As(handler)) && handler) {
-        source = "clientsite";
-        return handler;
+        if (win32::ComPtr<IDocHostUIHandler> handler = m_document->Site().handler) {
+            source = "clientsite";
+            return handler;
+        }
     }
     source = "none";
     return {};
 }
 
-template <typename T>
-win32::ComPtr<T> StandInBrowser::FromHost(REFIID iid, const char*& source) const
+void StandInBrowser::AttachDocumentHost()
 {
-    // The handler installed with SetUIHandler speaks for the host first, then
-    // the client site, as the system engine asks for its command target.
-    const char* handlerSource = "none";
-    win32::ComPtr<IDocHostUIHandler> handler = HostHandler(handlerSource);
-    win32::ComPtr<T> found;
-    if (handler && SUCCEEDED(handler.As(iid, found)) && found) {
-        source = handlerSource;
-        return found;
+    if (!m_document) return;
+    SiteHost host;
+    if (m_clientSite) {
+        m_clientSite.As(host.handler);
+        m_clientSite.As(IID_IOleCommandTarget, host.commandTarget);
+        m_clientSite.As(IID_IServiceProvider, host.services);
     }
-    if (m_clientSite && SUCCEEDED(m_clientSite.As(iid, found)) && found) {
-        source = "clientsite";
-        return found;
+    Record(std::string("document host handler=") + (host.handler ? "1" : "0") +
+           " commandtarget=" + (host.commandTarget ? "1" : "0") + " services=" + (host.services ? "1" : "0") +
+           " url=" + Utf8(m_document->Url()));
+    m_document->SetSite(std::move(host));
+    AskOptionKeyPath();
+    AskHostInfo();
+}
+
+void StandInBrowser::AskOptionKeyPath()
+{
+    const char* source = "none";
+    win32::ComPtr<IDocHostUIHandler> handler = HostHandler(source);
+    if (!handler) return;
+    // A sentinel shows whether the host wrote the key at all.
+    LPOLESTR const untouched = reinterpret_cast<LPOLESTR>(static_cast<INT_PTR>(-1));
+    LPOLESTR key = untouched;
+    const HRESULT hr = handler->GetOptionKeyPath(&key, 0);
+    std::string text = "none";
+    if (key == untouched) {
+        text = "untouched";
+    } else if (key) {
+        text = Utf8(key);
+        ::CoTaskMemFree(key);
     }
-    source = "none";
-    return {};
+    Record(std::string("GetOptionKeyPath source=") + source + " hr=" + Hr(hr) + " key=" + text);
 }
 
 void StandInBrowser::AskHostInfo()
@@ -792,14 +836,22 @@ void StandInBrowser::CallExternal(const std::string& name, const std::vector<Sce
     win32::ComPtr<IDispatch> external;
     const HRESULT externalHr = handler ? handler->GetExternal(external.put()) : E_NOINTERFACE;
     Record(std::string("GetExternal source=") + source + " hr=" + Hr(externalHr) + " dispatch=" + (external ? "1" : "0"));
-    if (FAILED(externalHr) || !external) return;
+    // Every failure of the call is an exception in the page's script, which
+    // nothing catches: the engine reports it as a script error.
+    if (FAILED(externalHr) || !external) {
+        ReportScriptError("'window.external' is null or not an object");
+        return;
+    }
 
     std::wstring wideName = Wide(name);
     LPOLESTR names[1] = {wideName.data()};
     DISPID id = DISPID_UNKNOWN;
     const HRESULT namesHr = external->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     Record("GetIDsOfNames hr=" + Hr(namesHr) + " dispid=" + std::to_string(id) + " name=" + name);
-    if (FAILED(namesHr)) return;  // the script sees "object doesn't support this property"
+    if (FAILED(namesHr)) {
+        ReportScriptError("Object doesn't support property or method '" + name + "'");
+        return;
+    }
 
     // Script arguments arrive last first.
     std::vector<VARIANTARG> variants(args.size());
@@ -818,16 +870,22 @@ void StandInBrowser::CallExternal(const std::string& name, const std::vector<Sce
     Record("Invoke dispid=" + std::to_string(id) + " argc=" + std::to_string(args.size()) + " hr=" + Hr(hr) +
            " result=" + DescribeVariant(result) + " name=" + name + " args=" + described);
     ::VariantClear(&result);
+    const std::string description = exception.bstrDescription ? Utf8(exception.bstrDescription) : std::string();
     ::SysFreeString(exception.bstrSource);
     ::SysFreeString(exception.bstrDescription);
     ::SysFreeString(exception.bstrHelpFile);
     for (VARIANTARG& v : variants) ::VariantClear(&v);
+    if (FAILED(hr))
+        ReportScriptError(!description.empty() ? description
+                                               : "Object doesn't support property or method '" + name + "' (" + Hr(hr) + ")");
 }
 
 void StandInBrowser::ReportScriptError(const std::string& message)
 {
-    const char* source = "none";
-    win32::ComPtr<IOleCommandTarget> target = FromHost<IOleCommandTarget>(IID_IOleCommandTarget, source);
+    // The command target the client site answered for the document; the
+    // handler installed later is not asked.
+    const char* source = "clientsite";
+    win32::ComPtr<IOleCommandTarget> target = m_document ? m_document->Site().commandTarget : nullptr;
     if (!target) {
         Record("Exec OLECMDID_SHOWSCRIPTERROR source=none dialog=engine scripts=stopped message=" + message);
         m_scriptsStopped = true;
@@ -856,14 +914,16 @@ void StandInBrowser::ReportScriptError(const std::string& message)
 
 void StandInBrowser::RequestDownload(const std::wstring& url)
 {
-    const char* source = "none";
-    // The download manager is a service of the site first, then of the handler.
-    win32::ComPtr<IServiceProvider> provider;
-    if (m_clientSite && SUCCEEDED(m_clientSite.As(IID_IServiceProvider, provider)) && provider) {
-        source = "clientsite";
-    } else {
-        provider = FromHost<IServiceProvider>(IID_IServiceProvider, source);
+    // The browser's own event first: a sink may cancel the download.
+    if (FireFileDownload()) {
+        Record("download cancelled url=" + Utf8(url));
+        return;
     }
+    if (m_closed) return;
+    // The download manager is a service of the client site, asked for it
+    // when the document was created.
+    const char* source = "clientsite";
+    win32::ComPtr<IServiceProvider> provider = m_document ? m_document->Site().services : nullptr;
     win32::ComPtr<IDownloadManager> manager;
     HRESULT hr = E_NOINTERFACE;
     if (provider) {
@@ -895,6 +955,64 @@ void StandInBrowser::RequestDownload(const std::wstring& url)
     hr = manager->Download(moniker.get(), bindContext.get(), BINDVERB_GET, BINDF_ASYNCHRONOUS | BINDF_ASYNCSTORAGE,
                            &bindInfo, nullptr, nullptr, CP_UTF8);
     Record("Download hr=" + Hr(hr) + " handled=" + (SUCCEEDED(hr) ? "host" : "engine") + " url=" + Utf8(url));
+}
+
+bool StandInBrowser::TranslateLink(std::wstring& url)
+{
+    const char* source = "none";
+    win32::ComPtr<IDocHostUIHandler> handler = HostHandler(source);
+    const std::string original = Utf8(url);
+    if (!handler) {
+        Record("TranslateUrl source=none followed=yes url=" + original);
+        return true;
+    }
+    std::wstring in = url;
+    OLECHAR* const untouched = reinterpret_cast<OLECHAR*>(static_cast<INT_PTR>(-1));
+    OLECHAR* out = untouched;
+    const HRESULT hr = handler->TranslateUrl(0, in.data(), &out);
+    std::string answer = out == untouched ? "untouched" : out ? "set" : "none";
+    bool followed = true;
+    if (hr == S_OK) {
+        // "Translated" with no address: there is nothing to follow.
+        if (out != untouched && out) url.assign(out);
+        else followed = false;
+    }
+    if (out != untouched && out) {
+        answer = Utf8(out);
+        ::CoTaskMemFree(out);
+    }
+    Record(std::string("TranslateUrl source=") + source + " hr=" + Hr(hr) + " out=" + answer +
+           " followed=" + (followed ? "yes" : "no") + " url=" + original);
+    return followed;
+}
+
+void StandInBrowser::FollowLink(const std::wstring& url)
+{
+    std::wstring address = url;
+    if (TranslateLink(address)) BeginNavigation(address);
+}
+
+void StandInBrowser::CopySelection(const std::wstring& text)
+{
+    const char* source = "none";
+    win32::ComPtr<IDocHostUIHandler> handler = HostHandler(source);
+    auto data = win32::ComPtr<SelectionData>::Attach(new (std::nothrow) SelectionData(text));
+    if (!data) return;
+    // Nothing reaches the session's real clipboard: the record says whose
+    // data object would.
+    std::string clipboard = "engine";
+    std::string answer = "none";
+    HRESULT hr = S_FALSE;
+    if (handler) {
+        IDataObject* const untouched = reinterpret_cast<IDataObject*>(static_cast<INT_PTR>(-1));
+        IDataObject* replacement = untouched;
+        hr = handler->FilterDataObject(data.get(), &replacement);
+        answer = replacement == untouched ? "untouched" : replacement ? "set" : "none";
+        if (hr == S_OK) clipboard = replacement != untouched && replacement ? "host" : "none";
+        if (replacement != untouched && replacement) replacement->Release();
+    }
+    Record(std::string("FilterDataObject source=") + source + " hr=" + Hr(hr) + " replacement=" + answer +
+           " clipboard=" + clipboard + " text=" + Utf8(text));
 }
 
 bool StandInBrowser::ShowContextMenu(POINT screen)
@@ -984,6 +1102,11 @@ HRESULT StandInBrowser::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRE
            " parent=" + Hex(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(siteWindow))) +
            " rect=" + RectText(position));
     RecordLayout();
+    // Active in place: the container is asked to show the object.
+    if (m_clientSite) {
+        const HRESULT shown = m_clientSite->ShowObject();
+        Record("site ShowObject hr=" + Hr(shown));
+    }
     return S_OK;
 }
 
@@ -1277,7 +1400,10 @@ HRESULT StandInBrowser::put_Resizable(VARIANT_BOOL) { return E_NOTIMPL; }
 HRESULT StandInBrowser::SetClientSite(IOleClientSite* site)
 {
     Record(std::string("SetClientSite site=") + (site ? "1" : "0"));
-    if (!site) InPlaceDeactivate();
+    if (!site) {
+        InPlaceDeactivate();
+        if (m_document) m_document->DropHost();
+    }
     m_clientSite = win32::ComPtr<IOleClientSite>(site);
     return S_OK;
 }
@@ -1301,6 +1427,7 @@ HRESULT StandInBrowser::Close(DWORD saveOption)
     Record("Close save=" + std::to_string(saveOption));
     InPlaceDeactivate();
     Stop();
+    if (m_document) m_document->DropHost();
     return S_OK;
 }
 
@@ -1339,7 +1466,7 @@ HRESULT StandInBrowser::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWN
         break;
     default: hr = OLEOBJ_S_INVALIDVERB; break;
     }
-    Record("DoVerb verb=" + std::to_string(verb) + " hr=" + Hr(hr));
+    Record("DoVerb verb=" + std::to_string(verb) + " hr=" + Hr(hr) + " rect=" + (rect ? RectText(*rect) : std::string("none")));
     return hr;
 }
 
@@ -1624,6 +1751,34 @@ HRESULT StandInBrowser::FindConnectionPoint(REFIID iid, IConnectionPoint** point
     m_events->AddRef();
     return S_OK;
 }
+
+// ---------------------------------------------------------------- IRunnableObject
+
+HRESULT StandInBrowser::GetRunningClass(LPCLSID clsid)
+{
+    if (!clsid) return E_POINTER;
+    *clsid = kClsidWebBrowser;
+    return S_OK;
+}
+
+HRESULT StandInBrowser::Run(LPBINDCTX) { return S_OK; }
+BOOL StandInBrowser::IsRunning() { return TRUE; }
+
+HRESULT StandInBrowser::LockRunning(BOOL lock, BOOL lastUnlockCloses)
+{
+    if (!lock && m_runningLocks == 0) {
+        Record("LockRunning lock=0 hr=" + Hr(E_UNEXPECTED) + " locks=0");
+        return E_UNEXPECTED;
+    }
+    m_runningLocks += lock ? 1 : -1;
+    Record("LockRunning lock=" + std::string(lock ? "1" : "0") + " closes=" + (lastUnlockCloses ? "1" : "0") +
+           " hr=" + Hr(S_OK) + " locks=" + std::to_string(m_runningLocks));
+    if (lock) AddRef();
+    else Release();  // may be the last reference
+    return S_OK;
+}
+
+HRESULT StandInBrowser::SetContainedObject(BOOL) { return S_OK; }
 
 HRESULT StandInBrowser::GetViewWindow(HWND* window)
 {

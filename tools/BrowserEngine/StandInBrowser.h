@@ -7,9 +7,14 @@
 //
 // Navigation: Navigate2 fires BeforeNavigate2 at once; the rest runs from
 // a posted message on the engine's own message window: NavigateError (when
-// the scenario fails the address), NavigateComplete2, GetHostInfo,
+// the scenario fails the address), the new document, which asks the client
+// site for the host's IDocHostUIHandler, IOleCommandTarget and
+// IServiceProvider and asks that handler GetOptionKeyPath and GetHostInfo,
+// then NavigateComplete2 (where a host may install its own handler),
 // TitleChange, each frame's BeforeNavigate2/NavigateComplete2/
 // DocumentComplete, the top DocumentComplete, then the page's actions.
+// Script errors go to the command target and downloads to the services the
+// client site answered for the document, as the system engine asks them.
 #pragma once
 
 #include "base/Win32Handles.h"
@@ -56,6 +61,7 @@ class StandInBrowser final : public IWebBrowser2,
                              public IViewObject2,
                              public IObjectWithSite,
                              public IConnectionPointContainer,
+                             public IRunnableObject,
                              public IStandInEngine {
 public:
     static HRESULT Create(REFIID iid, void** out);
@@ -215,6 +221,14 @@ public:
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
 
+    // IRunnableObject: a lock keeps the object alive, as the system's
+    // external lock (CoLockObjectExternal) does for an object without it.
+    HRESULT STDMETHODCALLTYPE GetRunningClass(LPCLSID clsid) override;
+    HRESULT STDMETHODCALLTYPE Run(LPBINDCTX context) override;
+    BOOL STDMETHODCALLTYPE IsRunning() override;
+    HRESULT STDMETHODCALLTYPE LockRunning(BOOL lock, BOOL lastUnlockCloses) override;
+    HRESULT STDMETHODCALLTYPE SetContainedObject(BOOL contained) override;
+
     // IStandInEngine
     HRESULT STDMETHODCALLTYPE GetViewWindow(HWND* window) override;
 
@@ -248,15 +262,21 @@ private:
     void FireNewWindow3(const std::wstring& url, uint32_t flags);
     void FireTitleChange(const std::wstring& title);
     void FireCommandStateChange(long command, bool enable);
+    bool FireFileDownload();
 
     // What the page asks of its host.
     win32::ComPtr<IDocHostUIHandler> HostHandler(const char*& source) const;
-    template <typename T>
-    win32::ComPtr<T> FromHost(REFIID iid, const char*& source) const;
+    void AttachDocumentHost();
+    void AskOptionKeyPath();
     void AskHostInfo();
     void CallExternal(const std::string& name, const std::vector<ScenarioValue>& args);
     void ReportScriptError(const std::string& message);
     void RequestDownload(const std::wstring& url);
+    // The address a followed link goes to; false when the host's answer
+    // leaves none.
+    bool TranslateLink(std::wstring& url);
+    void FollowLink(const std::wstring& url);
+    void CopySelection(const std::wstring& text);
     bool ShowContextMenu(POINT screen);
     void ClickPart(PagePart part, int x, int y);
 
@@ -267,6 +287,7 @@ private:
     void Repaint();
 
     LONG m_refs = 1;
+    LONG m_runningLocks = 0;
     win32::ComPtr<IOleClientSite> m_clientSite;
     win32::ComPtr<IUnknown> m_site;  // IObjectWithSite
     win32::ComPtr<IOleInPlaceSite> m_inPlaceSite;

@@ -256,6 +256,32 @@ TEST_F(ActiveXUITest, ReleaseTakesTheSiteAwayAndClosesTheControl)
     EXPECT_TRUE(m_engine.Has("destroy"));
 }
 
+TEST_F(ActiveXUITest, EachActivationLocksTheControlRunningUntilItsDeactivation)
+{
+    auto* control = PlacedEngineControl();
+    ASSERT_NE(control->Site(), nullptr);
+    EXPECT_EQ(m_engine.LinesStartingWith("LockRunning").back(), "LockRunning lock=1 closes=0 hr=0x00000000 locks=1");
+
+    // The control deactivates itself; a click on its window activates it again.
+    win32::ComPtr<IOleInPlaceObject> inPlace;
+    ASSERT_EQ(control->QueryHostedControl(IID_IOleInPlaceObject, inPlace.put_void()), S_OK);
+    ASSERT_EQ(inPlace->InPlaceDeactivate(), S_OK);
+    EXPECT_FALSE(control->Site()->IsInPlaceActive());
+    EXPECT_EQ(m_engine.LinesStartingWith("LockRunning").back(), "LockRunning lock=0 closes=1 hr=0x00000000 locks=0");
+    HWND host = nullptr;
+    ASSERT_EQ(control->Site()->GetWindow(&host), S_OK);
+    ::SendMessageW(host, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(m_window.Handle()), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    EXPECT_TRUE(control->Site()->IsInPlaceActive());
+    EXPECT_EQ(m_engine.LinesStartingWith("LockRunning").back(), "LockRunning lock=1 closes=0 hr=0x00000000 locks=1");
+    inPlace.reset();
+
+    // Released, the last lock is given back and nothing keeps the control alive.
+    control->ReleaseHostedControl();
+    EXPECT_EQ(m_engine.LinesStartingWith("LockRunning").back(), "LockRunning lock=0 closes=1 hr=0x00000000 locks=0");
+    EXPECT_EQ(m_engine.LinesStartingWith("LockRunning").size(), 4u);
+    EXPECT_TRUE(m_engine.Has("destroy")) << m_engine.Text();
+}
+
 TEST_F(ActiveXUITest, ModuleNameCreatesThroughTheModulesClassFactory)
 {
     auto* control = new CountingActiveXUI;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/toolkit/hosts/HostTestWindow.h"
+#include "toolkit/hosts/ActiveXCtrl.h"
 #include "toolkit/hosts/WebBrowserUI.h"
 #include "toolkit/window/MessageLoop.h"
 
@@ -45,15 +46,25 @@ protected:
     void SetUp() override { ASSERT_TRUE(EngineSession::EngineRegistered()) << "run scripts/wine-register first"; }
 
     // A browser control in the test window, with its markup attributes.
-    CWebBrowserUI* Browser(const wchar_t* attributes, const std::string& scenario = "")
+    CWebBrowserUI* Browser(const wchar_t* attributes, const std::string& scenario = "",
+                           const RECT& place = RECT{0, 0, 640, 480})
     {
         m_engine.reset();
         m_engine = std::make_unique<EngineSession>(scenario);
         auto* browser = new CWebBrowserUI;
         m_window.AttachRoot(browser);
         browser->ApplyAttributes(attributes);
-        browser->Place(RECT{0, 0, 640, 480});
+        browser->Place(place);
         return browser;
+    }
+
+    // Position of the first record line starting with prefix; -1 when none.
+    int FirstAt(const std::string& prefix) const
+    {
+        const std::vector<std::string> lines = m_engine->Lines();
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
+        return -1;
     }
 
     // Navigates and waits until the top document has completed.
@@ -181,7 +192,8 @@ TEST_F(WebBrowserUITest, DocumentHostAnswers)
     ASSERT_TRUE(m_engine->WaitFor("GetIDsOfNames")) << m_engine->Text();
     const std::vector<std::string> info = m_engine->LinesStartingWith("GetHostInfo");
     ASSERT_FALSE(info.empty());
-    EXPECT_NE(info.front().find("hr=0x00000000 flags=0x00200005 dblclk=0"), std::string::npos) << info.front();
+    EXPECT_NE(info.front().find("source=clientsite hr=0x00000000 flags=0x00200005 dblclk=0"), std::string::npos)
+        << info.front();
     EXPECT_TRUE(m_engine->Has("ShowContextMenu source=uihandler hr=0x00000001 menu=engine")) << m_engine->Text();
     EXPECT_TRUE(m_engine->Has("GetExternal source=uihandler hr=0x00000000 dispatch=1"));
     // The toolkit control names no members of its own.
@@ -201,7 +213,7 @@ TEST_F(WebBrowserUITest, ScriptErrorsAreSuppressedAndScriptsGoOn)
     Load(browser);
     ASSERT_TRUE(m_engine->WaitFor("Exec OLECMDID_SHOWSCRIPTERROR"));
     const std::string exec = m_engine->LinesStartingWith("Exec OLECMDID_SHOWSCRIPTERROR").front();
-    EXPECT_NE(exec.find("hr=0x00000000"), std::string::npos) << exec;
+    EXPECT_NE(exec.find("source=clientsite hr=0x00000000"), std::string::npos) << exec;
     EXPECT_NE(exec.find("out=VT_BOOL:true"), std::string::npos) << exec;
     EXPECT_NE(exec.find("scripts=continue"), std::string::npos) << exec;
 
@@ -221,7 +233,9 @@ TEST_F(WebBrowserUITest, ScriptErrorsAreSuppressedAndScriptsGoOn)
         ::VariantInit(&out);
         EXPECT_EQ(browser->Exec(c.group, c.command, 0, nullptr, &out), c.status) << c.command;
         EXPECT_EQ(out.vt, c.status == S_OK ? VT_BOOL : VT_EMPTY);
-        if (c.status == S_OK) EXPECT_EQ(out.boolVal, VARIANT_TRUE);
+        if (c.status == S_OK) {
+            EXPECT_EQ(out.boolVal, VARIANT_TRUE);
+        }
     }
     EXPECT_EQ(browser->Exec(&SkinUI::CGID_DocHostCommands, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, nullptr), S_OK);
     OLECMD command = {OLECMDID_SHOWSCRIPTERROR, 0};
@@ -235,6 +249,12 @@ TEST_F(WebBrowserUITest, OnlyTheDownloadManagerServiceIsOffered)
     browser->SetEventHandler(&handler);
     Load(browser);
     ASSERT_TRUE(m_engine->WaitFor("Download"));
+    // The browser's event is not one the host handles: nothing cancels it,
+    // and the download reaches the service the client site offered.
+    EXPECT_TRUE(m_engine->Has("event FileDownload dispid=270 sink=1 hr=0x80020003 document=0 cancel=0"))
+        << m_engine->Text();
+    EXPECT_TRUE(m_engine->Has(
+        "QueryService source=clientsite hr=0x00000000 service=SID_SDownloadManager iid=IID_IDownloadManager out=set"));
     EXPECT_TRUE(m_engine->Has("Download hr=0x00000000 handled=host url=https://files.test/setup.exe"));
     EXPECT_EQ(handler.downloads, 1);
 
@@ -337,6 +357,140 @@ TEST_F(WebBrowserUITest, ReleaseDisconnectsTheEventsAndTheDocumentHost)
     EXPECT_NE(m_engine->LinesStartingWith("Unadvise").front().find("hr=0x00000000"), std::string::npos);
     // The document keeps no pointer to a host that may be deleted next.
     EXPECT_TRUE(m_engine->Has("SetUIHandler handler=0")) << m_engine->Text();
+}
+
+TEST_F(WebBrowserUITest, TheClientSiteSpeaksForTheBrowserWhileEachDocumentIsCreated)
+{
+    CWebBrowserUI* browser =
+        Browser(L"", "page https://portal.vorkan.test/client\non complete navigate https://portal.vorkan.test/second\n");
+    Load(browser);
+    ASSERT_TRUE(m_engine->WaitFor("event DocumentComplete dispid=259 sink=1 hr=0x00000000 frame=top url=https://portal.vorkan.test/second"))
+        << m_engine->Text();
+    // Both documents: the site answers all three before anyone hears of the
+    // document, so the host flags apply from the first question on.
+    const std::vector<std::string> hosts = m_engine->LinesStartingWith("document host");
+    ASSERT_EQ(hosts.size(), 2u) << m_engine->Text();
+    for (const std::string& line : hosts)
+        EXPECT_EQ(line.find("document host handler=1 commandtarget=1 services=1"), 0u) << line;
+    const std::vector<std::string> infos = m_engine->LinesStartingWith("GetHostInfo");
+    ASSERT_EQ(infos.size(), 2u);
+    for (const std::string& line : infos)
+        EXPECT_EQ(line.find("GetHostInfo source=clientsite hr=0x00000000 flags=0x00200005 dblclk=0"), 0u) << line;
+    EXPECT_LT(FirstAt("GetHostInfo"), FirstAt("event NavigateComplete2"));
+    // SetUIHandler is kept: either order of the two works.
+    EXPECT_LT(FirstAt("GetHostInfo"), FirstAt("SetUIHandler handler=1"));
+
+    // The site's answers are the control's own interfaces.
+    SkinUI::CActiveXCtrl* site = browser->Site();
+    ASSERT_NE(site, nullptr);
+    const struct {
+        const IID* iid;
+        void* expected;
+    } cases[] = {
+        {&IID_IDocHostUIHandler, static_cast<IDocHostUIHandler*>(browser)},
+        {&IID_IOleCommandTarget, static_cast<IOleCommandTarget*>(browser)},
+        {&IID_IServiceProvider, static_cast<IServiceProvider*>(browser)},
+        {&IID_IDispatch, nullptr},  // the page's external object is not the site's
+    };
+    for (const auto& c : cases) {
+        void* out = reinterpret_cast<void*>(static_cast<INT_PTR>(1));
+        const HRESULT hr = static_cast<IOleClientSite*>(site)->QueryInterface(*c.iid, &out);
+        EXPECT_EQ(out, c.expected);
+        EXPECT_EQ(SUCCEEDED(hr), c.expected != nullptr);
+        if (out != nullptr) static_cast<IUnknown*>(out)->Release();
+    }
+}
+
+// The handler's defaults say "nothing of ours" where a success would claim
+// an answer they do not give.
+TEST_F(WebBrowserUITest, HandlerDefaultsLeaveAddressesDataAndSettingsToTheBrowser)
+{
+    CWebBrowserUI* browser = Browser(L"",
+                                     "page https://portal.vorkan.test/client\n"
+                                     "on complete copy Vorkan\n"
+                                     "on complete link https://portal.vorkan.test/news\n");
+    SkinUI::CWebBrowserEventHandler defaults;
+    browser->SetEventHandler(&defaults);
+    Load(browser);
+    ASSERT_TRUE(m_engine->WaitFor("event DocumentComplete dispid=259 sink=1 hr=0x00000000 frame=top url=https://portal.vorkan.test/news"))
+        << m_engine->Text();
+    EXPECT_TRUE(m_engine->Has("GetOptionKeyPath source=clientsite hr=0x00000001 key=none")) << m_engine->Text();
+    EXPECT_TRUE(m_engine->Has("FilterDataObject source=uihandler hr=0x00000001 replacement=none clipboard=engine"));
+    EXPECT_TRUE(m_engine->Has(
+        "TranslateUrl source=uihandler hr=0x00000001 out=none followed=yes url=https://portal.vorkan.test/news"));
+
+    // Without a handler the host answers E_NOTIMPL; with one, the handler's
+    // answer; the out value is cleared in every case.
+    for (SkinUI::CWebBrowserEventHandler* handler : {static_cast<SkinUI::CWebBrowserEventHandler*>(nullptr), &defaults}) {
+        CWebBrowserUI bare;
+        if (handler != nullptr) bare.SetEventHandler(handler);
+        const HRESULT expected = handler != nullptr ? S_FALSE : E_NOTIMPL;
+        wchar_t in[] = L"https://portal.vorkan.test/";
+        LPWSTR url = reinterpret_cast<LPWSTR>(static_cast<INT_PTR>(1));
+        EXPECT_EQ(bare.TranslateUrl(0, in, &url), expected);
+        EXPECT_EQ(url, nullptr);
+        IDataObject* data = reinterpret_cast<IDataObject*>(static_cast<INT_PTR>(1));
+        EXPECT_EQ(bare.FilterDataObject(nullptr, &data), expected);
+        EXPECT_EQ(data, nullptr);
+        LPOLESTR key = reinterpret_cast<LPOLESTR>(static_cast<INT_PTR>(1));
+        EXPECT_EQ(bare.GetOptionKeyPath(&key, 0), expected);
+        if (handler != nullptr) {
+            EXPECT_EQ(key, nullptr);
+        }
+    }
+}
+
+// A browser away from the window's origin: what the host window hands the
+// browser is in the host window's own coordinates.
+TEST_F(WebBrowserUITest, ABrowserAtFiftyFiftyIsShownAndActivatedInItsHostWindowsCoordinates)
+{
+    CWebBrowserUI* browser = Browser(L"", "", RECT{50, 50, 690, 530});
+    const HWND host = browser->HostWindow();
+    ASSERT_NE(host, nullptr);
+    RECT placed{};
+    ::GetWindowRect(host, &placed);
+    ::MapWindowPoints(nullptr, m_window.Handle(), reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(placed.left, 50);
+    EXPECT_EQ(placed.top, 50);
+    // Created in the window manager's window at the control's rectangle...
+    EXPECT_TRUE(m_engine->Has("DoVerb verb=-5 hr=0x00000000 rect=50,50,690,530")) << m_engine->Text();
+    // ... then shown and placed inside its host window.
+    EXPECT_TRUE(m_engine->Has("site ShowObject hr=0x00000000"));
+    EXPECT_TRUE(m_engine->Has("Draw bounds=0,0,640,480")) << m_engine->Text();
+    EXPECT_FALSE(m_engine->Has("Draw bounds=50,50"));
+    EXPECT_TRUE(m_engine->Has("SetObjectRects pos=0,0,640,480 clip=0,0,640,480"));
+
+    // Focus on the host window asks for UI activation with the host's rectangle.
+    ASSERT_FALSE(browser->Site()->IsUIActive());
+    ::SendMessageW(host, WM_SETFOCUS, 0, 0);
+    EXPECT_TRUE(m_engine->Has("DoVerb verb=-4 hr=0x00000000 rect=0,0,640,480")) << m_engine->Text();
+    const HWND view = ::GetWindow(host, GW_CHILD);
+    ASSERT_NE(view, nullptr);
+    RECT inside{};
+    ::GetWindowRect(view, &inside);
+    ::MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&inside), 2);
+    EXPECT_EQ(inside.left, 0);
+    EXPECT_EQ(inside.top, 0);
+    EXPECT_EQ(inside.right, 640);
+    EXPECT_EQ(inside.bottom, 480);
+}
+
+// The browser holds the control's own interfaces through the site: it is
+// closed and loses its site when the control goes. (Whether that happens
+// before or after the control's own part is destroyed cannot be seen here:
+// the memory stays until the whole destructor has run.)
+TEST_F(WebBrowserUITest, DestroyingTheControlClosesAndReleasesItsBrowser)
+{
+    {
+        CWebBrowserUI* browser = Browser(L"");
+        Load(browser);
+        ASSERT_TRUE(m_engine->Has("document host handler=1"));
+        m_window.Close();  // deletes the tree: the control with its browser
+    }
+    const int close = FirstAt("Close save=1"), unsite = FirstAt("SetClientSite site=0");
+    EXPECT_GE(close, 0) << m_engine->Text();
+    EXPECT_LT(close, unsite);
+    EXPECT_TRUE(m_engine->Has("destroy"));
 }
 
 }  // namespace
