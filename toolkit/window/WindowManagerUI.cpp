@@ -9,6 +9,7 @@
 
 #include "toolkit/controls/ControlUI.h"
 #include "toolkit/package/SkinFileReader.h"
+#include "toolkit/package/SkinResources.h"
 #include "toolkit/render/DibSection.h"
 #include "toolkit/render/Msimg32Exports.h"
 
@@ -122,6 +123,8 @@ CWindowManagerUI::~CWindowManagerUI()
 bool CWindowManagerUI::StartUp(HINSTANCE instance)
 {
     g_instance = instance;
+    // File and zip skins are found beside this module, not in the current directory.
+    SetSkinModuleInstance(instance);
     return CShadowUI::RegisterWindowClass(instance);
 }
 
@@ -758,7 +761,9 @@ void CWindowManagerUI::ShowToolTip(CControlUI* control, POINT)
                                           nullptr, Instance(), nullptr);
         if (!m_hwndTooltip) return;
         m_toolTip = TOOLINFOW{};
-        m_toolTip.cbSize = sizeof(m_toolTip);
+        // The size comctl32 5 knows: an executable without a common-controls
+        // manifest gets that version, which refuses the larger structure.
+        m_toolTip.cbSize = TTTOOLINFOW_V2_SIZE;
         m_toolTip.uFlags = TTF_IDISHWND;
         m_toolTip.hwnd = m_hWndPaint;
         m_toolTip.uId = reinterpret_cast<UINT_PTR>(m_hWndPaint);

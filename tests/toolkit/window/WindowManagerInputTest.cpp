@@ -12,11 +12,13 @@
 #include "tests/toolkit/controls/ControlTestDoubles.h"
 #include "tests/toolkit/window/ManagerTestWindow.h"
 #include "base/Win32Handles.h"
+#include "tests/support/TestSupport.h"
 #include "toolkit/controls/ButtonUI.h"
 #include "toolkit/controls/LabelUI.h"
 #include "toolkit/controls/ProgressUI.h"
 #include "toolkit/layout/TabLayoutUI.h"
 #include "toolkit/layout/VerticalLayoutUI.h"
+#include "toolkit/package/SkinResources.h"
 
 namespace {
 
@@ -311,6 +313,58 @@ TEST(WindowManagerInputTest, HoverMovesFromControlToControlAndLeavesWithTheWindo
     for (const TNotifyRecord& r : log.records)
         leaves += r.sType.View() == L"mouseleave" && (r.pSender == first || r.pSender == second);
     EXPECT_EQ(leaves, 2);
+}
+
+// What the manager sends its tooltip window, seen on the way by a hook of
+// the thread's sent messages: the structure size of every tool message.
+std::vector<UINT>* g_toolInfoSizes = nullptr;
+
+LRESULT CALLBACK WatchToolMessages(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && g_toolInfoSizes != nullptr) {
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if ((sent->message == TTM_ADDTOOLW || sent->message == TTM_SETTOOLINFOW ||
+             sent->message == TTM_TRACKACTIVATE) &&
+            sent->lParam != 0)
+            g_toolInfoSizes->push_back(reinterpret_cast<const TOOLINFOW*>(sent->lParam)->cbSize);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+struct HookTraits {
+    static HHOOK Invalid() noexcept { return nullptr; }
+    static bool Valid(HHOOK h) noexcept { return h != nullptr; }
+    static void Close(HHOOK h) noexcept { ::UnhookWindowsHookEx(h); }
+};
+
+TEST(WindowManagerInputTest, TheTooltipDescribesItsToolInTheSizeComctl32FiveAccepts)
+{
+    ParkCursorInsideWindow();
+    ManagerTestWindow window({100, 100, 300, 200});
+    EventLog events;
+    auto* tipped = Placed<CButtonUI>(L"tipped", L"0,0,80,40");
+    tipped->SetToolTip(L"a tip");
+    AttachWatched(window, events, {tipped});
+
+    std::vector<UINT> sizes;
+    g_toolInfoSizes = &sizes;
+    const win32::UniqueResource<HHOOK, HookTraits> hook(
+        ::SetWindowsHookExW(WH_CALLWNDPROC, WatchToolMessages, nullptr, ::GetCurrentThreadId()));
+    ASSERT_TRUE(hook.get());
+    for (int i = 0; i < 2; ++i) {  // the first hover creates the tooltip, the second reuses it
+        window.Post(WM_MOUSEMOVE, 0, {10, 10});
+        window.Post(WM_MOUSEHOVER, 0, {10, 10});
+        window.Pump();
+    }
+    g_toolInfoSizes = nullptr;
+
+    // Added once, set and activated on each hover, always with the comctl32
+    // 5 size (sizeof(TOOLINFOW) carries comctl32 6's extra field).
+    ASSERT_EQ(sizes.size(), 5u);
+    for (const UINT size : sizes) EXPECT_EQ(size, static_cast<UINT>(TTTOOLINFOW_V2_SIZE));
+    EXPECT_LT(TTTOOLINFOW_V2_SIZE, sizeof(TOOLINFOW));
+    ASSERT_NE(window.manager.ToolTipWindow(), nullptr);
+    EXPECT_EQ(::SendMessageW(window.manager.ToolTipWindow(), TTM_GETTOOLCOUNT, 0, 0), 1);
 }
 
 TEST(WindowManagerInputTest, RestartedTimerKeepsItsNativeIdAndTicks)
@@ -650,7 +704,21 @@ TEST(WindowManagerInputTest, TransparentBackgroundPaintsLayered)
 TEST(WindowManagerInputTest, StartUpRegistersTheShadowClass)
 {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    ResetSkinResources();
+    SetSkinModuleInstance(nullptr);
     ASSERT_TRUE(CWindowManagerUI::StartUp(instance));
+    // The module of the skins: a file skin's folder is found beside it,
+    // wherever the current directory is.
+    EXPECT_EQ(GetSkinModuleInstance(), instance);
+    const testsupport::TempDir elsewhere;
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(elsewhere.path().c_str()));
+    EXPECT_TRUE(OpenSkinSource(SkinSource::File, L"skins", nullptr, nullptr));
+    ::SetCurrentDirectoryW(previous);
+    EXPECT_EQ(GetSkinResourceFolder(), testsupport::ModuleDir() + L"\\skins\\");
+    ResetSkinResources();
+
     ASSERT_TRUE(CWindowManagerUI::StartUp(instance));  // a second start-up finds it registered
     EXPECT_EQ(CWindowManagerUI::Instance(), instance);
     WNDCLASSEXW wc{};
