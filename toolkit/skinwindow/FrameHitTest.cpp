@@ -25,6 +25,17 @@ FrameHit HitTestFrame(const FrameRect& client, const FrameRect& sizeBox, const F
     return inCaption ? FrameHit::CaptionArea : FrameHit::Client;
 }
 
+MaximisedFrame MaximisedGeometry(const FrameRect& monitor, const FrameRect& work)
+{
+    MaximisedFrame frame;
+    frame.client = work;
+    frame.maxLeft = work.left - monitor.left;
+    frame.maxTop = work.top - monitor.top;
+    frame.maxWidth = work.right - work.left;
+    frame.maxHeight = work.bottom - work.top;
+    return frame;
+}
+
 bool DragsWindow(std::wstring_view controlClass)
 {
     static constexpr std::wstring_view kTakesClicks[] = {L"ButtonUI",   L"OptionUI", L"TextUI",   L"SliderUI",

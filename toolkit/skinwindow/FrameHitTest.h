@@ -33,6 +33,20 @@ enum class FrameHit {
 FrameHit HitTestFrame(const FrameRect& client, const FrameRect& sizeBox, const FrameRect& caption, int x, int y,
                       bool maximised);
 
+// Where a frameless window lies maximised on a monitor (both rectangles in
+// screen coordinates): the client area is the monitor's work area, which
+// may lie anywhere on the virtual screen (a second monitor, a taskbar on the
+// left or top); the system takes the maximised position relative to the
+// monitor and the largest size.
+struct MaximisedFrame {
+    FrameRect client;   // WM_NCCALCSIZE: screen coordinates
+    int maxLeft = 0;    // WM_GETMINMAXINFO ptMaxPosition: relative to the monitor
+    int maxTop = 0;
+    int maxWidth = 0;   // ptMaxTrackSize
+    int maxHeight = 0;
+};
+MaximisedFrame MaximisedGeometry(const FrameRect& monitor, const FrameRect& work);
+
 // Whether a control of this class under the caption area drags the window:
 // anything but the controls that take clicks or text (compared without
 // regard to case).

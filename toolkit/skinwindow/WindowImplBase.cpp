@@ -143,8 +143,10 @@ LRESULT WindowImplBase::OnWmCreate(UINT, WPARAM, LPARAM, bool&)
     ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, WindowStyleNoCaption() | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
-    ::SetWindowPos(m_hWnd, nullptr, client.left, client.top, client.right - client.left, client.bottom - client.top,
-                   SWP_FRAMECHANGED);
+    // The frame changes; the window stays where it was created, in its place
+    // in the Z order and without being activated.
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, client.right - client.left, client.bottom - client.top,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     m_pm.Attach(m_hWnd);
     m_pm.AddPreFilter(this);
@@ -195,8 +197,9 @@ LRESULT WindowImplBase::OnWmNcCalcSize(UINT, WPARAM, LPARAM lParam, bool&)
     if (!::IsZoomed(m_hWnd)) return 0;
     // The proposed rectangle leads both forms of lParam.
     RECT* proposed = reinterpret_cast<RECT*>(lParam);
-    const RECT work = NearestMonitor(m_hWnd).rcWork;
-    *proposed = {0, 0, work.right - work.left, work.bottom - work.top};
+    const MONITORINFO monitor = NearestMonitor(m_hWnd);
+    const FrameRect client = MaximisedGeometry(ToFrame(monitor.rcMonitor), ToFrame(monitor.rcWork)).client;
+    *proposed = {client.left, client.top, client.right, client.bottom};
     return WVR_REDRAW;
 }
 
@@ -223,10 +226,9 @@ LRESULT WindowImplBase::OnWmGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, bool& han
 {
     auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
     const MONITORINFO monitor = NearestMonitor(m_hWnd);
-    RECT work = monitor.rcWork;
-    ::OffsetRect(&work, -monitor.rcMonitor.left, -monitor.rcMonitor.top);
-    info->ptMaxPosition = {work.left, work.top};
-    info->ptMaxTrackSize = {work.right - work.left, work.bottom - work.top};
+    const MaximisedFrame maximised = MaximisedGeometry(ToFrame(monitor.rcMonitor), ToFrame(monitor.rcWork));
+    info->ptMaxPosition = {maximised.maxLeft, maximised.maxTop};
+    info->ptMaxTrackSize = {maximised.maxWidth, maximised.maxHeight};
     info->ptMinTrackSize = {m_pm.MinInfo().cx, m_pm.MinInfo().cy};
     handled = false;  // the manager then applies "mininfo" and "maxinfo"
     return 0;

@@ -88,4 +88,38 @@ TEST(FrameHitTestTest, ControlsThatTakeClicksKeepTheirClicks)
     for (const auto& c : cases) EXPECT_EQ(DragsWindow(c.className), c.drags) << c.className;
 }
 
+// Maximised on any monitor: the client area is the work area where it lies,
+// and the placement the system gets agrees with it.
+TEST(FrameHitTestTest, MaximisedFrameFollowsTheMonitorsWorkArea)
+{
+    const struct {
+        const char* name;
+        FrameRect monitor;
+        FrameRect work;
+        FrameRect client;
+        int maxLeft, maxTop, maxWidth, maxHeight;
+    } cases[] = {
+        {"primary, taskbar at the bottom", {0, 0, 1920, 1080}, {0, 0, 1920, 1040}, {0, 0, 1920, 1040}, 0, 0, 1920, 1040},
+        {"second monitor on the right", {1920, 0, 3840, 1080}, {1920, 0, 3840, 1040}, {1920, 0, 3840, 1040}, 0, 0, 1920, 1040},
+        {"taskbar on the left", {0, 0, 1920, 1080}, {62, 0, 1920, 1080}, {62, 0, 1920, 1080}, 62, 0, 1858, 1080},
+        {"taskbar at the top", {0, 0, 1920, 1080}, {0, 40, 1920, 1080}, {0, 40, 1920, 1080}, 0, 40, 1920, 1040},
+        {"monitor left of the primary, taskbar on its left", {-1280, 0, 0, 1024}, {-1232, 0, 0, 1024},
+         {-1232, 0, 0, 1024}, 48, 0, 1232, 1024},
+    };
+    for (const auto& c : cases) {
+        const SkinUI::MaximisedFrame frame = SkinUI::MaximisedGeometry(c.monitor, c.work);
+        EXPECT_EQ(frame.client.left, c.client.left) << c.name;
+        EXPECT_EQ(frame.client.top, c.client.top) << c.name;
+        EXPECT_EQ(frame.client.right, c.client.right) << c.name;
+        EXPECT_EQ(frame.client.bottom, c.client.bottom) << c.name;
+        EXPECT_EQ(frame.maxLeft, c.maxLeft) << c.name;
+        EXPECT_EQ(frame.maxTop, c.maxTop) << c.name;
+        EXPECT_EQ(frame.maxWidth, c.maxWidth) << c.name;
+        EXPECT_EQ(frame.maxHeight, c.maxHeight) << c.name;
+        // The maximised window's client area starts where the system puts it.
+        EXPECT_EQ(frame.client.left, c.monitor.left + frame.maxLeft) << c.name;
+        EXPECT_EQ(frame.client.top, c.monitor.top + frame.maxTop) << c.name;
+    }
+}
+
 }  // namespace

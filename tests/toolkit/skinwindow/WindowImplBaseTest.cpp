@@ -51,6 +51,29 @@ TEST(WindowImplBaseTest, LauncherWindowIsFramelessAndSizedByItsSkin)
     EXPECT_EQ(::GetClassLongPtrW(hwnd, GCL_STYLE) & CS_DBLCLKS, static_cast<ULONG_PTR>(CS_DBLCLKS));
 }
 
+TEST(WindowImplBaseTest, CreationRemovesTheFrameWhereTheWindowWasCreated)
+{
+    skintest::StartToolkit();
+    const struct {
+        DWORD style;
+        int x, y;
+    } cases[] = {
+        {WS_OVERLAPPEDWINDOW, 200, 150},
+        {WS_OVERLAPPEDWINDOW | WS_VISIBLE, 310, 70},
+    };
+    for (const auto& c : cases) {
+        PackedSkinWindow window(L"PlacedTestWindow", L"CustomMsgBox.xml");
+        const HWND hwnd = window.Create(nullptr, L"placed", c.style, WS_EX_NOACTIVATE, c.x, c.y, 300, 200);
+        ASSERT_NE(hwnd, nullptr);
+        RECT outer{};
+        ::GetWindowRect(hwnd, &outer);
+        EXPECT_EQ(outer.left, c.x) << c.x;
+        EXPECT_EQ(outer.top, c.y) << c.y;
+        EXPECT_EQ(::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CAPTION, 0);
+        ::DestroyWindow(hwnd);
+    }
+}
+
 TEST(WindowImplBaseTest, FrameMessagesOfTheFramelessWindow)
 {
     PackedSkinWindow window(L"FrameTestWindow", L"GameLoader.xml");
@@ -86,8 +109,12 @@ TEST(WindowImplBaseTest, FrameMessagesOfTheFramelessWindow)
     ::ShowWindow(hwnd, SW_MAXIMIZE);
     ASSERT_TRUE(::IsZoomed(hwnd));
     EXPECT_EQ(::SendMessageW(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&proposed)), WVR_REDRAW);
-    EXPECT_EQ(proposed.right, monitor.rcWork.right - monitor.rcWork.left);
-    EXPECT_EQ(proposed.bottom, monitor.rcWork.bottom - monitor.rcWork.top);
+    EXPECT_TRUE(::EqualRect(&proposed, &monitor.rcWork))
+        << proposed.left << "," << proposed.top << "," << proposed.right << "," << proposed.bottom;
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    ::MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    EXPECT_TRUE(::EqualRect(&client, &monitor.rcWork)) << client.left << "," << client.top;
     EXPECT_EQ(HitTest(hwnd, {480, 2}), HTCAPTION);
     ::ShowWindow(hwnd, SW_RESTORE);
     EXPECT_EQ(::SendMessageW(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&proposed)), 0);
