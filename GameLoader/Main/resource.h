@@ -5,3 +5,4 @@
 #define IDI_VORKAN 107        // application icon: window, taskbar, shortcut
 #define IDI_VORKAN_SMALL 108  // the same crest drawn for 16 to 32 pixels
 #define IDR_SKIN_ZIP 130      // "ZIPRES": skin.zip with both layouts and their images
+#define IDR_APP_MANIFEST 1    // RT_MANIFEST: the id the loader reads for a program

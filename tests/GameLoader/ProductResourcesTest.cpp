@@ -10,6 +10,7 @@
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
+#include <tinyxml.h>
 
 #include <algorithm>
 #include <cmath>
@@ -596,6 +597,72 @@ TEST_F(ProductResourcesTest, VersionResourceReads3834WithTheProductStrings)
             << testsupport::WideToUtf8(field.name);
         EXPECT_EQ(std::wstring(value), field.value) << testsupport::WideToUtf8(field.name);
     }
+}
+
+// Every element of a manifest, depth first, by its name as written.
+void CollectElements(const TiXmlElement* element, std::vector<const TiXmlElement*>& out)
+{
+    for (; element != nullptr; element = element->NextSiblingElement()) {
+        out.push_back(element);
+        CollectElements(element->FirstChildElement(), out);
+    }
+}
+
+std::string AttributeOf(const TiXmlElement* element, const char* name)
+{
+    const char* value = element != nullptr ? element->Attribute(name) : nullptr;
+    return value != nullptr ? value : "";
+}
+
+TEST_F(ProductResourcesTest, ManifestNamesWindows7To11RunsAsInvokerAndLeavesDpiAlone)
+{
+    const ResourceBytes bytes = FindBytes(s_module->get(), MAKEINTRESOURCEW(IDR_APP_MANIFEST), MAKEINTRESOURCEW(24));
+    ASSERT_NE(bytes.data, nullptr) << "no RT_MANIFEST 1 in vrk_main.exe";
+    const std::string text(reinterpret_cast<const char*>(bytes.data), bytes.size);
+    TiXmlDocument document;
+    document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UTF8);
+    ASSERT_FALSE(document.Error()) << document.ErrorDesc() << " at row " << document.ErrorRow();
+
+    const TiXmlElement* assembly = document.RootElement();
+    ASSERT_NE(assembly, nullptr);
+    EXPECT_STREQ(assembly->Value(), "assembly");
+    EXPECT_EQ(AttributeOf(assembly, "xmlns"), "urn:schemas-microsoft-com:asm.v1");
+    EXPECT_EQ(AttributeOf(assembly, "manifestVersion"), "1.0");
+
+    std::vector<const TiXmlElement*> elements;
+    CollectElements(assembly, elements);
+    std::set<std::string> supported;
+    const TiXmlElement* level = nullptr;
+    for (const TiXmlElement* element : elements) {
+        const std::string name = element->Value();
+        if (name == "supportedOS") supported.insert(AttributeOf(element, "Id"));
+        if (name == "requestedExecutionLevel") level = element;
+        // Nothing that changes how the system scales the window (yet).
+        EXPECT_TRUE(name != "windowsSettings" && name != "dpiAware" && name != "dpiAwareness" && name != "gdiScaling")
+            << name;
+    }
+    // Windows 7, 8, 8.1 and 10/11, and no other.
+    EXPECT_EQ(supported, (std::set<std::string>{"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                                                "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                                                "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                                                "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}));
+    const TiXmlElement* compatibility = assembly->FirstChildElement("compatibility");
+    EXPECT_EQ(AttributeOf(compatibility, "xmlns"), "urn:schemas-microsoft-com:compatibility.v1");
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(AttributeOf(level, "level"), "asInvoker");
+    EXPECT_EQ(AttributeOf(level, "uiAccess"), "false");
+    EXPECT_EQ(AttributeOf(assembly->FirstChildElement("trustInfo"), "xmlns"), "urn:schemas-microsoft-com:asm.v3");
+
+    // The system's own reader takes it as the program's activation context.
+    ACTCTXW context{};
+    context.cbSize = sizeof(context);
+    const std::wstring path = ProductPath();
+    context.lpSource = path.c_str();
+    context.lpResourceName = MAKEINTRESOURCEW(IDR_APP_MANIFEST);
+    context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    const HANDLE created = ::CreateActCtxW(&context);
+    EXPECT_NE(created, INVALID_HANDLE_VALUE) << ::GetLastError();
+    if (created != INVALID_HANDLE_VALUE) ::ReleaseActCtx(created);
 }
 
 }  // namespace
