@@ -196,8 +196,8 @@ private:
     };
     testsupport::TempDir m_dir;
     std::wstring m_file;
-    Scheme m_schemes[2] = {{L"Software\\Classes\\http\\shell\\open\\command"},
-                           {L"Software\\Classes\\https\\shell\\open\\command"}};
+    Scheme m_schemes[2] = {{L"Software\\Classes\\http\\shell\\open\\command", false, {}},
+                           {L"Software\\Classes\\https\\shell\\open\\command", false, {}}};
 };
 
 TEST_F(WebBrowserEventTest, NewWindowsOpenInTheDefaultBrowserOnlyForWebAddresses)
