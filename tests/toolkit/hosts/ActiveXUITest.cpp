@@ -268,6 +268,12 @@ TEST_F(ActiveXUITest, EachActivationLocksTheControlRunningUntilItsDeactivation)
     ASSERT_EQ(inPlace->InPlaceDeactivate(), S_OK);
     EXPECT_FALSE(control->Site()->IsInPlaceActive());
     EXPECT_EQ(m_engine.LinesStartingWith("LockRunning").back(), "LockRunning lock=0 closes=1 hr=0x00000000 locks=0");
+    // Without a host window there is nothing to show the control in (a
+    // device context of no window would be the screen's).
+    ASSERT_EQ(control->HostWindow(), nullptr);
+    const std::size_t draws = m_engine.LinesStartingWith("Draw").size();
+    EXPECT_EQ(static_cast<IOleClientSite*>(control->Site())->ShowObject(), S_OK);
+    EXPECT_EQ(m_engine.LinesStartingWith("Draw").size(), draws);
     HWND host = nullptr;
     ASSERT_EQ(control->Site()->GetWindow(&host), S_OK);
     ::SendMessageW(host, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(m_window.Handle()), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
