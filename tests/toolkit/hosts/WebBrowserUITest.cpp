@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Win32Handles.h"
 #include "tests/toolkit/hosts/HostTestWindow.h"
 #include "toolkit/hosts/ActiveXCtrl.h"
 #include "toolkit/hosts/WebBrowserUI.h"
@@ -276,9 +277,12 @@ TEST_F(WebBrowserUITest, OnlyTheDownloadManagerServiceIsOffered)
     }
 }
 
-TEST_F(WebBrowserUITest, QueryInterfaceAnswersTheHostInterfacesAndCountsWithoutDeleting)
+TEST_F(WebBrowserUITest, TheHostObjectAnswersTheHostInterfaces)
 {
     CWebBrowserUI* browser = Browser(L"");
+    SkinUI::CWebBrowserHost* host = browser->HostObject();
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(host->Owner(), browser);
     const struct {
         const IID* iid;
         bool offered;
@@ -291,16 +295,80 @@ TEST_F(WebBrowserUITest, QueryInterfaceAnswersTheHostInterfacesAndCountsWithoutD
     };
     for (const auto& c : cases) {
         void* out = reinterpret_cast<void*>(static_cast<INT_PTR>(1));
-        EXPECT_EQ(SUCCEEDED(browser->QueryInterface(*c.iid, &out)), c.offered);
+        EXPECT_EQ(SUCCEEDED(host->QueryInterface(*c.iid, &out)), c.offered);
         EXPECT_EQ(out != nullptr, c.offered);
         if (out != nullptr) static_cast<IUnknown*>(out)->Release();
     }
-    // The control belongs to the tree: dropping every COM reference keeps it.
-    const ULONG before = browser->AddRef();
-    EXPECT_EQ(browser->Release(), before - 1);
-    EXPECT_EQ(browser->Release(), before - 2);
-    EXPECT_EQ(browser->AddRef(), before - 1);
-    EXPECT_EQ(browser->ClassName(), L"WebBrowserUI");
+    // The page's external object and the download manager are the host object's.
+    win32::ComPtr<IDispatch> external;
+    ASSERT_EQ(browser->GetExternal(external.put()), S_OK);
+    EXPECT_EQ(external.get(), static_cast<IDispatch*>(host));
+    void* manager = nullptr;
+    ASSERT_EQ(browser->QueryService(SkinUI::SID_DownloadManagerService, SkinUI::SID_DownloadManagerService, &manager),
+              S_OK);
+    EXPECT_EQ(manager, static_cast<IDownloadManager*>(host));
+    static_cast<IUnknown*>(manager)->Release();
+}
+
+// The browser and the page may keep the host object longer than the
+// control lives. What they call then fails cleanly instead of reaching a
+// freed control.
+TEST_F(WebBrowserUITest, TheHostObjectOutlivesItsControlAndThenFailsCleanly)
+{
+    enum How { Released, Destroyed };
+    for (How how : {Released, Destroyed}) {
+        CWebBrowserUI* browser = Browser(L"");
+        Load(browser);
+        CountingHandler handler;
+        browser->SetEventHandler(&handler);
+        win32::ComPtr<IDispatch> external;
+        ASSERT_EQ(browser->GetExternal(external.put()), S_OK);
+        win32::ComPtr<IDocHostUIHandler> documentHost;
+        ASSERT_EQ(external->QueryInterface(IID_IDocHostUIHandler, documentHost.put_void()), S_OK);
+        if (how == Released)
+            browser->ReleaseHostedControl();
+        else
+            m_window.Close();  // deletes the tree and the control with it
+
+        VARIANT url;
+        ::VariantInit(&url);
+        VARIANTARG args[2];
+        args[0].vt = VT_VARIANT | VT_BYREF;
+        args[0].pvarVal = &url;
+        args[1].vt = VT_DISPATCH;
+        args[1].pdispVal = nullptr;
+        DISPPARAMS params = {args, nullptr, 2, 0};
+        EXPECT_EQ(external->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
+                                   nullptr),
+                  E_UNEXPECTED)
+            << how;
+        EXPECT_EQ(handler.documents, 0) << "no event reaches the handler of a control that let go";
+        LPOLESTR name = const_cast<LPOLESTR>(L"g_callCppFunc");
+        DISPID id = 0;
+        EXPECT_EQ(external->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), E_UNEXPECTED);
+        DOCHOSTUIINFO info = {};
+        EXPECT_EQ(documentHost->GetHostInfo(&info), E_UNEXPECTED);
+        IDispatch* again = reinterpret_cast<IDispatch*>(static_cast<INT_PTR>(1));
+        EXPECT_EQ(documentHost->GetExternal(&again), E_UNEXPECTED);
+        EXPECT_EQ(again, nullptr) << "out values are cleared";
+        win32::ComPtr<IServiceProvider> services;
+        ASSERT_EQ(external->QueryInterface(IID_IServiceProvider, services.put_void()), S_OK);
+        void* download = reinterpret_cast<void*>(static_cast<INT_PTR>(1));
+        EXPECT_EQ(services->QueryService(SkinUI::SID_DownloadManagerService, SkinUI::SID_DownloadManagerService,
+                                         &download),
+                  E_UNEXPECTED);
+        EXPECT_EQ(download, nullptr);
+        // The last references free it: one each is left.
+        EXPECT_EQ(services.detach()->Release(), 2u);
+        EXPECT_EQ(documentHost.detach()->Release(), 1u);
+        EXPECT_EQ(external.detach()->Release(), 0u);
+        if (how == Released) {
+            // A new browser gets a host object of its own.
+            ASSERT_TRUE(browser->CreateHostedControl());
+            ASSERT_NE(browser->HostObject(), nullptr);
+            EXPECT_EQ(browser->HostObject()->Owner(), browser);
+        }
+    }
 }
 
 TEST_F(WebBrowserUITest, KeysAreTranslatedOnlyWhileTheFocusIsInTheBrowser)
@@ -380,16 +448,16 @@ TEST_F(WebBrowserUITest, TheClientSiteSpeaksForTheBrowserWhileEachDocumentIsCrea
     // SetUIHandler is kept: either order of the two works.
     EXPECT_LT(FirstAt("GetHostInfo"), FirstAt("SetUIHandler handler=1"));
 
-    // The site's answers are the control's own interfaces.
+    // The site's answers are the control's host object's interfaces.
     SkinUI::CActiveXCtrl* site = browser->Site();
     ASSERT_NE(site, nullptr);
     const struct {
         const IID* iid;
         void* expected;
     } cases[] = {
-        {&IID_IDocHostUIHandler, static_cast<IDocHostUIHandler*>(browser)},
-        {&IID_IOleCommandTarget, static_cast<IOleCommandTarget*>(browser)},
-        {&IID_IServiceProvider, static_cast<IServiceProvider*>(browser)},
+        {&IID_IDocHostUIHandler, static_cast<IDocHostUIHandler*>(browser->HostObject())},
+        {&IID_IOleCommandTarget, static_cast<IOleCommandTarget*>(browser->HostObject())},
+        {&IID_IServiceProvider, static_cast<IServiceProvider*>(browser->HostObject())},
         {&IID_IDispatch, nullptr},  // the page's external object is not the site's
     };
     for (const auto& c : cases) {
