@@ -30,6 +30,17 @@ CActiveXCtrl::~CActiveXCtrl()
     DestroyHostWindow();
 }
 
+void CActiveXCtrl::DetachOwner() noexcept
+{
+    m_pOwner = nullptr;
+    m_bInPlaceActive = false;
+    m_pInPlaceObject.reset();
+    m_pViewObject.reset();
+    m_pUnkSite.reset();
+    UnlockRunning();
+    DestroyHostWindow();
+}
+
 void CActiveXCtrl::UnlockRunning() noexcept
 {
     // The last unlock lets COM drop its own reference to the object, which

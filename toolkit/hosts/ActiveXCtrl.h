@@ -105,8 +105,11 @@ public:
     STDMETHODIMP ParseDisplayName(IBindCtx* pbc, LPOLESTR pszDisplayName, ULONG* pchEaten,
                                   IMoniker** ppmkOut) noexcept override;
 
-    // The owner lets go: later calls answer as an orphaned site.
-    void DetachOwner() noexcept { m_pOwner = nullptr; }
+    // The owner lets go: later calls answer as an orphaned site, and what
+    // the site held of the hosted control (its view, its in-place object,
+    // its running lock, its host window) goes now, not whenever the last
+    // reference someone else keeps to the site goes.
+    void DetachOwner() noexcept;
     // The host window went (with the skinned window, or destroyed by the site).
     void OnHostWindowDestroyed(CActiveXWnd* window, HWND hwnd) noexcept;
     // Creates the host window of a windowed control when there is none.
