@@ -5,6 +5,8 @@
 
 #include <exdispid.h>
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -691,6 +693,37 @@ TEST_F(WebBrowserUITest, ANewTreeLeavesNoAcceleratorOfTheOldBrowserBehind)
     MSG key = {m_window.Handle(), WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
     SkinUI::PreTranslateAll(&key);
     EXPECT_EQ(lifetimetest::LateCalls(), 0) << "a key reached the deleted browser's accelerator";
+}
+
+// A handler that throws while the browser calls the host: the call fails
+// with a status the browser understands, and nothing reaches the browser's
+// own frames (through a noexcept COM method it would end the process).
+TEST_F(WebBrowserUITest, AHandlerThatThrowsFailsTheBrowsersCallNotTheProcess)
+{
+    struct ThrowingHandler : SkinUI::CWebBrowserEventHandler {
+        void DocumentComplete(IDispatch*, VARIANT*&) override { throw std::bad_alloc(); }
+        void NavigateComplete2(IDispatch*, VARIANT*&) override { throw std::runtime_error("handler fails"); }
+    } handler;
+    CWebBrowserUI* browser = Browser(L"");
+    browser->SetEventHandler(&handler);
+    SkinUI::CWebBrowserHost* host = browser->HostObject();
+    ASSERT_NE(host, nullptr);
+    VARIANT url;
+    ::VariantInit(&url);
+    VARIANTARG args[2];
+    args[0].vt = VT_VARIANT | VT_BYREF;
+    args[0].pvarVal = &url;
+    args[1].vt = VT_DISPATCH;
+    args[1].pdispVal = nullptr;
+    DISPPARAMS params = {args, nullptr, 2, 0};
+    EXPECT_EQ(host->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+              E_OUTOFMEMORY);
+    EXPECT_EQ(host->Invoke(DISPID_NAVIGATECOMPLETE2, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+              E_UNEXPECTED);
+    // The page's own events still go through the engine and come back failed.
+    Load(browser);
+    for (const std::string& line : m_engine->LinesStartingWith("event DocumentComplete"))
+        EXPECT_NE(line.find("hr=0x8007000E"), std::string::npos) << line;
 }
 
 }  // namespace
