@@ -47,7 +47,7 @@ std::wstring CallCppFunc(HWND hTargetWnd, const std::wstring& argument)
     return L"{}";
 }
 
-STDMETHODIMP CIeBrowserUI::GetIDsOfNames(REFIID, LPOLESTR* rgszNames, UINT cNames, LCID, DISPID* rgDispId) noexcept
+HRESULT CIeBrowserUI::GetIDsOfNames(REFIID, LPOLESTR* rgszNames, UINT cNames, LCID, DISPID* rgDispId)
 {
     if (rgDispId == nullptr) return S_OK;
     for (UINT i = 0; i < cNames; ++i) rgDispId[i] = DISPID_UNKNOWN;
@@ -56,8 +56,8 @@ STDMETHODIMP CIeBrowserUI::GetIDsOfNames(REFIID, LPOLESTR* rgszNames, UINT cName
     return S_OK;
 }
 
-STDMETHODIMP CIeBrowserUI::Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
-                                  VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) noexcept
+HRESULT CIeBrowserUI::Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
+                             VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr)
 {
     if (dispIdMember == DISPID_CALLCPPFUNC && pDispParams != nullptr && pDispParams->cArgs == 1 &&
         pDispParams->rgvarg != nullptr) {

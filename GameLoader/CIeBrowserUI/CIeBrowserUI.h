@@ -21,13 +21,12 @@ public:
     // Commands go to hTargetWnd, the launcher window, for the control's life.
     explicit CIeBrowserUI(HWND hTargetWnd) : m_hTargetWnd(hTargetWnd) {}
 
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
-                               DISPID* rgDispId) noexcept override;
+    HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId) override;
     // A bridge call with one argument runs the command, then answers as the
     // browser host does (DISP_E_MEMBERNOTFOUND): the page gets no value.
     // An argument that has no text ends the call with DISP_E_TYPEMISMATCH.
-    STDMETHODIMP Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
-                        VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) noexcept override;
+    HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
+                   VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
     HWND TargetWindow() const { return m_hTargetWnd; }
 

@@ -63,8 +63,6 @@ const wchar_t* const kDownloadTexts[] = {
 };
 int g_nDownloadTextIndex = 0;  // process-wide, cycles 0, 1, 2
 
-GameLoaderWnd* g_pDeferredDeletion = nullptr;
-
 struct MenuDestroyer {
     void operator()(HMENU menu) const noexcept { ::DestroyMenu(menu); }
 };
@@ -100,11 +98,6 @@ GameLoaderWnd::~GameLoaderWnd()
 {
     ::PostQuitMessage(0);  // ends the main window run's message loop
     if (m_pDeleted) *m_pDeleted = true;
-}
-
-void GameLoaderWnd::DeleteDeferred()
-{
-    delete std::exchange(g_pDeferredDeletion, nullptr);
 }
 
 const SkinUI::TNotifyMap* GameLoaderWnd::NotifyMap() const
@@ -289,7 +282,7 @@ LRESULT GameLoaderWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_NCLBUTTONDBLCLK:
         return 0;  // a double click on the caption neither maximises nor restores
     case WM_LAUNCHER_TRAY_NOTIFY:
-        if (lParam == WM_RBUTTONDOWN) ShowExitMenu();
+        if (lParam == WM_RBUTTONDOWN) ShowExitMenu();  // a nested loop: the window may be gone after it
         break;
     case WM_TIMER:
         if (wParam == TIMER_DOWNLOAD_TEXT) ShowNextDownloadText();
@@ -311,7 +304,7 @@ void GameLoaderWnd::ShowExitMenu()
         command = static_cast<UINT>(
             ::TrackPopupMenu(menu.get(), TPM_RETURNCMD, cursor.x, cursor.y, 0, m_hWnd, nullptr));
     }
-    if (command == kExitMenuCommand) OnBtnCloseClick();
+    if (command == kExitMenuCommand && m_hWnd) OnBtnCloseClick();
 }
 
 void GameLoaderWnd::ShowNextDownloadText()
@@ -385,7 +378,7 @@ void GameLoaderWnd::OnDownloadResult(WPARAM result)
 {
     if (result != 0) {
         ::KillTimer(m_hWnd, TIMER_DOWNLOAD_TEXT);
-        ShowModalNotice(L"网络异常");  // its buttons close the launcher as well
+        ShowNoticeBox(m_hWnd, L"网络异常");  // its buttons close the launcher as well
         return;
     }
     // The window thread waits on purpose: the unpack that follows must not
@@ -402,34 +395,25 @@ void GameLoaderWnd::OnUnpackResult(WPARAM result)
         LoadGame();
         return;
     }
-    if (ShowModalNotice(L"释放文件出错") < 0) return;  // this window is gone
-    if (::IsWindow(m_hWnd)) ::PostMessageW(m_hWnd, WM_CLOSE, 1, 0);
+    ShowNoticeBox(m_hWnd, L"释放文件出错");
+    if (m_hWnd) ::PostMessageW(m_hWnd, WM_CLOSE, 1, 0);  // none when the window went while the box showed
 }
 
 void GameLoaderWnd::OnNetError()
 {
-    ++m_nModalDepth;
     ::MessageBoxW(m_hWnd, L"网络连接异常", L"提示", MB_OK);
-    --m_nModalDepth;
-    if (m_bDestroyedInModal) return;
+    if (!m_hWnd) return;  // closed while the box showed: nobody is left to tell
     OnBtnCloseClick();
-}
-
-int GameLoaderWnd::ShowModalNotice(const wchar_t* message)
-{
-    ++m_nModalDepth;
-    const int code = ShowNoticeBox(m_hWnd, message);
-    --m_nModalDepth;
-    return m_bDestroyedInModal ? -1 : code;
 }
 
 void GameLoaderWnd::OnBtnCloseClick()
 {
     if (m_params.source == L"QX" && !m_params.winid.empty()) {
         LOG_W(LOG_LEVEL_INFO, L"GameLoaderWnd close wnd");
+        // The platform may close this window from inside the call.
         SendGameExitNotice(WindowFromDecimalText(m_params.winid));
     }
-    if (::IsWindow(m_hWnd)) ::PostMessageW(m_hWnd, WM_CLOSE, 1, 0);
+    if (m_hWnd && ::IsWindow(m_hWnd)) ::PostMessageW(m_hWnd, WM_CLOSE, 1, 0);
 }
 
 void GameLoaderWnd::OnClickNotify(SkinUI::TNotifyRecord& record)
@@ -477,13 +461,9 @@ void GameLoaderWnd::OnWindowDestroyed(HWND hwnd)
     m_pProgress = nullptr;
     m_pProgTip = nullptr;
     m_pDownloadLayout = nullptr;
-    if (m_nModalDepth > 0) {
-        // A handler below us on the stack still runs in this object: end
-        // the run now and delete the object once the loop has ended.
-        m_bDestroyedInModal = true;
-        g_pDeferredDeletion = this;
-        ::PostQuitMessage(0);
-        return;
-    }
-    delete this;
+}
+
+void GameLoaderWnd::OnFinalRelease()
+{
+    delete this;  // the destructor ends the run
 }

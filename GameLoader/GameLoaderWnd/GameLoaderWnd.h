@@ -36,11 +36,9 @@ public:
 
     // Lets the caller learn whether the object deleted itself, which it
     // does once its native window is gone (also when creation failed
-    // half-way). The flag must outlive the object.
+    // half-way) and no call of it is on the stack. The flag must outlive
+    // the object.
     void WatchDeletion(bool* deleted) { m_pDeleted = deleted; }
-    // Deletes a window object whose deletion had to wait for a nested
-    // modal loop to unwind; called after the message loop has ended.
-    static void DeleteDeferred();
 
     bool ParseCmdJson();
     void LoadWeb();
@@ -56,6 +54,9 @@ protected:
     const wchar_t* WindowClassName() const override;
     LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnWindowDestroyed(HWND hwnd) override;
+    // The window base calls it once the window is gone and every handler
+    // below (a notice box, a menu, the move loop, ...) has returned.
+    void OnFinalRelease() override;
     void InitWindow() override;
     void OnClickNotify(SkinUI::TNotifyRecord& record) override;
     const wchar_t* SkinFolder() const override;
@@ -76,9 +77,6 @@ private:
     void OnUnpackResult(WPARAM result);
     void OnNetError();
     void OnShow();
-    // A notice box runs a nested message loop in which this window can be
-    // destroyed; the object then stays until the loop has unwound.
-    int ShowModalNotice(const wchar_t* message);
     HWND GameManagerWindow() const;
 
     CIeBrowserUI* m_pBrowser = nullptr;  // the controls belong to the control tree
@@ -93,7 +91,5 @@ private:
     std::wstring m_strFileParam;
     std::wstring m_strInstallDir;
 
-    int m_nModalDepth = 0;
-    bool m_bDestroyedInModal = false;
     bool* m_pDeleted = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "GameLoader/GameLoaderWnd/GameShutdownTask.h"
 
 #include "GameLoader/GameLoader/ProcessControl.h"
+#include "base/NoThrowBoundary.h"
 #include "base/Win32Handles.h"
 
 namespace {
@@ -16,7 +17,8 @@ struct WorkerJob {
 void CALLBACK RunOnWorker(PTP_CALLBACK_INSTANCE instance, void* context) noexcept
 {
     auto* job = static_cast<WorkerJob*>(context);
-    KillGameProcessesTask(*job->steps);
+    // The window thread waits for the event: it is set however the task ends.
+    win32::CallWithoutThrowing([job] { KillGameProcessesTask(*job->steps); });
     // Signalled by the pool after the callback returns, so the job outlives it.
     ::SetEventWhenCallbackReturns(instance, job->done);
 }

@@ -51,7 +51,6 @@ void RunMainWindow(const std::wstring& title, const std::wstring& cmdJson)
             window->WatchDeletion(nullptr);
             delete window;
         }
-        GameLoaderWnd::DeleteDeferred();
         ::CoUninitialize();
         return;
     }
@@ -59,7 +58,6 @@ void RunMainWindow(const std::wstring& title, const std::wstring& cmdJson)
     ::ShowWindow(hwnd, SW_HIDE);  // shown by the launcher's own messages once the page has loaded
     window->WatchDeletion(nullptr);
     SkinUI::RunMessageLoop();
-    GameLoaderWnd::DeleteDeferred();
     ::CoUninitialize();
 }
 

@@ -55,6 +55,8 @@ PlatformSimulator::PlatformSimulator(const Options& options)
                                L"\" \"--title=" + m_title + L"\" --lifetime-ms=" +
                                std::to_wstring(options.lifetimeMs);
     if (options.hang) commandLine += L" --hang";
+    if (!options.closeOnCopyData.empty())
+        commandLine += L" " + QuoteArgument(L"--close-on-copydata=" + options.closeOnCopyData);
     if (!options.launch.empty()) commandLine += L" " + QuoteArgument(L"--launch=" + options.launch);
     m_hang = options.hang;
     m_process.reset(StartProcess(commandLine));

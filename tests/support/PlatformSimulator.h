@@ -33,6 +33,9 @@ public:
         std::wstring launch;  // command line started by the simulator, "{hwnd}" replaced
         bool hang = false;    // stops answering messages
         DWORD lifetimeMs = 120000;
+        // Answers each WM_COPYDATA by first sending WM_CLOSE to the top-level
+        // window with this title; empty: never.
+        std::wstring closeOnCopyData;
     };
     PlatformSimulator();
     explicit PlatformSimulator(const Options& options);

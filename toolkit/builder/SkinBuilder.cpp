@@ -157,6 +157,7 @@ CControlUI* CSkinBuilder::Build(std::wstring_view source, std::wstring_view reso
 CControlUI* CSkinBuilder::Build(IDialogBuilderCallback* callback, CWindowManagerUI* manager, CControlUI* parent)
 {
     m_pCallback = callback;
+    *m_pBuilt = 0;
     CControlUI* first = nullptr;
     if (!BuildTree(manager, parent, 0, &first)) {
         // With a parent, what was added belongs to it; without one the result is ours.
@@ -229,12 +230,18 @@ CControlUI* CSkinBuilder::CreateByName(std::wstring_view name)
     return m_pCallback ? m_pCallback->CreateCustomControl(name) : nullptr;
 }
 
+bool CSkinBuilder::Spend()
+{
+    return ++*m_pBuilt <= kMaxBuiltElements;
+}
+
 bool CSkinBuilder::CreateControls(CSkinMarkupNode node, CControlUI* parent, CWindowManagerUI* manager, int depth,
                                   CControlUI** first)
 {
     ++depth;
     IContainerUI* container = parent ? static_cast<IContainerUI*>(parent->InterfaceFor(L"IContainer")) : nullptr;
     for (CSkinMarkupNode child = node.GetFirstChild(); child.IsValid(); child = child.GetNextSibling()) {
+        if (!Spend()) return false;
         const std::wstring_view element = child.GetName();
         if (IsResourceElement(element)) continue;
         if (depth > kMaxNestingDepth) return false;
@@ -287,10 +294,13 @@ bool CSkinBuilder::Include(CSkinMarkupNode node, CControlUI* parent, CWindowMana
     const int count = ParseSkinInt(AttributeOr(node, L"count", L"1"));
     const std::wstring_view source = AttributeOr(node, L"source");
     if (count <= 0 || source.empty()) return true;
+    // Read once, built "count" times: the same document each time.
+    CSkinBuilder included;
+    if (!included.Load(source, m_sResourceType)) return true;  // an unreadable include adds nothing
+    included.m_pCallback = m_pCallback;
+    included.m_pBuilt = m_pBuilt;
     for (int i = 0; i < count; ++i) {
-        CSkinBuilder included;
-        if (!included.Load(source, m_sResourceType)) return true;  // an unreadable include adds nothing
-        included.m_pCallback = m_pCallback;
+        if (!Spend()) return false;
         CControlUI* result = nullptr;
         // Each include counts as a level, so a document that includes itself
         // (even at its top level) reaches the cap instead of recursing forever.

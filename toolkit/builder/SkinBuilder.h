@@ -28,6 +28,11 @@ public:
     // Deeper skins fail the build instead of running the stack out: control
     // creation, attach, search, paint and destruction all recurse per level.
     static constexpr int kMaxNestingDepth = 256;
+    // Includes multiply: a document that includes itself twice would build
+    // 2^depth trees. A build with all its includes handles at most this
+    // many elements (each element and each included copy counts) and fails
+    // beyond it.
+    static constexpr int kMaxBuiltElements = 16384;
 
     CSkinBuilder() = default;
     CSkinBuilder(const CSkinBuilder&) = delete;
@@ -55,10 +60,14 @@ private:
                         CControlUI** first);
     bool Include(CSkinMarkupNode node, CControlUI* parent, CWindowManagerUI* manager, int depth, CControlUI** first);
     CControlUI* CreateByName(std::wstring_view name);
+    // Counts one element against the build's budget; false once it is spent.
+    bool Spend();
 
     CSkinMarkup m_markup;
     IDialogBuilderCallback* m_pCallback = nullptr;
     std::wstring m_sResourceType;  // empty unless the markup came from a resource
+    int m_nBuilt = 0;
+    int* m_pBuilt = &m_nBuilt;  // an included document's builder spends its includer's budget
 };
 
 // Applies one attribute of the root "Window" element to the manager and its

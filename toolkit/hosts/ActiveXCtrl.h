@@ -7,9 +7,10 @@
 #include <ocidl.h>
 #include <ole2.h>
 
-#include <memory>
+#include <utility>
 
 #include "base/Win32Handles.h"
+#include "toolkit/hosts/HostCall.h"
 
 namespace SkinUI {
 
@@ -104,8 +105,13 @@ public:
     STDMETHODIMP ParseDisplayName(IBindCtx* pbc, LPOLESTR pszDisplayName, ULONG* pchEaten,
                                   IMoniker** ppmkOut) noexcept override;
 
-    // The owner lets go: later calls answer as an orphaned site.
-    void DetachOwner() noexcept { m_pOwner = nullptr; }
+    // The owner lets go: later calls answer as an orphaned site, and what
+    // the site held of the hosted control (its view, its in-place object,
+    // its running lock, its host window) goes now, not whenever the last
+    // reference someone else keeps to the site goes.
+    void DetachOwner() noexcept;
+    // The host window went (with the skinned window, or destroyed by the site).
+    void OnHostWindowDestroyed(CActiveXWnd* window, HWND hwnd) noexcept;
     // Creates the host window of a windowed control when there is none.
     HRESULT CreateHostWindow() noexcept;
 
@@ -132,10 +138,16 @@ private:
     RECT ObjectRect() const noexcept;
     void DestroyHostWindow() noexcept;
     void UnlockRunning() noexcept;
+    template <typename Body>
+    HRESULT GuardedCall(Body&& body) noexcept
+    {
+        return GuardedHostCall(static_cast<IOleClientSite*>(this), std::forward<Body>(body));
+    }
 
     LONG m_dwRef = 1;
     CActiveXUI* m_pOwner;
-    std::unique_ptr<CActiveXWnd> m_pWindow;
+    // Not owned: it owns itself once created, and tells the site when it goes.
+    CActiveXWnd* m_pWindow = nullptr;
     // The frame's (empty) accelerators: the container owns what it hands out.
     UniqueAcceleratorTable m_hAccel;
     win32::ComPtr<IUnknown> m_pUnkSite;

@@ -22,7 +22,10 @@ STDMETHODIMP_(ULONG) CActiveXEnum::AddRef() noexcept
 STDMETHODIMP_(ULONG) CActiveXEnum::Release() noexcept
 {
     const LONG count = ::InterlockedDecrement(&m_dwRef);
-    if (count == 0) delete this;
+    if (count == 0) {
+        m_dwRef = 1;  // references taken and dropped meanwhile delete nothing twice
+        delete this;
+    }
     return static_cast<ULONG>(count);
 }
 

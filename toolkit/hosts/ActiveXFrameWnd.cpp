@@ -1,9 +1,15 @@
 #include "toolkit/hosts/ActiveXFrameWnd.h"
 
 #include "toolkit/controls/ControlHostUI.h"
+#include "toolkit/hosts/ActiveXCtrl.h"
 #include "toolkit/hosts/ActiveXUI.h"
+#include "toolkit/hosts/HostCall.h"
 
 namespace SkinUI {
+
+CActiveXFrameWnd::CActiveXFrameWnd(CActiveXCtrl* site) noexcept : m_pSite(site) {}
+
+CActiveXFrameWnd::~CActiveXFrameWnd() = default;
 
 STDMETHODIMP CActiveXFrameWnd::QueryInterface(REFIID riid, void** ppv) noexcept
 {
@@ -26,16 +32,22 @@ STDMETHODIMP_(ULONG) CActiveXFrameWnd::AddRef() noexcept
 STDMETHODIMP_(ULONG) CActiveXFrameWnd::Release() noexcept
 {
     const LONG count = ::InterlockedDecrement(&m_dwRef);
-    if (count == 0) delete this;
+    if (count == 0) {
+        m_dwRef = 1;  // references taken and dropped meanwhile delete nothing twice
+        delete this;
+    }
     return static_cast<ULONG>(count);
 }
 
 STDMETHODIMP CActiveXFrameWnd::GetWindow(HWND* phwnd) noexcept
 {
     if (phwnd == nullptr) return E_POINTER;
-    if (m_pOwner == nullptr || m_pOwner->Manager() == nullptr) return E_UNEXPECTED;
-    *phwnd = m_pOwner->Manager()->WindowHandle();
-    return S_OK;
+    return GuardedHostCall(static_cast<IOleInPlaceFrame*>(this), [&]() -> HRESULT {
+        CActiveXUI* owner = m_pSite ? m_pSite->Owner() : nullptr;
+        if (owner == nullptr || owner->Manager() == nullptr) return E_UNEXPECTED;
+        *phwnd = owner->Manager()->WindowHandle();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CActiveXFrameWnd::ContextSensitiveHelp(BOOL) noexcept { return S_OK; }

@@ -9,12 +9,15 @@
 
 namespace SkinUI {
 
-class CActiveXUI;
+class CActiveXCtrl;
 
 class CActiveXFrameWnd final : public IOleInPlaceFrame {
 public:
-    // Created with one reference, which GetWindowContext hands out.
-    explicit CActiveXFrameWnd(CActiveXUI* owner) noexcept : m_pOwner(owner) {}
+    // Created with one reference, which GetWindowContext hands out. The
+    // hosted control may keep the frame longer than the control lives: it
+    // reaches the control only through the site, which forgets it when the
+    // control lets go.
+    explicit CActiveXFrameWnd(CActiveXCtrl* site) noexcept;
     CActiveXFrameWnd(const CActiveXFrameWnd&) = delete;
     CActiveXFrameWnd& operator=(const CActiveXFrameWnd&) = delete;
 
@@ -41,10 +44,10 @@ public:
     IOleInPlaceActiveObject* ActiveObject() const noexcept { return m_pActiveObject.get(); }
 
 private:
-    ~CActiveXFrameWnd() = default;
+    ~CActiveXFrameWnd();
 
     LONG m_dwRef = 1;
-    CActiveXUI* m_pOwner;
+    win32::ComPtr<CActiveXCtrl> m_pSite;
     win32::ComPtr<IOleInPlaceActiveObject> m_pActiveObject;
 };
 

@@ -2,6 +2,7 @@
 
 #include <new>
 #include <string>
+#include <vector>
 
 #include "base/ProcedurePointers.h"
 #include "toolkit/controls/ControlHostUI.h"
@@ -250,6 +251,27 @@ HRESULT CActiveXUI::QuerySiteInterface(REFIID, void** ppv)
 void CActiveXUI::ReleaseHostedControl()
 {
     ReleaseOwnHostedControl();
+}
+
+void CActiveXUI::ReleaseHostedControlForGood()
+{
+    ReleaseHostedControl();
+    m_bCreated = true;
+}
+
+void ReleaseHostedControls(CControlUI* subtree)
+{
+    if (!subtree) return;
+    // Collected first: a release runs the hosted object's code.
+    std::vector<CActiveXUI*> hosts;
+    subtree->Search(
+        [](CControlUI* control, void* found) -> CControlUI* {
+            if (auto* host = static_cast<CActiveXUI*>(control->InterfaceFor(L"ActiveX")))
+                static_cast<std::vector<CActiveXUI*>*>(found)->push_back(host);
+            return nullptr;
+        },
+        &hosts, 0);
+    for (CActiveXUI* host : hosts) host->ReleaseHostedControlForGood();
 }
 
 void CActiveXUI::ReleaseOwnHostedControl()

@@ -35,6 +35,9 @@ public:
     LRESULT FilterMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
     virtual void ReleaseHostedControl();
+    // Releases the hosted object and creates none again by itself (no
+    // position setting does) until "clsid" is set again: its window goes.
+    void ReleaseHostedControlForGood();
     // Whether the control was set up. Marks the control created even when it
     // fails, so a failure is not retried until "clsid" is set again.
     virtual bool CreateHostedControl();
@@ -73,5 +76,9 @@ private:
     void ShowHostWindow();
     void ReleaseOwnHostedControl();
 };
+
+// Releases the hosted object of every host control in the subtree for good.
+// A window being destroyed does it while the host windows still exist.
+void ReleaseHostedControls(CControlUI* subtree);
 
 }  // namespace SkinUI

@@ -1,19 +1,17 @@
 #include "toolkit/hosts/ActiveXWnd.h"
 
+#include "base/Win32Handles.h"
 #include "toolkit/hosts/ActiveXCtrl.h"
 #include "toolkit/hosts/ActiveXUI.h"
 
 namespace SkinUI {
 
-CActiveXWnd::~CActiveXWnd()
-{
-    Destroy();
-}
-
 HWND CActiveXWnd::Create(HWND parent)
 {
-    return CWindowWnd::Create(parent, L"UIActiveX", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                              0, 0, 0);
+    const HWND hwnd = CWindowWnd::Create(parent, L"UIActiveX", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                         0, 0, 0, 0, 0);
+    if (hwnd) m_bOwnsItself = true;
+    return hwnd;
 }
 
 void CActiveXWnd::Destroy() noexcept
@@ -21,19 +19,34 @@ void CActiveXWnd::Destroy() noexcept
     if (m_hWnd) ::DestroyWindow(m_hWnd);
 }
 
-void CActiveXWnd::DoVerb(LONG verb)
+void CActiveXWnd::OnWindowDestroyed(HWND hwnd)
 {
-    CActiveXUI* owner = m_pSite->Owner();
+    if (m_pSite) m_pSite->OnHostWindowDestroyed(this, hwnd);
+    m_pSite = nullptr;
+}
+
+void CActiveXWnd::OnFinalRelease()
+{
+    if (m_bOwnsItself) delete this;
+}
+
+void CActiveXWnd::DoVerb(CActiveXCtrl& site, LONG verb)
+{
+    CActiveXUI* owner = site.Owner();
     if (owner == nullptr || !owner->m_pOleObject) return;
-    IOleClientSite* site = static_cast<IOleClientSite*>(m_pSite);
+    // Held for the call: the control's verb may release it from the control.
+    const win32::ComPtr<IOleObject> object = owner->m_pOleObject;
     // The rectangle is in the parent's coordinates: this window's own.
     RECT rc = owner->Rect();
     ::OffsetRect(&rc, -rc.left, -rc.top);
-    owner->m_pOleObject->DoVerb(verb, nullptr, site, 0, m_hWnd, &rc);
+    object->DoVerb(verb, nullptr, static_cast<IOleClientSite*>(&site), 0, m_hWnd, &rc);
 }
 
 LRESULT CActiveXWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The site stays for the whole message even when the control lets go of it.
+    const win32::ComPtr<CActiveXCtrl> site(m_pSite);
+    if (!site) return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
     switch (message) {
     case WM_PAINT: {
         // The control's own window paints; the host only validates.
@@ -43,23 +56,23 @@ LRESULT CActiveXWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 1;
     }
     case WM_SETFOCUS:
-        m_pSite->SetFocused(true);
-        if (!m_pSite->IsUIActive()) DoVerb(OLEIVERB_UIACTIVATE);
+        site->SetFocused(true);
+        if (!site->IsUIActive()) DoVerb(*site.get(), OLEIVERB_UIACTIVATE);
         break;
     case WM_KILLFOCUS:
-        m_pSite->SetFocused(false);
+        site->SetFocused(false);
         break;
     case WM_ERASEBKGND:
-        if (m_pSite->ViewObject() != nullptr) return 1;
+        if (site->ViewObject() != nullptr) return 1;
         break;
     case WM_MOUSEACTIVATE: {
-        CActiveXUI* owner = m_pSite->Owner();
+        CActiveXUI* owner = site->Owner();
         if (owner != nullptr && owner->m_pOleObject) {
             DWORD status = 0;
             owner->m_pOleObject->GetMiscStatus(DVASPECT_CONTENT, &status);
             if (status & OLEMISC_NOUIACTIVATE) return 0;
         }
-        if (!m_pSite->IsInPlaceActive()) DoVerb(OLEIVERB_INPLACEACTIVATE);
+        if (!site->IsInPlaceActive()) DoVerb(*site.get(), OLEIVERB_INPLACEACTIVATE);
         break;
     }
     case WM_MOUSEWHEEL:
@@ -67,6 +80,8 @@ LRESULT CActiveXWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
+    // The verbs above run the control's code: the window may be gone now.
+    if (!m_hWnd) return 0;
     return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
 }
 

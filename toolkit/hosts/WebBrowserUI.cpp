@@ -2,6 +2,8 @@
 
 #include <exdispid.h>
 
+#include <new>
+
 namespace SkinUI {
 
 const CLSID CLSID_WebBrowserControl = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
@@ -13,6 +15,7 @@ namespace {
 
 // ICustomDoc, {3050F3F0-98B5-11CF-BB82-00AA00BDCE0B}.
 const IID kIidCustomDoc = {0x3050F3F0, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
+// IDocHostUIHandler as older headers spell it.
 const IID kIidDocHostUIHandler = {0xBD3F23C0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
 
 constexpr DWORD kHostFlags = DOCHOSTUIFLAG_DIALOG | DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_NO3DOUTERBORDER;
@@ -44,11 +47,9 @@ CWebBrowserUI::CWebBrowserUI()
 
 CWebBrowserUI::~CWebBrowserUI()
 {
-    ReleaseOwnHostedControl();
-    // The browser object and its site go while this part still exists: the
-    // browser holds this control's interfaces through the site until it is
-    // closed.
-    CActiveXUI::ReleaseHostedControl();
+    // While this part still exists: the browser calls the host object, and
+    // the host object this control, until the browser is closed.
+    ReleaseBrowser();
 }
 
 std::wstring_view CWebBrowserUI::ClassName() const
@@ -102,7 +103,11 @@ HRESULT CWebBrowserUI::ConnectBrowserEvents(bool advise)
     win32::ComPtr<IConnectionPoint> point;
     hr = container->FindConnectionPoint(IID_WebBrowserEvents2, point.put());
     if (FAILED(hr) || !point) return FAILED(hr) ? hr : E_NOINTERFACE;
-    if (advise) return point->Advise(static_cast<IDispatch*>(this), &m_dwEventCookie);
+    if (advise) {
+        CWebBrowserHost* host = HostObject();
+        if (host == nullptr) return E_OUTOFMEMORY;
+        return point->Advise(static_cast<IDispatch*>(host), &m_dwEventCookie);
+    }
     hr = point->Unadvise(m_dwEventCookie);
     m_dwEventCookie = 0;
     return hr;
@@ -120,66 +125,54 @@ bool CWebBrowserUI::CreateHostedControl()
 
 void CWebBrowserUI::ReleaseHostedControl()
 {
-    ReleaseOwnHostedControl();
+    ReleaseBrowser();
 }
 
 HRESULT CWebBrowserUI::QuerySiteInterface(REFIID riid, void** ppv)
 {
     if (riid == IID_IDocHostUIHandler || riid == kIidDocHostUIHandler || riid == IID_IOleCommandTarget ||
-        riid == IID_IServiceProvider)
-        return QueryInterface(riid, ppv);
+        riid == IID_IServiceProvider) {
+        if (ppv == nullptr) return E_POINTER;
+        *ppv = nullptr;
+        CWebBrowserHost* host = HostObject();
+        return host != nullptr ? host->QueryInterface(riid, ppv) : E_OUTOFMEMORY;
+    }
     return CActiveXUI::QuerySiteInterface(riid, ppv);
 }
 
-void CWebBrowserUI::ReleaseOwnHostedControl()
+CWebBrowserHost* CWebBrowserUI::HostObject()
 {
-    // The browser object itself stays until destruction.
+    if (!m_pHost) {
+        if (CWebBrowserHost* host = new (std::nothrow) CWebBrowserHost(this))
+            m_pHost = win32::ComPtr<CWebBrowserHost>::Attach(host);
+    }
+    return m_pHost.get();
+}
+
+void CWebBrowserUI::ReleaseBrowser()
+{
     m_bCreated = false;
     if (CWindowManagerUI* manager = WindowManager()) manager->RemoveAccelerator(this);
     if (m_dwEventCookie != 0) ConnectBrowserEvents(false);
     // The document must not keep calling a host that is going away.
     InstallDocumentHost(false);
-}
-
-// --- IUnknown
-
-STDMETHODIMP CWebBrowserUI::QueryInterface(REFIID riid, void** ppv) noexcept
-{
-    if (ppv == nullptr) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDocHostUIHandler || riid == kIidDocHostUIHandler)
-        *ppv = static_cast<IDocHostUIHandler*>(this);
-    else if (riid == IID_IDispatch)
-        *ppv = static_cast<IDispatch*>(this);
-    else if (riid == IID_IServiceProvider)
-        *ppv = static_cast<IServiceProvider*>(this);
-    else if (riid == IID_IOleCommandTarget)
-        *ppv = static_cast<IOleCommandTarget*>(this);
-    else if (riid == SID_DownloadManagerService)
-        *ppv = static_cast<IDownloadManager*>(this);
-    if (*ppv == nullptr) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CWebBrowserUI::AddRef() noexcept
-{
-    return static_cast<ULONG>(::InterlockedIncrement(&m_dwRef));
-}
-
-STDMETHODIMP_(ULONG) CWebBrowserUI::Release() noexcept
-{
-    return static_cast<ULONG>(::InterlockedDecrement(&m_dwRef));
+    m_pWebBrowser.reset();
+    // The object and its site go fully, so a second creation neither leaks
+    // them nor leaves a site that points at this control.
+    CActiveXUI::ReleaseHostedControl();
+    // Whatever the browser or the page still hold of the host object fails
+    // cleanly from here on.
+    if (win32::ComPtr<CWebBrowserHost> host = std::move(m_pHost)) host->DetachOwner();
 }
 
 // --- IDocHostUIHandler
 
-STDMETHODIMP CWebBrowserUI::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) noexcept
+HRESULT CWebBrowserUI::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*)
 {
     return S_FALSE;  // the browser shows its own menu
 }
 
-STDMETHODIMP CWebBrowserUI::GetHostInfo(DOCHOSTUIINFO* pInfo) noexcept
+HRESULT CWebBrowserUI::GetHostInfo(DOCHOSTUIINFO* pInfo)
 {
     if (pInfo == nullptr) return S_OK;
     pInfo->cbSize = sizeof(DOCHOSTUIINFO);
@@ -188,50 +181,50 @@ STDMETHODIMP CWebBrowserUI::GetHostInfo(DOCHOSTUIINFO* pInfo) noexcept
     return S_OK;
 }
 
-STDMETHODIMP CWebBrowserUI::ShowUI(DWORD dwID, IOleInPlaceActiveObject* pActiveObject,
+HRESULT CWebBrowserUI::ShowUI(DWORD dwID, IOleInPlaceActiveObject* pActiveObject,
                                    IOleCommandTarget* pCommandTarget, IOleInPlaceFrame* pFrame,
-                                   IOleInPlaceUIWindow* pDoc) noexcept
+                                   IOleInPlaceUIWindow* pDoc)
 {
     if (m_pEventHandler == nullptr) return S_OK;
     return m_pEventHandler->ShowUI(dwID, pActiveObject, pCommandTarget, pFrame, pDoc);
 }
 
-STDMETHODIMP CWebBrowserUI::HideUI() noexcept
+HRESULT CWebBrowserUI::HideUI()
 {
     return m_pEventHandler != nullptr ? m_pEventHandler->HideUI() : S_OK;
 }
 
-STDMETHODIMP CWebBrowserUI::UpdateUI() noexcept
+HRESULT CWebBrowserUI::UpdateUI()
 {
     return m_pEventHandler != nullptr ? m_pEventHandler->UpdateUI() : S_OK;
 }
 
-STDMETHODIMP CWebBrowserUI::EnableModeless(BOOL fEnable) noexcept
+HRESULT CWebBrowserUI::EnableModeless(BOOL fEnable)
 {
     return m_pEventHandler != nullptr ? m_pEventHandler->EnableModeless(fEnable) : E_NOTIMPL;
 }
 
-STDMETHODIMP CWebBrowserUI::OnDocWindowActivate(BOOL fActivate) noexcept
+HRESULT CWebBrowserUI::OnDocWindowActivate(BOOL fActivate)
 {
     return m_pEventHandler != nullptr ? m_pEventHandler->OnDocWindowActivate(fActivate) : E_NOTIMPL;
 }
 
-STDMETHODIMP CWebBrowserUI::OnFrameWindowActivate(BOOL fActivate) noexcept
+HRESULT CWebBrowserUI::OnFrameWindowActivate(BOOL fActivate)
 {
     return m_pEventHandler != nullptr ? m_pEventHandler->OnFrameWindowActivate(fActivate) : E_NOTIMPL;
 }
 
-STDMETHODIMP CWebBrowserUI::ResizeBorder(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow, BOOL fRameWindow) noexcept
+HRESULT CWebBrowserUI::ResizeBorder(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow, BOOL fRameWindow)
 {
     return m_pEventHandler != nullptr ? m_pEventHandler->ResizeBorder(prcBorder, pUIWindow, fRameWindow) : E_NOTIMPL;
 }
 
-STDMETHODIMP CWebBrowserUI::TranslateAccelerator(LPMSG lpMsg, const GUID* pguidCmdGroup, DWORD nCmdID) noexcept
+HRESULT CWebBrowserUI::TranslateAccelerator(LPMSG lpMsg, const GUID* pguidCmdGroup, DWORD nCmdID)
 {
     return m_pEventHandler != nullptr ? m_pEventHandler->TranslateAccelerator(lpMsg, pguidCmdGroup, nCmdID) : S_FALSE;
 }
 
-STDMETHODIMP CWebBrowserUI::GetOptionKeyPath(LPOLESTR* pchKey, DWORD dw) noexcept
+HRESULT CWebBrowserUI::GetOptionKeyPath(LPOLESTR* pchKey, DWORD dw)
 {
     if (m_pEventHandler == nullptr) return E_NOTIMPL;
     // Cleared first, so a handler that answers S_OK without a key leaves no garbage.
@@ -239,27 +232,30 @@ STDMETHODIMP CWebBrowserUI::GetOptionKeyPath(LPOLESTR* pchKey, DWORD dw) noexcep
     return m_pEventHandler->GetOptionKeyPath(pchKey, dw);
 }
 
-STDMETHODIMP CWebBrowserUI::GetDropTarget(IDropTarget* pDropTarget, IDropTarget** ppDropTarget) noexcept
+HRESULT CWebBrowserUI::GetDropTarget(IDropTarget* pDropTarget, IDropTarget** ppDropTarget)
 {
     return m_pEventHandler != nullptr ? m_pEventHandler->GetDropTarget(pDropTarget, ppDropTarget) : S_FALSE;
 }
 
-STDMETHODIMP CWebBrowserUI::GetExternal(IDispatch** ppDispatch) noexcept
+HRESULT CWebBrowserUI::GetExternal(IDispatch** ppDispatch)
 {
     if (ppDispatch == nullptr) return E_POINTER;
-    *ppDispatch = static_cast<IDispatch*>(this);
-    AddRef();
+    *ppDispatch = nullptr;
+    CWebBrowserHost* host = HostObject();
+    if (host == nullptr) return E_OUTOFMEMORY;
+    *ppDispatch = static_cast<IDispatch*>(host);
+    host->AddRef();
     return S_OK;
 }
 
-STDMETHODIMP CWebBrowserUI::TranslateUrl(DWORD dwTranslate, LPWSTR pchURLIn, LPWSTR* ppchURLOut) noexcept
+HRESULT CWebBrowserUI::TranslateUrl(DWORD dwTranslate, LPWSTR pchURLIn, LPWSTR* ppchURLOut)
 {
     if (ppchURLOut != nullptr) *ppchURLOut = nullptr;
     if (m_pEventHandler == nullptr) return E_NOTIMPL;
     return m_pEventHandler->TranslateUrl(dwTranslate, pchURLIn, ppchURLOut);
 }
 
-STDMETHODIMP CWebBrowserUI::FilterDataObject(IDataObject* pDO, IDataObject** ppDORet) noexcept
+HRESULT CWebBrowserUI::FilterDataObject(IDataObject* pDO, IDataObject** ppDORet)
 {
     if (ppDORet != nullptr) *ppDORet = nullptr;
     if (m_pEventHandler == nullptr) return E_NOTIMPL;
@@ -268,13 +264,15 @@ STDMETHODIMP CWebBrowserUI::FilterDataObject(IDataObject* pDO, IDataObject** ppD
 
 // --- IServiceProvider
 
-STDMETHODIMP CWebBrowserUI::QueryService(REFGUID guidService, REFIID riid, void** ppvObject) noexcept
+HRESULT CWebBrowserUI::QueryService(REFGUID guidService, REFIID riid, void** ppvObject)
 {
     if (ppvObject == nullptr) return E_POINTER;
     *ppvObject = nullptr;
     if (guidService == SID_DownloadManagerService && riid == SID_DownloadManagerService) {
-        *ppvObject = static_cast<IDownloadManager*>(this);
-        AddRef();
+        CWebBrowserHost* host = HostObject();
+        if (host == nullptr) return E_OUTOFMEMORY;
+        *ppvObject = static_cast<IDownloadManager*>(host);
+        host->AddRef();
         return S_OK;
     }
     return E_NOINTERFACE;
@@ -282,12 +280,12 @@ STDMETHODIMP CWebBrowserUI::QueryService(REFGUID guidService, REFIID riid, void*
 
 // --- IOleCommandTarget
 
-STDMETHODIMP CWebBrowserUI::QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) noexcept
+HRESULT CWebBrowserUI::QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*)
 {
     return OLECMDERR_E_NOTSUPPORTED;
 }
 
-STDMETHODIMP CWebBrowserUI::Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD, VARIANT*, VARIANT* pvaOut) noexcept
+HRESULT CWebBrowserUI::Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD, VARIANT*, VARIANT* pvaOut)
 {
     if (pguidCmdGroup == nullptr || *pguidCmdGroup != CGID_DocHostCommands) return OLECMDERR_E_UNKNOWNGROUP;
     if (nCmdID != OLECMDID_SHOWSCRIPTERROR) return OLECMDERR_E_NOTSUPPORTED;
@@ -302,19 +300,19 @@ STDMETHODIMP CWebBrowserUI::Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD,
 
 // --- IDispatch
 
-STDMETHODIMP CWebBrowserUI::GetTypeInfoCount(UINT* pctinfo) noexcept
+HRESULT CWebBrowserUI::GetTypeInfoCount(UINT* pctinfo)
 {
     if (pctinfo != nullptr) *pctinfo = 0;
     return E_NOTIMPL;
 }
 
-STDMETHODIMP CWebBrowserUI::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) noexcept
+HRESULT CWebBrowserUI::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo)
 {
     if (ppTInfo != nullptr) *ppTInfo = nullptr;
     return E_NOTIMPL;
 }
 
-STDMETHODIMP CWebBrowserUI::GetIDsOfNames(REFIID, LPOLESTR*, UINT cNames, LCID, DISPID* rgDispId) noexcept
+HRESULT CWebBrowserUI::GetIDsOfNames(REFIID, LPOLESTR*, UINT cNames, LCID, DISPID* rgDispId)
 {
     // The toolkit control has no script-callable members of its own.
     if (rgDispId != nullptr)
@@ -329,11 +327,11 @@ void CWebBrowserUI::InstallDocumentHost(bool install)
     if (FAILED(m_pWebBrowser->get_Document(document.put())) || !document) return;
     win32::ComPtr<ICustomDoc> custom;
     if (SUCCEEDED(document.As(kIidCustomDoc, custom)) && custom)
-        custom->SetUIHandler(install ? static_cast<IDocHostUIHandler*>(this) : nullptr);
+        custom->SetUIHandler(install ? static_cast<IDocHostUIHandler*>(HostObject()) : nullptr);
 }
 
-STDMETHODIMP CWebBrowserUI::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD, DISPPARAMS* pDispParams, VARIANT*,
-                                   EXCEPINFO*, UINT*) noexcept
+HRESULT CWebBrowserUI::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD, DISPPARAMS* pDispParams, VARIANT*,
+                                   EXCEPINFO*, UINT*)
 {
     if (riid != IID_NULL) return E_INVALIDARG;
     const EventArguments args(pDispParams);
@@ -395,9 +393,9 @@ LRESULT CWebBrowserUI::PreTranslate(MSG* pMsg)
 
 // --- IDownloadManager
 
-STDMETHODIMP CWebBrowserUI::Download(IMoniker* pmk, IBindCtx* pbc, DWORD dwBindVerb, LONG grfBINDF,
+HRESULT CWebBrowserUI::Download(IMoniker* pmk, IBindCtx* pbc, DWORD dwBindVerb, LONG grfBINDF,
                                      BINDINFO* pBindInfo, LPCOLESTR pszHeaders, LPCOLESTR pszRedir,
-                                     UINT uiCP) noexcept
+                                     UINT uiCP)
 {
     if (m_pEventHandler == nullptr) return S_OK;
     return m_pEventHandler->Download(pmk, pbc, dwBindVerb, grfBINDF, pBindInfo, pszHeaders, pszRedir, uiCP);

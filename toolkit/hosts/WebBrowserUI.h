@@ -17,6 +17,7 @@
 #include "toolkit/core/UiString.h"
 #include "toolkit/hosts/ActiveXUI.h"
 #include "toolkit/hosts/WebBrowserEventHandler.h"
+#include "toolkit/hosts/WebBrowserHost.h"
 
 namespace SkinUI {
 
@@ -29,13 +30,11 @@ extern const GUID SID_DownloadManagerService;
 // The command group of the document host's commands.
 extern const GUID CGID_DocHostCommands;
 
-class CWebBrowserUI : public CActiveXUI,
-                      public IDocHostUIHandler,
-                      public IServiceProvider,
-                      public IOleCommandTarget,
-                      public IDispatch,
-                      public ITranslateAccelerator,
-                      public IDownloadManager {
+// The control answers what the browser asks its host; the browser and the
+// page reach these answers through the control's host object
+// (CWebBrowserHost), which outlives the control and fails cleanly once the
+// control has let go of it.
+class CWebBrowserUI : public CActiveXUI, public ITranslateAccelerator {
 public:
     CWebBrowserUI();
     ~CWebBrowserUI() override;
@@ -43,11 +42,15 @@ public:
     std::wstring_view ClassName() const override;
     void* InterfaceFor(std::wstring_view name) override;
     void ApplyAttribute(std::wstring_view name, std::wstring_view value) override;
+    // Releases everything: the accelerator, the event connection, the
+    // document host, the browser object and its site; the host object is
+    // let go, so what the browser or the page still holds of it fails
+    // cleanly. A later creation starts from nothing.
     void ReleaseHostedControl() override;
     bool CreateHostedControl() override;
     // The browser asks the client site for its document host, command target
     // and services while it creates each document: the site answers with
-    // this control's.
+    // the host object's.
     HRESULT QuerySiteInterface(REFIID riid, void** ppv) override;
 
     // A handler that is not none and not the current one becomes the
@@ -60,69 +63,63 @@ public:
     IWebBrowser2* WebBrowser() const { return m_pWebBrowser.get(); }
     const CUiString& HomePage() const { return m_sHomePage; }
     bool IsAutoNavigate() const { return m_bAutoNavigate; }
+    // The COM object the browser and the page call for this control (made
+    // when first asked for); none without memory.
+    CWebBrowserHost* HostObject();
 
-    // IUnknown, shared by the COM interfaces; the control belongs to the
-    // control tree, so the count never destroys it.
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override;
-    STDMETHODIMP_(ULONG) AddRef() noexcept override;
-    STDMETHODIMP_(ULONG) Release() noexcept override;
-
+    // What the host object answers, by the interface it answers for.
     // IDocHostUIHandler
-    STDMETHODIMP ShowContextMenu(DWORD dwID, POINT* ppt, IUnknown* pcmdtReserved,
-                                 IDispatch* pdispReserved) noexcept override;
-    STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* pInfo) noexcept override;
-    STDMETHODIMP ShowUI(DWORD dwID, IOleInPlaceActiveObject* pActiveObject, IOleCommandTarget* pCommandTarget,
-                        IOleInPlaceFrame* pFrame, IOleInPlaceUIWindow* pDoc) noexcept override;
-    STDMETHODIMP HideUI() noexcept override;
-    STDMETHODIMP UpdateUI() noexcept override;
-    STDMETHODIMP EnableModeless(BOOL fEnable) noexcept override;
-    STDMETHODIMP OnDocWindowActivate(BOOL fActivate) noexcept override;
-    STDMETHODIMP OnFrameWindowActivate(BOOL fActivate) noexcept override;
-    STDMETHODIMP ResizeBorder(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow, BOOL fRameWindow) noexcept override;
-    STDMETHODIMP TranslateAccelerator(LPMSG lpMsg, const GUID* pguidCmdGroup, DWORD nCmdID) noexcept override;
-    STDMETHODIMP GetOptionKeyPath(LPOLESTR* pchKey, DWORD dw) noexcept override;
-    STDMETHODIMP GetDropTarget(IDropTarget* pDropTarget, IDropTarget** ppDropTarget) noexcept override;
-    STDMETHODIMP GetExternal(IDispatch** ppDispatch) noexcept override;
-    STDMETHODIMP TranslateUrl(DWORD dwTranslate, LPWSTR pchURLIn, LPWSTR* ppchURLOut) noexcept override;
-    STDMETHODIMP FilterDataObject(IDataObject* pDO, IDataObject** ppDORet) noexcept override;
-
-    // IServiceProvider
-    STDMETHODIMP QueryService(REFGUID guidService, REFIID riid, void** ppvObject) noexcept override;
-
+    virtual HRESULT ShowContextMenu(DWORD dwID, POINT* ppt, IUnknown* pcmdtReserved, IDispatch* pdispReserved);
+    virtual HRESULT GetHostInfo(DOCHOSTUIINFO* pInfo);
+    virtual HRESULT ShowUI(DWORD dwID, IOleInPlaceActiveObject* pActiveObject, IOleCommandTarget* pCommandTarget,
+                           IOleInPlaceFrame* pFrame, IOleInPlaceUIWindow* pDoc);
+    virtual HRESULT HideUI();
+    virtual HRESULT UpdateUI();
+    virtual HRESULT EnableModeless(BOOL fEnable);
+    virtual HRESULT OnDocWindowActivate(BOOL fActivate);
+    virtual HRESULT OnFrameWindowActivate(BOOL fActivate);
+    virtual HRESULT ResizeBorder(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow, BOOL fRameWindow);
+    virtual HRESULT TranslateAccelerator(LPMSG lpMsg, const GUID* pguidCmdGroup, DWORD nCmdID);
+    virtual HRESULT GetOptionKeyPath(LPOLESTR* pchKey, DWORD dw);
+    virtual HRESULT GetDropTarget(IDropTarget* pDropTarget, IDropTarget** ppDropTarget);
+    // The host object's IDispatch: the page's external object.
+    virtual HRESULT GetExternal(IDispatch** ppDispatch);
+    virtual HRESULT TranslateUrl(DWORD dwTranslate, LPWSTR pchURLIn, LPWSTR* ppchURLOut);
+    virtual HRESULT FilterDataObject(IDataObject* pDO, IDataObject** ppDORet);
+    // IServiceProvider: only the download manager, the host object's.
+    virtual HRESULT QueryService(REFGUID guidService, REFIID riid, void** ppvObject);
     // IOleCommandTarget
-    STDMETHODIMP QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, OLECMD prgCmds[],
-                             OLECMDTEXT* pCmdText) noexcept override;
-    STDMETHODIMP Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD nCmdexecopt, VARIANT* pvaIn,
-                      VARIANT* pvaOut) noexcept override;
-
-    // IDispatch: the browser's events arrive through Invoke.
-    STDMETHODIMP GetTypeInfoCount(UINT* pctinfo) noexcept override;
-    STDMETHODIMP GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) noexcept override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
-                               DISPID* rgDispId) noexcept override;
-    STDMETHODIMP Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
-                        VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) noexcept override;
+    virtual HRESULT QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, OLECMD prgCmds[], OLECMDTEXT* pCmdText);
+    virtual HRESULT Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD nCmdexecopt, VARIANT* pvaIn,
+                         VARIANT* pvaOut);
+    // IDispatch: the browser's events arrive through Invoke, and so do the
+    // page's calls of its external object.
+    virtual HRESULT GetTypeInfoCount(UINT* pctinfo);
+    virtual HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo);
+    virtual HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId);
+    virtual HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
+                           VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr);
+    // IDownloadManager: forwarded to the handler; S_OK claims the download.
+    virtual HRESULT Download(IMoniker* pmk, IBindCtx* pbc, DWORD dwBindVerb, LONG grfBINDF, BINDINFO* pBindInfo,
+                             LPCOLESTR pszHeaders, LPCOLESTR pszRedir, UINT uiCP);
 
     // ITranslateAccelerator: 0 consumes the key.
     LRESULT PreTranslate(MSG* pMsg) override;
 
-    // IDownloadManager: forwarded to the handler; S_OK claims the download.
-    STDMETHODIMP Download(IMoniker* pmk, IBindCtx* pbc, DWORD dwBindVerb, LONG grfBINDF, BINDINFO* pBindInfo,
-                          LPCOLESTR pszHeaders, LPCOLESTR pszRedir, UINT uiCP) noexcept override;
-
 protected:
     win32::ComPtr<IWebBrowser2> m_pWebBrowser;
-    LONG m_dwRef = 0;
     DWORD m_dwEventCookie = 0;
     CUiString m_sHomePage;
     bool m_bAutoNavigate = false;
     CWebBrowserEventHandler* m_pEventHandler = nullptr;
 
 private:
-    void ReleaseOwnHostedControl();
-    // Navigation complete: the control becomes the host of the new document;
-    // on release it stops being its host.
+    void ReleaseBrowser();
+    // Navigation complete: the host object becomes the host of the new
+    // document; on release it stops being its host.
     void InstallDocumentHost(bool install);
+
+    win32::ComPtr<CWebBrowserHost> m_pHost;
 };
 
 }  // namespace SkinUI

@@ -11,11 +11,10 @@ namespace SkinUI {
 
 class ISkinFileReader {
 public:
+    // A window owns its reader through this interface.
+    virtual ~ISkinFileReader() = default;
     // The bytes of the named skin file; false when there is no such file.
     virtual bool ReadSkinFile(std::wstring_view name, std::vector<unsigned char>& bytes) const = 0;
-
-protected:
-    ~ISkinFileReader() = default;
 };
 
 // Files inside one folder ("\" or "/" separated names below it).

@@ -2,9 +2,12 @@
 
 #include <windowsx.h>
 
+#include "base/NoThrowBoundary.h"
 #include "base/Win32Handles.h"
 #include "toolkit/controls/ControlUI.h"
+#include "toolkit/hosts/ActiveXUI.h"
 #include "toolkit/skinwindow/FrameHitTest.h"
+#include "toolkit/window/DispatchFrame.h"
 
 namespace SkinUI {
 namespace {
@@ -70,7 +73,12 @@ FrameRect ToFrame(const RECT& r)
 
 WindowImplBase::~WindowImplBase()
 {
-    if (m_hWnd && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+    DestroyBeforeDeletion();
+}
+
+std::unique_ptr<ISkinFileReader> WindowImplBase::MakeSkinFileReader() const
+{
+    return std::make_unique<CSkinSourceReader>();
 }
 
 const TNotifyMap* WindowImplBase::ClassNotifyMap()
@@ -87,11 +95,24 @@ const TNotifyMap* WindowImplBase::ClassNotifyMap()
 
 LRESULT WindowImplBase::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // A derived window's handling may have destroyed the window before it
+    // passed the message on.
+    if (!m_hWnd) return 0;
+    return RouteMessage(message, wParam, lParam);
+}
+
+LRESULT WindowImplBase::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
     bool handled = true;
     LRESULT result = 0;
     switch (message) {
     case WM_CREATE: result = OnWmCreate(message, wParam, lParam, handled); break;
-    case WM_DESTROY: result = OnWmDestroy(message, wParam, lParam, handled); break;
+    case WM_DESTROY:
+        result = OnWmDestroy(message, wParam, lParam, handled);
+        // Hosted objects go while their host windows still exist, not after
+        // the fact when the manager deletes the tree.
+        ReleaseHostedControls(m_pm.Root());
+        break;
     case WM_SIZE: result = OnWmSize(message, wParam, lParam, handled); break;
     case WM_SETFOCUS: result = OnWmSetFocus(message, wParam, lParam, handled); break;
     case WM_KILLFOCUS: result = OnWmKillFocus(message, wParam, lParam, handled); break;
@@ -127,12 +148,14 @@ LRESULT WindowImplBase::ProcessMessage(UINT message, WPARAM wParam, LPARAM lPara
         break;
     default: handled = false; break;
     }
-    if (handled) return result;
+    // Handlers run foreign code (notifications, nested loops): when the
+    // window went meanwhile, nothing more is done for the message.
+    if (handled || !m_hWnd) return result;
 
     handled = false;
     result = OnOtherMessage(message, wParam, lParam, handled);
-    if (handled) return result;
-    if (m_pm.HandleWindowMessage(message, wParam, lParam, result)) return result;
+    if (handled || !m_hWnd) return result;
+    if (m_pm.HandleWindowMessage(message, wParam, lParam, result) || !m_hWnd) return result;
     return CallPreviousProc(message, wParam, lParam);
 }
 
@@ -154,7 +177,8 @@ LRESULT WindowImplBase::OnWmCreate(UINT, WPARAM, LPARAM, bool&)
     const SkinSource kind = SkinSourceKind();
     // A missing skin resource leaves the window empty, without a message.
     if (!OpenSkinSource(kind, SkinFolder(), SkinZipName(), SkinResourceId())) return 0;
-    m_pm.SetSkinFileReader(&m_skinReader);
+    if (!m_skinReader) m_skinReader = MakeSkinFileReader();
+    m_pm.SetSkinFileReader(m_skinReader.get());
     m_pm.SetResourceInstance(GetSkinResourceInstance());
 
     CSkinBuilder builder;
@@ -402,6 +426,7 @@ void WindowImplBase::StartShake()
 
 void CALLBACK WindowImplBase::ShakeTick(HWND hwnd, UINT message, UINT_PTR id, DWORD) noexcept
 {
+    CDispatchFrame frame;
     if (message != WM_TIMER || !::IsWindow(hwnd)) return;
     TModalState& state = ModalState();
     state.hShaking = hwnd;

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "toolkit/builder/SkinBuilder.h"
 #include "toolkit/package/SkinResources.h"
 #include "toolkit/window/NotifyMap.h"
@@ -80,18 +82,27 @@ public:
 
 protected:
     UINT WindowClassStyle() const override { return CS_DBLCLKS; }
+    // Once the window is gone (a handler below destroyed it), the rest of
+    // the routing is skipped: the manager serves no window any more.
     LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnWindowDestroyed(HWND hwnd) override;
     const TNotifyMap* NotifyMap() const override { return ClassNotifyMap(); }
+    // Where the manager reads the skin's image files, made at creation.
+    virtual std::unique_ptr<ISkinFileReader> MakeSkinFileReader() const;
 
+private:
+    // Declared before the manager, which points at it: it outlives the
+    // manager and everything the manager's destruction does.
+    std::unique_ptr<ISkinFileReader> m_skinReader;
+
+protected:
     CWindowManagerUI m_pm;
 
 private:
+    LRESULT RouteMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ShakeModalChild();
     void StartShake();
     static void CALLBACK ShakeTick(HWND hwnd, UINT message, UINT_PTR id, DWORD time) noexcept;
-
-    CSkinSourceReader m_skinReader;
 };
 
 }  // namespace SkinUI

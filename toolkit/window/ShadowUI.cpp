@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <map>
 
+#include "base/NoThrowBoundary.h"
 #include "base/ProcedurePointers.h"
 #include "base/Win32Handles.h"
 #include "toolkit/render/DibSection.h"
 #include "toolkit/render/RenderResourcesUI.h"
 #include "toolkit/render/SkinRenderer.h"
+#include "toolkit/window/DispatchFrame.h"
 
 namespace SkinUI {
 namespace {
@@ -197,10 +199,12 @@ void CShadowUI::Unhook()
 
 LRESULT CALLBACK CShadowUI::OwnerHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
+    CDispatchFrame frame;
     const auto found = Owners().find(hwnd);
     if (found == Owners().end()) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     const OwnerEntry entry = found->second;
-    if (entry.shadow) entry.shadow->OnOwnerMessage(message, wParam, lParam);
+    // The owner's own procedure runs whatever the shadow's handling did.
+    if (entry.shadow) win32::CallWithoutThrowing([&] { entry.shadow->OnOwnerMessage(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
         // The owner is gone after this message: forget it first.
         Owners().erase(hwnd);

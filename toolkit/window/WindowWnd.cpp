@@ -1,6 +1,8 @@
 #include "toolkit/window/WindowWnd.h"
 
+#include "base/NoThrowBoundary.h"
 #include "base/ProcedurePointers.h"
+#include "toolkit/window/DispatchFrame.h"
 #include "toolkit/window/WindowManagerUI.h"
 
 namespace SkinUI {
@@ -16,6 +18,15 @@ HINSTANCE ModuleInstance()
 bool RegisteredOrExists(ATOM atom)
 {
     return atom != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+// What a message answers when its handler threw: creation fails, anything
+// else gets the neutral 0.
+LRESULT FailureAnswer(UINT message)
+{
+    if (message == WM_NCCREATE) return FALSE;
+    if (message == WM_CREATE) return -1;
+    return 0;
 }
 
 }  // namespace
@@ -36,9 +47,25 @@ POINT CenteredPosition(const RECT& centre, const RECT& work, SIZE size)
     return {x, y};
 }
 
+CWindowWnd::~CWindowWnd()
+{
+    DestroyBeforeDeletion();
+    CDispatchFrame::ForgetRelease(this);
+}
+
+void CWindowWnd::DestroyBeforeDeletion() noexcept
+{
+    if (!m_hWnd || !::IsWindow(m_hWnd)) return;
+    m_bDeleting = true;
+    ::DestroyWindow(m_hWnd);
+}
+
 HWND CWindowWnd::Create(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle, int x, int y, int width,
                         int height)
 {
+    // An object that gets a window again is not released for the old one.
+    CDispatchFrame::ForgetRelease(this);
+    m_bDeleting = false;
     if (SuperclassName() ? !RegisterSuperclass() : !RegisterOwnClass()) return nullptr;
     return ::CreateWindowExW(exStyle, WindowClassName(), title, style, x, y, width, height, parent, nullptr,
                              ModuleInstance(), this);
@@ -74,7 +101,8 @@ LRESULT CALLBACK CWindowWnd::StandardWindowProc(HWND hwnd, UINT message, WPARAM 
     CWindowWnd* window = nullptr;
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        window = static_cast<CWindowWnd*>(create->lpCreateParams);
+        window = create ? static_cast<CWindowWnd*>(create->lpCreateParams) : nullptr;
+        if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);  // not made by Create
         window->m_hWnd = hwnd;
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
     } else {
@@ -89,7 +117,8 @@ LRESULT CALLBACK CWindowWnd::SuperclassWindowProc(HWND hwnd, UINT message, WPARA
     CWindowWnd* window = nullptr;
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        window = static_cast<CWindowWnd*>(create->lpCreateParams);
+        window = create ? static_cast<CWindowWnd*>(create->lpCreateParams) : nullptr;
+        if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);  // not made by Create
         window->m_hWnd = hwnd;
         ::SetPropW(hwnd, kWindowProperty, window);
     } else {
@@ -99,11 +128,22 @@ LRESULT CALLBACK CWindowWnd::SuperclassWindowProc(HWND hwnd, UINT message, WPARA
     return Route(window, hwnd, message, wParam, lParam, true);
 }
 
-LRESULT CWindowWnd::Route(CWindowWnd* window, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool superclass)
+LRESULT CWindowWnd::Route(CWindowWnd* window, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                          bool superclass) noexcept
 {
-    if (message != WM_NCDESTROY) return window->ProcessMessage(message, wParam, lParam);
-
+    // Declared first, so it ends last: releases it runs may delete `window`.
+    CDispatchFrame frame;
+    if (message != WM_NCDESTROY) {
+        return win32::CallWithoutThrowing(FailureAnswer(message),
+                                          [&] { return window->ProcessMessage(message, wParam, lParam); });
+    }
     const LRESULT result = ::CallWindowProcW(window->m_pfnPreviousProc, hwnd, message, wParam, lParam);
+    OnNcDestroy(window, hwnd, superclass);
+    return result;
+}
+
+void CWindowWnd::OnNcDestroy(CWindowWnd* window, HWND hwnd, bool superclass) noexcept
+{
     if (superclass)
         ::RemovePropW(hwnd, kWindowProperty);
     else
@@ -114,9 +154,9 @@ LRESULT CWindowWnd::Route(CWindowWnd* window, HWND hwnd, UINT message, WPARAM wP
         window->m_bSubclassed = false;
     }
     window->m_hWnd = nullptr;
-    // May delete the object (the launcher window deletes itself here).
-    window->OnWindowDestroyed(hwnd);
-    return result;
+    win32::CallWithoutThrowing([&] { window->OnWindowDestroyed(hwnd); });
+    // Its owner deleting it: nothing is to follow.
+    if (!window->m_bDeleting) CDispatchFrame::ReleaseWhenUnwound(window);
 }
 
 LRESULT CWindowWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)

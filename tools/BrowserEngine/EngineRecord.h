@@ -9,7 +9,7 @@
 //   GetMiscStatus aspect= answer=        SetClientSite site=0|1     InitNew hr=
 //   SetHostNames container=               SetSite site=0|1           SetExtent cx= cy=
 //   SetAdvise aspects= sink=0|1           FreezeEvents freeze=       Draw bounds=
-//   DoVerb verb= hr= rect=l,t,r,b|none    Close save=                Stop
+//   DoVerb verb= hr= rect=l,t,r,b|none    Close save= window=live|gone|none    Stop
 //   site <operation> hr= [...]            each in-place site answer: CanInPlaceActivate,
 //                                         OnInPlaceActivate(Ex), GetWindow hwnd=,
 //                                         GetWindowContext pos= clip= frame= uiwindow=

@@ -1424,7 +1424,10 @@ HRESULT StandInBrowser::SetHostNames(LPCOLESTR container, LPCOLESTR)
 
 HRESULT StandInBrowser::Close(DWORD saveOption)
 {
-    Record("Close save=" + std::to_string(saveOption));
+    // Whether the host closes the control while its window still exists, or
+    // only after the window went with the host's.
+    const char* window = !m_view.get() ? "none" : ::IsWindow(m_view.get()) ? "live" : "gone";
+    Record("Close save=" + std::to_string(saveOption) + " window=" + window);
     InPlaceDeactivate();
     Stop();
     if (m_document) m_document->DropHost();

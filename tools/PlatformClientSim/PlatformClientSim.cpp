@@ -7,9 +7,13 @@
 //   message <n> wParam=<n> lParam=<n>               every message 1024..2047 received
 //   launched pid=<n> | launch-failed error=<n>      after --launch
 //   launcher-exit code=<n>                          when the launched process ends
+//   closed-window title=<text> found=0|1           each WM_COPYDATA with --close-on-copydata
 //     platform_client_sim.exe --record=<file> [--title=<text>] [--launch=<command line>]
-//                             [--hang] [--lifetime-ms=<n>]
+//                             [--hang] [--lifetime-ms=<n>] [--close-on-copydata=<title>]
 //   --launch starts a program with "{hwnd}" replaced by the window's handle.
+//   --close-on-copydata answers each WM_COPYDATA by first sending WM_CLOSE to
+//   the top-level window with the title (a client that closes the launcher
+//   from inside the launcher's close notice).
 //   --hang stops answering messages once the window exists (a hung client).
 //   The window ends on WM_CLOSE (exit code 0) or after the lifetime
 //   (default two minutes, exit code 3), so a failed test leaves nothing running.
@@ -40,6 +44,7 @@ struct Options {
     std::wstring launch;
     bool hang = false;
     DWORD lifetimeMs = 120000;
+    std::wstring closeOnCopyData;
 
     std::wstring capture;
     bool post = false;
@@ -77,6 +82,7 @@ Options ParseOptions()
         else if (TakeValue(argument, L"--title=", value)) options.title = value;
         else if (TakeValue(argument, L"--launch=", value)) options.launch = value;
         else if (argument == L"--hang") options.hang = true;
+        else if (TakeValue(argument, L"--close-on-copydata=", value)) options.closeOnCopyData = value;
         else if (TakeValue(argument, L"--lifetime-ms=", value)) options.lifetimeMs = static_cast<DWORD>(ToNumber(value));
         else if (TakeValue(argument, L"--post=", value)) {
             options.post = true;
@@ -112,6 +118,7 @@ private:
 };
 
 Recorder* g_recorder = nullptr;
+const std::wstring* g_closeOnCopyData = nullptr;  // the title of the window to close, or none
 
 std::string Hex(const void* data, std::size_t size)
 {
@@ -130,6 +137,14 @@ LRESULT CALLBACK SimulatorWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 {
     try {
         if (message == WM_COPYDATA) {
+            if (g_closeOnCopyData && !g_closeOnCopyData->empty()) {
+                // Sent while the sender waits for our answer: it arrives inside its call.
+                const HWND target = ::FindWindowW(nullptr, g_closeOnCopyData->c_str());
+                if (target) ::SendMessageW(target, WM_CLOSE, 0, 0);
+                std::string title;
+                for (wchar_t c : *g_closeOnCopyData) title += c < 0x80 ? static_cast<char>(c) : '?';
+                g_recorder->Line("closed-window title=" + title + " found=" + (target ? "1" : "0"));
+            }
             const auto* copyData = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
             if (copyData) {
                 g_recorder->Line("copydata dwData=" + std::to_string(static_cast<unsigned long long>(copyData->dwData)) +
@@ -245,6 +260,7 @@ int RecordMode(HINSTANCE instance, const Options& options)
 {
     Recorder recorder(options.record);
     g_recorder = &recorder;
+    g_closeOnCopyData = &options.closeOnCopyData;
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;

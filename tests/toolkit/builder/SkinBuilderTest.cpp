@@ -108,6 +108,52 @@ TEST(SkinBuilderTest, AnIncludeCycleIsCappedToo)
     EXPECT_EQ(Container(root.get())->ChildAt(1)->Name(), L"leaf");
 }
 
+// Includes multiply: a document that includes itself twice doubles its
+// builds at every level, 2^256 at the depth cap (a hang, not a failure).
+// The build's budget of elements ends it, with or without controls built.
+TEST(SkinBuilderTest, ASelfIncludeThatDoublesEveryLevelEndsAtTheElementBudget)
+{
+    ASSERT_TRUE(OpenSkinSource(SkinSource::File, L"builder_fixture", L"", L""));
+    const std::wstring folder = GetSkinResourceFolder();
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::pair<const wchar_t*, std::string> files[] = {
+        {L"twice.xml", "<Window><Control/><Include source=\"twice.xml\" count=\"2\"/></Window>"},
+        {L"bare_twice.xml", "<Window><Include source=\"bare_twice.xml\" count=\"2\"/></Window>"},
+        {L"leaf.xml", "<Window><Label/></Window>"},
+    };
+    for (const auto& [name, text] : files) {
+        FILE* file = _wfopen((folder + name).c_str(), L"wb");
+        ASSERT_NE(file, nullptr);
+        fwrite(text.data(), 1, text.size(), file);
+        fclose(file);
+    }
+    CWindowManagerUI manager;
+    EXPECT_EQ(BuildText(L"twice.xml", &manager), nullptr);
+    EXPECT_EQ(BuildText(L"<Window><VerticalLayout><Include source=\"bare_twice.xml\"/></VerticalLayout></Window>"),
+              nullptr);
+
+    // The layout, the Include element, and per copy the copy and its label.
+    const int most = (CSkinBuilder::kMaxBuiltElements - 2) / 2;
+    for (const int count : {most, most + 1}) {
+        std::unique_ptr<CControlUI> root = BuildText(L"<Window><HorizontalLayout><Include source=\"leaf.xml\" count=\"" +
+                                                     std::to_wstring(count) + L"\"/></HorizontalLayout></Window>");
+        if (count == most) {
+            ASSERT_NE(root, nullptr);
+            EXPECT_EQ(Container(root.get())->ChildCount(), most);
+        } else {
+            EXPECT_EQ(root, nullptr) << "one element over the budget fails the build";
+        }
+    }
+    // The budget is per build: the same builder builds again from the start.
+    CSkinBuilder builder;
+    const std::wstring markup = L"<Window><HorizontalLayout><Include source=\"leaf.xml\" count=\"" +
+                                std::to_wstring(most) + L"\"/></HorizontalLayout></Window>";
+    std::unique_ptr<CControlUI> first(builder.Build(markup, {}, nullptr, nullptr));
+    std::unique_ptr<CControlUI> second(builder.Build(nullptr, nullptr));
+    EXPECT_NE(first, nullptr);
+    EXPECT_NE(second, nullptr);
+}
+
 TEST(SkinBuilderTest, IncludeAddsTheIncludedTopLevelControlsCountTimes)
 {
     struct Case {

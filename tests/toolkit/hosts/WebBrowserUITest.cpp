@@ -5,12 +5,17 @@
 
 #include <exdispid.h>
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "base/Win32Handles.h"
+#include "tests/toolkit/LifetimeProbe.h"
 #include "tests/toolkit/hosts/HostTestWindow.h"
 #include "toolkit/hosts/ActiveXCtrl.h"
 #include "toolkit/hosts/WebBrowserUI.h"
+#include "toolkit/skinwindow/WindowImplBase.h"
 #include "toolkit/window/MessageLoop.h"
 
 namespace {
@@ -276,9 +281,12 @@ TEST_F(WebBrowserUITest, OnlyTheDownloadManagerServiceIsOffered)
     }
 }
 
-TEST_F(WebBrowserUITest, QueryInterfaceAnswersTheHostInterfacesAndCountsWithoutDeleting)
+TEST_F(WebBrowserUITest, TheHostObjectAnswersTheHostInterfaces)
 {
     CWebBrowserUI* browser = Browser(L"");
+    SkinUI::CWebBrowserHost* host = browser->HostObject();
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(host->Owner(), browser);
     const struct {
         const IID* iid;
         bool offered;
@@ -291,16 +299,80 @@ TEST_F(WebBrowserUITest, QueryInterfaceAnswersTheHostInterfacesAndCountsWithoutD
     };
     for (const auto& c : cases) {
         void* out = reinterpret_cast<void*>(static_cast<INT_PTR>(1));
-        EXPECT_EQ(SUCCEEDED(browser->QueryInterface(*c.iid, &out)), c.offered);
+        EXPECT_EQ(SUCCEEDED(host->QueryInterface(*c.iid, &out)), c.offered);
         EXPECT_EQ(out != nullptr, c.offered);
         if (out != nullptr) static_cast<IUnknown*>(out)->Release();
     }
-    // The control belongs to the tree: dropping every COM reference keeps it.
-    const ULONG before = browser->AddRef();
-    EXPECT_EQ(browser->Release(), before - 1);
-    EXPECT_EQ(browser->Release(), before - 2);
-    EXPECT_EQ(browser->AddRef(), before - 1);
-    EXPECT_EQ(browser->ClassName(), L"WebBrowserUI");
+    // The page's external object and the download manager are the host object's.
+    win32::ComPtr<IDispatch> external;
+    ASSERT_EQ(browser->GetExternal(external.put()), S_OK);
+    EXPECT_EQ(external.get(), static_cast<IDispatch*>(host));
+    void* manager = nullptr;
+    ASSERT_EQ(browser->QueryService(SkinUI::SID_DownloadManagerService, SkinUI::SID_DownloadManagerService, &manager),
+              S_OK);
+    EXPECT_EQ(manager, static_cast<IDownloadManager*>(host));
+    static_cast<IUnknown*>(manager)->Release();
+}
+
+// The browser and the page may keep the host object longer than the
+// control lives. What they call then fails cleanly instead of reaching a
+// freed control.
+TEST_F(WebBrowserUITest, TheHostObjectOutlivesItsControlAndThenFailsCleanly)
+{
+    enum How { Released, Destroyed };
+    for (How how : {Released, Destroyed}) {
+        CWebBrowserUI* browser = Browser(L"");
+        Load(browser);
+        CountingHandler handler;
+        browser->SetEventHandler(&handler);
+        win32::ComPtr<IDispatch> external;
+        ASSERT_EQ(browser->GetExternal(external.put()), S_OK);
+        win32::ComPtr<IDocHostUIHandler> documentHost;
+        ASSERT_EQ(external->QueryInterface(IID_IDocHostUIHandler, documentHost.put_void()), S_OK);
+        if (how == Released)
+            browser->ReleaseHostedControl();
+        else
+            m_window.Close();  // deletes the tree and the control with it
+
+        VARIANT url;
+        ::VariantInit(&url);
+        VARIANTARG args[2];
+        args[0].vt = VT_VARIANT | VT_BYREF;
+        args[0].pvarVal = &url;
+        args[1].vt = VT_DISPATCH;
+        args[1].pdispVal = nullptr;
+        DISPPARAMS params = {args, nullptr, 2, 0};
+        EXPECT_EQ(external->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
+                                   nullptr),
+                  E_UNEXPECTED)
+            << how;
+        EXPECT_EQ(handler.documents, 0) << "no event reaches the handler of a control that let go";
+        LPOLESTR name = const_cast<LPOLESTR>(L"g_callCppFunc");
+        DISPID id = 0;
+        EXPECT_EQ(external->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), E_UNEXPECTED);
+        DOCHOSTUIINFO info = {};
+        EXPECT_EQ(documentHost->GetHostInfo(&info), E_UNEXPECTED);
+        IDispatch* again = reinterpret_cast<IDispatch*>(static_cast<INT_PTR>(1));
+        EXPECT_EQ(documentHost->GetExternal(&again), E_UNEXPECTED);
+        EXPECT_EQ(again, nullptr) << "out values are cleared";
+        win32::ComPtr<IServiceProvider> services;
+        ASSERT_EQ(external->QueryInterface(IID_IServiceProvider, services.put_void()), S_OK);
+        void* download = reinterpret_cast<void*>(static_cast<INT_PTR>(1));
+        EXPECT_EQ(services->QueryService(SkinUI::SID_DownloadManagerService, SkinUI::SID_DownloadManagerService,
+                                         &download),
+                  E_UNEXPECTED);
+        EXPECT_EQ(download, nullptr);
+        // The last references free it: one each is left.
+        EXPECT_EQ(services.detach()->Release(), 2u);
+        EXPECT_EQ(documentHost.detach()->Release(), 1u);
+        EXPECT_EQ(external.detach()->Release(), 0u);
+        if (how == Released) {
+            // A new browser gets a host object of its own.
+            ASSERT_TRUE(browser->CreateHostedControl());
+            ASSERT_NE(browser->HostObject(), nullptr);
+            EXPECT_EQ(browser->HostObject()->Owner(), browser);
+        }
+    }
 }
 
 TEST_F(WebBrowserUITest, KeysAreTranslatedOnlyWhileTheFocusIsInTheBrowser)
@@ -380,16 +452,16 @@ TEST_F(WebBrowserUITest, TheClientSiteSpeaksForTheBrowserWhileEachDocumentIsCrea
     // SetUIHandler is kept: either order of the two works.
     EXPECT_LT(FirstAt("GetHostInfo"), FirstAt("SetUIHandler handler=1"));
 
-    // The site's answers are the control's own interfaces.
+    // The site's answers are the control's host object's interfaces.
     SkinUI::CActiveXCtrl* site = browser->Site();
     ASSERT_NE(site, nullptr);
     const struct {
         const IID* iid;
         void* expected;
     } cases[] = {
-        {&IID_IDocHostUIHandler, static_cast<IDocHostUIHandler*>(browser)},
-        {&IID_IOleCommandTarget, static_cast<IOleCommandTarget*>(browser)},
-        {&IID_IServiceProvider, static_cast<IServiceProvider*>(browser)},
+        {&IID_IDocHostUIHandler, static_cast<IDocHostUIHandler*>(browser->HostObject())},
+        {&IID_IOleCommandTarget, static_cast<IOleCommandTarget*>(browser->HostObject())},
+        {&IID_IServiceProvider, static_cast<IServiceProvider*>(browser->HostObject())},
         {&IID_IDispatch, nullptr},  // the page's external object is not the site's
     };
     for (const auto& c : cases) {
@@ -491,6 +563,167 @@ TEST_F(WebBrowserUITest, DestroyingTheControlClosesAndReleasesItsBrowser)
     EXPECT_GE(close, 0) << m_engine->Text();
     EXPECT_LT(close, unsite);
     EXPECT_TRUE(m_engine->Has("destroy"));
+}
+
+// A second browser in the same control, after ReleaseHostedControl or a
+// later "clsid": the first browser object and its site are gone before the
+// second is made, and a site the first browser may still hold speaks for no
+// control any more.
+TEST_F(WebBrowserUITest, ASecondBrowserComesOnlyAfterTheFirstIsFullyReleased)
+{
+    const struct {
+        const char* how;
+        void (*again)(CWebBrowserUI* browser);
+    } rows[] = {
+        {"ReleaseHostedControl, then creation",
+         [](CWebBrowserUI* browser) {
+             browser->ReleaseHostedControl();
+             browser->CreateHostedControl();
+         }},
+        {"a later clsid",
+         [](CWebBrowserUI* browser) {
+             browser->ApplyAttribute(L"delaycreate", L"false");
+             browser->ApplyAttribute(L"clsid", L"{8856F961-340A-11D0-A96B-00C04FD705A2}");
+         }},
+    };
+    for (const auto& row : rows) {
+        CWebBrowserUI* browser = Browser(L"");
+        ASSERT_NE(browser->Site(), nullptr) << row.how;
+        const win32::ComPtr<SkinUI::CActiveXCtrl> firstSite(browser->Site());
+        const HWND firstHost = browser->HostWindow();
+        row.again(browser);
+        ASSERT_NE(browser->WebBrowser(), nullptr) << row.how;
+        EXPECT_NE(browser->Site(), firstSite.get()) << row.how;
+        EXPECT_EQ(m_engine->LinesStartingWith("create").size(), 2u) << row.how;
+        EXPECT_EQ(m_engine->LinesStartingWith("destroy").size(), 1u) << "the first object is freed: " << row.how;
+        const std::vector<std::string> lines = m_engine->Lines();
+        int secondCreate = -1;
+        for (int i = static_cast<int>(lines.size()) - 1; i >= 0 && secondCreate < 0; --i)
+            if (lines[static_cast<std::size_t>(i)] == "create") secondCreate = i;
+        EXPECT_LT(FirstAt("destroy"), secondCreate) << "freed before the second was made: " << row.how;
+        EXPECT_FALSE(::IsWindow(firstHost)) << row.how;
+        // The first site answers as an orphan instead of reaching the control.
+        EXPECT_EQ(firstSite->Owner(), nullptr) << row.how;
+        HWND window = nullptr;
+        EXPECT_EQ(static_cast<IOleInPlaceSiteWindowless*>(firstSite.get())->GetWindow(&window), E_UNEXPECTED)
+            << row.how;
+        EXPECT_EQ(static_cast<IOleClientSite*>(firstSite.get())->ShowObject(), E_UNEXPECTED) << row.how;
+    }
+}
+
+// A skinned window whose layout holds a browser, created with its skin.
+class BrowserSkinWindow : public SkinUI::WindowImplBase {
+public:
+    CWebBrowserUI* Browser() { return static_cast<CWebBrowserUI*>(m_pm.FindByName(L"ie")); }
+
+protected:
+    const wchar_t* WindowClassName() const override { return L"BrowserSkinTestWindow"; }
+    const wchar_t* SkinFolder() const override { return L""; }
+    const wchar_t* SkinFile() const override
+    {
+        return L"<Window size=\"640,480\"><WebBrowser name=\"ie\" delaycreate=\"false\"/></Window>";
+    }
+};
+
+// The browser goes while its window is destroyed, its own windows still
+// there, not when the manager deletes the tree after the fact; what the
+// page keeps of the host fails cleanly from then on.
+TEST_F(WebBrowserUITest, TheBrowserIsReleasedWhenItsWindowIsDestroyed)
+{
+    m_engine = std::make_unique<EngineSession>("page *\n");
+    BrowserSkinWindow window;
+    const HWND hwnd = window.Create(nullptr, L"browser window", WS_POPUP | WS_VISIBLE, 0, 0, 0, 0, 0);
+    ASSERT_NE(hwnd, nullptr);
+    CWebBrowserUI* browser = window.Browser();
+    ASSERT_NE(browser, nullptr);
+    ASSERT_NE(browser->WebBrowser(), nullptr);
+    ASSERT_EQ(browser->NavigateTo(kPortal), S_OK);
+    ASSERT_TRUE(m_engine->WaitFor("event DocumentComplete")) << m_engine->Text();
+    win32::ComPtr<IDispatch> external;
+    ASSERT_EQ(browser->GetExternal(external.put()), S_OK);
+
+    ::DestroyWindow(hwnd);
+    const std::vector<std::string> closes = m_engine->LinesStartingWith("Close save=1");
+    ASSERT_EQ(closes.size(), 1u) << "closed with its window, not later\n" << m_engine->Text();
+    EXPECT_EQ(closes[0], "Close save=1 window=live") << "its window was still there";
+    EXPECT_TRUE(m_engine->Has("destroy")) << "nothing keeps the browser object";
+    EXPECT_EQ(browser->WebBrowser(), nullptr);
+    EXPECT_EQ(browser->HostWindow(), nullptr);
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    EXPECT_EQ(external->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              E_UNEXPECTED);
+    // Nothing lays the released control out into a new browser.
+    browser->Place(RECT{0, 0, 320, 240});
+    EXPECT_EQ(browser->WebBrowser(), nullptr);
+    EXPECT_EQ(m_engine->LinesStartingWith("create").size(), 1u);
+}
+
+// A browser control whose deletion joins the dead set, and whose accelerator
+// counts the keys that reach it afterwards.
+class ProbeBrowser : public CWebBrowserUI {
+public:
+    ProbeBrowser() { lifetimetest::DeadSet().erase(this); }
+    ~ProbeBrowser() override { lifetimetest::DeadSet().insert(this); }
+    LRESULT PreTranslate(MSG* msg) override
+    {
+        const lifetimetest::ProbeCall call(this, &m_record);
+        return call.late() ? S_FALSE : CWebBrowserUI::PreTranslate(msg);
+    }
+
+private:
+    lifetimetest::ProbeRecord m_record;
+};
+
+// A new tree replaces the one holding the browser: the old tree is deleted
+// with the browser, and a later key must not reach its accelerator.
+TEST_F(WebBrowserUITest, ANewTreeLeavesNoAcceleratorOfTheOldBrowserBehind)
+{
+    // The manager forgets a leaving control's registrations with its own
+    // rework; until both are merged this row reaches a deleted browser.
+    GTEST_SKIP() << "needs the window manager's forgetting of registrations (branch manager)";
+    lifetimetest::ResetOracles();
+    m_engine = std::make_unique<EngineSession>("page *\n");
+    auto* browser = new ProbeBrowser;
+    m_window.AttachRoot(browser);
+    browser->Place(RECT{0, 0, 640, 480});
+    Load(browser);
+    m_window.Manager().AttachTree(new SkinUI::CControlUI);
+    m_window.Manager().ReapQueuedControls();  // what WM_REAP_OLD_TREE does in a skinned window
+    ASSERT_EQ(lifetimetest::DeadSet().count(browser), 1u);
+    MSG key = {m_window.Handle(), WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+    SkinUI::PreTranslateAll(&key);
+    EXPECT_EQ(lifetimetest::LateCalls(), 0) << "a key reached the deleted browser's accelerator";
+}
+
+// A handler that throws while the browser calls the host: the call fails
+// with a status the browser understands, and nothing reaches the browser's
+// own frames (through a noexcept COM method it would end the process).
+TEST_F(WebBrowserUITest, AHandlerThatThrowsFailsTheBrowsersCallNotTheProcess)
+{
+    struct ThrowingHandler : SkinUI::CWebBrowserEventHandler {
+        void DocumentComplete(IDispatch*, VARIANT*&) override { throw std::bad_alloc(); }
+        void NavigateComplete2(IDispatch*, VARIANT*&) override { throw std::runtime_error("handler fails"); }
+    } handler;
+    CWebBrowserUI* browser = Browser(L"");
+    browser->SetEventHandler(&handler);
+    SkinUI::CWebBrowserHost* host = browser->HostObject();
+    ASSERT_NE(host, nullptr);
+    VARIANT url;
+    ::VariantInit(&url);
+    VARIANTARG args[2];
+    args[0].vt = VT_VARIANT | VT_BYREF;
+    args[0].pvarVal = &url;
+    args[1].vt = VT_DISPATCH;
+    args[1].pdispVal = nullptr;
+    DISPPARAMS params = {args, nullptr, 2, 0};
+    EXPECT_EQ(host->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+              E_OUTOFMEMORY);
+    EXPECT_EQ(host->Invoke(DISPID_NAVIGATECOMPLETE2, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+              E_UNEXPECTED);
+    // The page's own events still go through the engine and come back failed.
+    Load(browser);
+    for (const std::string& line : m_engine->LinesStartingWith("event DocumentComplete"))
+        EXPECT_NE(line.find("hr=0x8007000E"), std::string::npos) << line;
 }
 
 }  // namespace

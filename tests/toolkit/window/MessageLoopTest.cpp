@@ -4,7 +4,10 @@
 
 #include <vector>
 
+#include "tests/toolkit/LifetimeProbe.h"
+#include "toolkit/window/DispatchFrame.h"
 #include "toolkit/window/WindowManagerUI.h"
+#include "toolkit/window/WindowWnd.h"
 
 namespace {
 
@@ -124,6 +127,79 @@ TEST(MessageLoopTest, ChildWindowMessagesReachAncestorsAcceleratorsButCannotBeSw
         EXPECT_EQ(filter.calls, c.filterCalls) << c.message;
         EXPECT_EQ(accelerator.seen.empty(), c.hwnd == stranger.get()) << c.message;
     }
+}
+
+// A window that owns itself and its manager, as a skinned window does.
+class ManagedWindow : public CWindowWnd {
+public:
+    CWindowManagerUI manager;
+
+protected:
+    const wchar_t* WindowClassName() const override { return L"MessageLoopManagedWindow"; }
+    LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_CREATE) manager.Attach(m_hWnd);
+        LRESULT result = 0;
+        if (manager.HandleWindowMessage(message, wParam, lParam, result)) return result;
+        return CWindowWnd::ProcessMessage(message, wParam, lParam);
+    }
+};
+
+// An accelerator that destroys its window and lets the message pass.
+struct DestroyingAccelerator : ITranslateAccelerator {
+    HWND window = nullptr;
+    const void* windowObject = nullptr;
+    bool deletedInsideTheCall = true;
+    LRESULT PreTranslate(MSG*) override
+    {
+        ::DestroyWindow(window);
+        deletedInsideTheCall = lifetimetest::DeadSet().count(windowObject) != 0;
+        return 1;
+    }
+};
+
+// A pre-filter that notes the calls it gets once its window is gone.
+struct LateCallFilter : IMessageFilterUI {
+    HWND window = nullptr;
+    int callsAfterTheWindow = 0;
+    LRESULT FilterMessage(UINT, WPARAM, LPARAM, bool&) override
+    {
+        if (!::IsWindow(window)) ++callsAfterTheWindow;
+        return 0;
+    }
+};
+
+// The browser's accelerator runs the page's code, which may close the
+// window: the child-window branch must not go on to pre-handle the message
+// in the manager of a window that is gone, nor free it under its own feet.
+TEST(MessageLoopTest, AnAcceleratorThatDestroysItsWindowEndsThatManagersPart)
+{
+    lifetimetest::ResetOracles();
+    lifetimetest::ProbeRecord record;
+    auto* top = new lifetimetest::LifetimeProbe<ManagedWindow>(&record);
+    const HWND hwnd = top->Create(nullptr, L"", WS_POPUP, 0, 0, 0, 100, 100);
+    ASSERT_NE(hwnd, nullptr);
+    Window child(hwnd, WS_CHILD);
+    DestroyingAccelerator accelerator;
+    accelerator.window = hwnd;
+    accelerator.windowObject = top;
+    LateCallFilter filter;
+    filter.window = hwnd;
+    top->manager.AddAccelerator(&accelerator);
+    top->manager.AddPreFilter(&filter);
+
+    MSG msg{};
+    msg.hwnd = child.get();
+    msg.message = WM_KEYDOWN;
+    msg.wParam = VK_TAB;
+    EXPECT_FALSE(PreTranslateAll(&msg));
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_FALSE(accelerator.deletedInsideTheCall) << "the window object outlives the accelerator's call";
+    EXPECT_EQ(filter.callsAfterTheWindow, 0) << "nothing pre-handled in the manager of a window that is gone";
+    EXPECT_EQ(record.releases, 1);
+    EXPECT_EQ(record.framesAtRelease, 0);
+    EXPECT_EQ(lifetimetest::LateCalls(), 0);
+    EXPECT_EQ(CDispatchFrame::PendingReleases(), 0);
 }
 
 }  // namespace
