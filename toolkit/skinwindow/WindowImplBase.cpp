@@ -125,7 +125,16 @@ LRESULT WindowImplBase::ProcessMessage(UINT message, WPARAM wParam, LPARAM lPara
         if (HIWORD(lParam) == WM_LBUTTONDOWN) ShakeModalChild();
         handled = false;
         break;
-    default: handled = false; break;
+    case WM_GETOBJECT:
+        handled = AnswerAccessibleObject(m_hWnd, wParam, lParam, AccessibleNames(), result);
+        break;
+    default:
+        if (message != 0 && message == AccessibleActionMessage()) {
+            RunAccessibleAction(m_pm, wParam, lParam);
+            return 0;
+        }
+        handled = false;
+        break;
     }
     if (handled) return result;
 
