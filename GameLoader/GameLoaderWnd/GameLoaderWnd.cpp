@@ -285,6 +285,7 @@ void GameLoaderWnd::LoadGame()
 
 LRESULT GameLoaderWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    m_taskbarProgress.OnWindowMessage(m_hWnd, message, wParam);
     switch (message) {
     case WM_NCLBUTTONDBLCLK:
         return 0;  // a double click on the caption neither maximises nor restores

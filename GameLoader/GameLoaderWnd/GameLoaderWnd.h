@@ -9,6 +9,7 @@
 #include <string>
 
 #include "GameLoader/GameLoader/LaunchParams.h"
+#include "GameLoader/GameLoaderWnd/TaskbarProgress.h"
 #include "toolkit/skinwindow/WindowImplBase.h"
 
 class CIeBrowserUI;
@@ -92,6 +93,8 @@ private:
     std::wstring m_strGameCode;
     std::wstring m_strFileParam;
     std::wstring m_strInstallDir;
+
+    TaskbarProgress m_taskbarProgress;  // the download on the taskbar button
 
     int m_nModalDepth = 0;
     bool m_bDestroyedInModal = false;
