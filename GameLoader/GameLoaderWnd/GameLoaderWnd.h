@@ -68,6 +68,7 @@ protected:
     LRESULT OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     SkinUI::CControlUI* CreateCustomControl(std::wstring_view className) override;
     const SkinUI::TNotifyMap* NotifyMap() const override;
+    std::vector<SkinUI::TAccessibleName> AccessibleNames() const override;
 
 private:
     void ShowExitMenu();
