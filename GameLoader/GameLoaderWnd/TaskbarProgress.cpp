@@ -1,6 +1,8 @@
 #include "GameLoader/GameLoaderWnd/TaskbarProgress.h"
 
 #include <cwchar>
+#include <string>
+#include <utility>
 
 #include "GameLoader/GameLoaderWnd/LauncherMessages.h"
 #include "log/Logger.h"

@@ -12,6 +12,7 @@
 #include <objbase.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -301,6 +302,55 @@ TEST_F(LauncherAccessibilityTest, TheDownloadPageNamesItsButtonsBarAndTipFromThe
     ComPtr<IDispatch> parent;
     EXPECT_EQ(object->get_accParent(parent.put()), S_OK);
     EXPECT_TRUE(parent) << "the window's own object, from the system";
+}
+
+// The portal page is another program's window inside ours: it is a child
+// of the object and answers for itself, through the system's object.
+TEST_F(LauncherAccessibilityTest, TheLoadedPageIsAChildWindowThatAnswersForItself)
+{
+    ASSERT_NE(Create(), nullptr);
+    SkinUI::CControlUI* browser = Control(m_window, L"ie");
+    ASSERT_NE(browser, nullptr);
+    ASSERT_TRUE(PumpUntil([browser] { return browser->IsVisible(); }, 15000)) << "the page completed";
+    ::ShowWindow(m_window, SW_SHOWNOACTIVATE);
+    ::UpdateWindow(m_window);
+    ASSERT_TRUE(PumpPostedSoFar());
+    const HWND host = ::GetWindow(m_window, GW_CHILD);
+    ASSERT_NE(host, nullptr);
+    ASSERT_TRUE(::IsWindowVisible(host));
+
+    ComPtr<IAccessible> object = ClientObject(m_window);
+    ASSERT_TRUE(object);
+    LONG count = 0;
+    ASSERT_EQ(object->get_accChildCount(&count), S_OK);
+    ASSERT_EQ(count, 1) << "no button or label on the browser page, one child window";
+    ComPtr<IDispatch> child;
+    ASSERT_EQ(object->get_accChild(Id(1), child.put()), S_OK);
+    ComPtr<IAccessible> page;
+    ASSERT_EQ(child.As(IID_IAccessible, page), S_OK);
+    // Wine's window objects answer little; whatever the page's object
+    // answers, the parent passes on unchanged.
+    VARIANT role, delegated;
+    ::VariantInit(&role);
+    ::VariantInit(&delegated);
+    EXPECT_EQ(object->get_accRole(Id(1), &delegated), page->get_accRole(Id(CHILDID_SELF), &role));
+    EXPECT_EQ(delegated.vt, role.vt);
+    EXPECT_EQ(delegated.lVal, role.lVal);
+    BSTR name = nullptr, delegatedName = nullptr;
+    EXPECT_EQ(object->get_accName(Id(1), &delegatedName), page->get_accName(Id(CHILDID_SELF), &name));
+    EXPECT_EQ(Take(delegatedName), Take(name));
+    LONG place[4] = {}, delegatedPlace[4] = {};
+    EXPECT_EQ(object->accLocation(&delegatedPlace[0], &delegatedPlace[1], &delegatedPlace[2], &delegatedPlace[3], Id(1)),
+              page->accLocation(&place[0], &place[1], &place[2], &place[3], Id(CHILDID_SELF)));
+    EXPECT_TRUE(std::equal(std::begin(place), std::end(place), std::begin(delegatedPlace)));
+
+    RECT r{};
+    ::GetWindowRect(host, &r);
+    VARIANT at;
+    ::VariantInit(&at);
+    ASSERT_EQ(object->accHitTest((r.left + r.right) / 2, (r.top + r.bottom) / 2, &at), S_OK);
+    EXPECT_EQ(at.vt, VT_DISPATCH) << "a point on the page is the page's";
+    ::VariantClear(&at);
 }
 
 TEST_F(LauncherAccessibilityTest, PlacesAndHitTestsAreTheControlsOnTheScreen)

@@ -2,8 +2,10 @@
 
 #include <oleacc.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <new>
+#include <string>
 #include <string_view>
 #include <utility>
 
