@@ -26,6 +26,12 @@ const wchar_t* CustomMsgBox::SkinResourceId() const
     return L"130";
 }
 
+// The close button is an image without text.
+std::vector<SkinUI::TAccessibleName> CustomMsgBox::AccessibleNames() const
+{
+    return {{L"btnClose", L"关闭"}};
+}
+
 LRESULT CustomMsgBox::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCLBUTTONDBLCLK) return 0;  // the caption area does not maximise the box

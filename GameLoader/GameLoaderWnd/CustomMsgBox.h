@@ -23,6 +23,7 @@ protected:
     const wchar_t* SkinFile() const override;
     SkinUI::SkinSource SkinSourceKind() const override;
     const wchar_t* SkinResourceId() const override;
+    std::vector<SkinUI::TAccessibleName> AccessibleNames() const override;
 
 private:
     SkinUI::CControlUI* m_pBtnClose = nullptr;

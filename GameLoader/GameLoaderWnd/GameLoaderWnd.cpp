@@ -110,6 +110,12 @@ const SkinUI::TNotifyMap* GameLoaderWnd::NotifyMap() const
     return &map;
 }
 
+// The image buttons and the bar have no text of their own.
+std::vector<SkinUI::TAccessibleName> GameLoaderWnd::AccessibleNames() const
+{
+    return {{L"btnMin", L"最小化"}, {L"btnClose", L"关闭"}, {L"progress", L"下载进度"}};
+}
+
 const wchar_t* GameLoaderWnd::WindowClassName() const
 {
     return L"GameLoaderResClass";
@@ -278,6 +284,7 @@ void GameLoaderWnd::LoadGame()
 
 LRESULT GameLoaderWnd::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    m_taskbarProgress.OnWindowMessage(m_hWnd, message, wParam);
     switch (message) {
     case WM_NCLBUTTONDBLCLK:
         return 0;  // a double click on the caption neither maximises nor restores

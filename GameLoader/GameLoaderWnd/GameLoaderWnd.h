@@ -9,6 +9,7 @@
 #include <string>
 
 #include "GameLoader/GameLoader/LaunchParams.h"
+#include "GameLoader/GameLoaderWnd/TaskbarProgress.h"
 #include "toolkit/skinwindow/WindowImplBase.h"
 
 class CIeBrowserUI;
@@ -68,6 +69,7 @@ protected:
     LRESULT OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     SkinUI::CControlUI* CreateCustomControl(std::wstring_view className) override;
     const SkinUI::TNotifyMap* NotifyMap() const override;
+    std::vector<SkinUI::TAccessibleName> AccessibleNames() const override;
 
 private:
     void ShowExitMenu();
@@ -90,6 +92,8 @@ private:
     std::wstring m_strGameCode;
     std::wstring m_strFileParam;
     std::wstring m_strInstallDir;
+
+    TaskbarProgress m_taskbarProgress;  // the download on the taskbar button
 
     bool* m_pDeleted = nullptr;
 };

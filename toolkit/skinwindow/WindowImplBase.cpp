@@ -146,7 +146,16 @@ LRESULT WindowImplBase::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (HIWORD(lParam) == WM_LBUTTONDOWN) ShakeModalChild();
         handled = false;
         break;
-    default: handled = false; break;
+    case WM_GETOBJECT:
+        handled = AnswerAccessibleObject(m_hWnd, wParam, lParam, AccessibleNames(), result);
+        break;
+    default:
+        if (message != 0 && message == AccessibleActionMessage()) {
+            RunAccessibleAction(m_pm, wParam, lParam);
+            return 0;
+        }
+        handled = false;
+        break;
     }
     // Handlers run foreign code (notifications, nested loops): when the
     // window went meanwhile, nothing more is done for the message.

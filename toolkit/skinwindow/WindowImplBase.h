@@ -11,6 +11,7 @@
 
 #include "toolkit/builder/SkinBuilder.h"
 #include "toolkit/package/SkinResources.h"
+#include "toolkit/skinwindow/AccessibleWindowUI.h"
 #include "toolkit/window/NotifyMap.h"
 #include "toolkit/window/WindowManagerUI.h"
 #include "toolkit/window/WindowWnd.h"
@@ -72,6 +73,9 @@ public:
     virtual LRESULT OnWmMouseMove(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     virtual LRESULT OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     virtual LONG_PTR WindowStyleNoCaption() const;
+    // Names, by control name, that the window's accessible object gives
+    // controls which have neither text nor tooltip.
+    virtual std::vector<TAccessibleName> AccessibleNames() const { return {}; }
 
     // INotifyUI, IMessageFilterUI, IDialogBuilderCallback
     void OnNotify(TNotifyRecord& record) override;
