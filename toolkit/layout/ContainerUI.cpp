@@ -125,15 +125,20 @@ bool CContainerUI::Remove(CControlUI* child)
 bool CContainerUI::RemoveAt(int index)
 {
     if (index < 0 || index >= ChildCount()) return false;
-    if (IsVisible()) MarkForLayout();
     std::unique_ptr<CControlUI>& slot = m_items[static_cast<std::size_t>(index)];
     // Deleted at once only once it is out of the list.
     std::unique_ptr<CControlUI> child;
-    if (m_bAutoDestroy && !(m_bDelayedDestroy && m_pManager))
+    if (m_bAutoDestroy && !(m_bDelayedDestroy && m_pManager)) {
         child = std::move(slot);
-    else
-        DisposeChild(slot);
+    } else {
+        try {
+            DisposeChild(slot);
+        } catch (const std::bad_alloc&) {
+            return false;  // still a child
+        }
+    }
     m_items.erase(m_items.begin() + index);
+    if (IsVisible()) MarkForLayout();
     return true;
 }
 
@@ -143,12 +148,10 @@ void CContainerUI::RemoveAll()
     children.swap(m_items);
     try {
         for (std::unique_ptr<CControlUI>& child : children) DisposeChild(child);
-    } catch (...) {
-        // The children not disposed of stay.
+    } catch (const std::bad_alloc&) {
+        // The children that could not be queued for deletion stay.
         children.erase(std::remove(children.begin(), children.end(), nullptr), children.end());
         m_items.swap(children);
-        if (IsVisible()) MarkForLayout();
-        throw;
     }
     if (IsVisible()) MarkForLayout();
 }

@@ -20,8 +20,11 @@ public:
     // not be added (false) stays the caller's.
     virtual bool Add(CControlUI* child) = 0;
     virtual bool AddAt(CControlUI* child, int index) = 0;
+    // False for a control that is no child, and when the window cannot take
+    // the child for its delayed deletion (out of memory): it stays a child.
     virtual bool Remove(CControlUI* child) = 0;
     virtual bool RemoveAt(int index) = 0;
+    // Out of memory, the children that cannot be queued for deletion stay.
     virtual void RemoveAll() = 0;
 
 protected:

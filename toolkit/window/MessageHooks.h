@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "toolkit/controls/MessageFilterUI.h"
+#include "toolkit/window/ListSnapshot.h"
 
 namespace SkinUI {
 
@@ -56,13 +57,12 @@ public:
 
     // Asks each hook in registration order until `ask` answers true; a hook
     // removed meanwhile (by an earlier one, or with its owner) is not asked.
-    // Hooks added meanwhile wait for the next run. Throws only std::bad_alloc.
+    // Hooks added meanwhile wait for the next run. Allocates only for more
+    // than eight hooks (and may then throw std::bad_alloc, before any ran).
     template <typename Ask>
     bool Run(Ask&& ask)
     {
-        std::vector<Hook*> hooks;
-        hooks.reserve(m_entries.size());
-        for (const Entry& e : m_entries) hooks.push_back(e.hook);
+        const CListSnapshot<Hook> hooks(m_entries, [](const Entry& e) { return e.hook; });
         for (Hook* hook : hooks)
             if (Contains(hook) && ask(hook)) return true;
         return false;

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "toolkit/controls/ControlUI.h"
+#include "toolkit/window/ListSnapshot.h"
 
 namespace SkinUI {
 
@@ -34,7 +35,7 @@ bool CNotifyTargets::Contains(const INotifyUI* target) const noexcept
 void CNotifyTargets::Deliver(TNotifyRecord& record)
 {
     // Taken first: targets may come and go while being notified.
-    const std::vector<INotifyUI*> targets = m_targets;
+    const CListSnapshot<INotifyUI> targets(m_targets, [](INotifyUI* target) { return target; });
     CControlUI* sender = record.pSender;
     const CControlAlive alive(sender);
     if (sender && !sender->OnNotify.Fire(record)) return;

@@ -20,7 +20,8 @@ public:
 
     // The sender's own listeners first (the first that answers false stops
     // the delivery), then every target; no target can stop the others.
-    // Throws only std::bad_alloc, before any target was notified.
+    // Allocates only for more than eight targets (and may then throw
+    // std::bad_alloc, before any target was notified).
     void Deliver(TNotifyRecord& record);
 
 private:

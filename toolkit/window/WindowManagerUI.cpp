@@ -123,9 +123,14 @@ bool CWindowManagerUI::AttachTree(CControlUI* root)
     FocusControl(nullptr);
     m_input.Reset();
     // The current root attached again stays alive; only a replaced one waits
-    // for deletion.
+    // for deletion. Out of memory the old tree stays, and the new root stays
+    // the caller's.
     if (m_pRoot && m_pRoot.get() != root) {
-        QueueForDeletion(m_pRoot.get());
+        try {
+            QueueForDeletion(m_pRoot.get());
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
         m_pRoot.release();  // the queue's now
     }
     if (m_pRoot.get() != root) m_pRoot.reset(root);
@@ -407,15 +412,23 @@ void CWindowManagerUI::Invalidate(const RECT& rect)
 
 void CWindowManagerUI::UpdateLayout(const RECT& client)
 {
+    m_bLayoutFailed = false;
     if (!m_pRoot) return;
     if (m_bUpdateNeeded) {
         m_bUpdateNeeded = false;
-        if (!::IsRectEmpty(&client)) {
-            if (m_pRoot->NeedsLayout()) {
-                if (!m_hWndPaint || !::IsIconic(m_hWndPaint)) m_pRoot->Place(client);
-            } else {
-                LayOutControlsThatNeedIt();
+        try {
+            if (!::IsRectEmpty(&client)) {
+                if (m_pRoot->NeedsLayout()) {
+                    if (!m_hWndPaint || !::IsIconic(m_hWndPaint)) m_pRoot->Place(client);
+                } else {
+                    LayOutControlsThatNeedIt();
+                }
             }
+        } catch (const std::bad_alloc&) {
+            // Laid out again at the next paint; no "windowinit" before.
+            m_bUpdateNeeded = true;
+            m_bLayoutFailed = true;
+            return;
         }
         if (m_bFirstLayout && m_pRoot) {
             m_bFirstLayout = false;
@@ -462,17 +475,43 @@ void CWindowManagerUI::AddPaintAfterTree(CControlUI* control)
     m_registry.AddPaintAfterTree(control);
 }
 
+namespace {
+
+// BeginPaint and, whatever happens in between, EndPaint.
+class PaintScope {
+public:
+    explicit PaintScope(HWND hwnd) noexcept : m_hwnd(hwnd), m_dc(::BeginPaint(hwnd, &m_ps)) {}
+    ~PaintScope() { ::EndPaint(m_hwnd, &m_ps); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC Dc() const noexcept { return m_dc; }
+    const RECT& Area() const noexcept { return m_ps.rcPaint; }
+
+private:
+    HWND m_hwnd;
+    PAINTSTRUCT m_ps{};
+    HDC m_dc;
+};
+
+}  // namespace
+
 void CWindowManagerUI::OnPaint()
 {
     RECT update{};
     if (!::GetUpdateRect(m_hWndPaint, &update, FALSE)) return;
-    PAINTSTRUCT ps{};
     const HWND hwnd = m_hWndPaint;
-    HDC windowDc = ::BeginPaint(hwnd, &ps);
-    if (!m_pRoot) {
-        ::EndPaint(hwnd, &ps);
-        return;
+    {
+        PaintScope paint(hwnd);
+        if (m_pRoot) PaintWindow(hwnd, paint.Dc(), paint.Area());
     }
+    // A layout requested while painting runs at the next paint; one that
+    // failed for want of memory waits for the next invalidation instead of
+    // spinning.
+    if (m_bUpdateNeeded && !m_bLayoutFailed && m_hWndPaint) ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
+}
+
+void CWindowManagerUI::PaintWindow(HWND hwnd, HDC windowDc, const RECT& area)
+{
     RECT client{};
     ::GetClientRect(hwnd, &client);
     const bool layout = m_bUpdateNeeded;
@@ -480,19 +519,15 @@ void CWindowManagerUI::OnPaint()
     if (layout) m_surface.Drop();  // the size may have changed
 
     // "windowinit" and the focus run foreign code: the window may be gone.
-    if (m_hWndPaint == hwnd) {
-        const PaintTreeProc paintTree = [this](HDC dc, const RECT& paint) { PaintTree(dc, paint); };
-        if (m_bBackgroundTransparent)
-            m_surface.PaintLayered(hwnd, windowDc, client, ps.rcPaint, paintTree);
-        else if (m_bOffscreenPaint)
-            m_surface.PaintOffscreen(windowDc, client, ps.rcPaint, paintTree);
-        else
-            PaintTree(windowDc, ps.rcPaint);
-        m_surface.ClearInvalid();
-    }
-    ::EndPaint(hwnd, &ps);
-    // A layout requested while painting runs at the next paint.
-    if (m_bUpdateNeeded && m_hWndPaint) ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
+    if (m_hWndPaint != hwnd) return;
+    const PaintTreeProc paintTree = [this](HDC dc, const RECT& paint) { PaintTree(dc, paint); };
+    if (m_bBackgroundTransparent)
+        m_surface.PaintLayered(hwnd, windowDc, client, area, paintTree);
+    else if (m_bOffscreenPaint)
+        m_surface.PaintOffscreen(windowDc, client, area, paintTree);
+    else
+        PaintTree(windowDc, area);
+    m_surface.ClearInvalid();
 }
 
 // ---------------------------------------------------------------- focus
@@ -504,7 +539,11 @@ void CWindowManagerUI::FocusControl(CControlUI* control)
 
 void CWindowManagerUI::FocusNextTabStop(bool forward)
 {
-    m_focus.FocusNextTabStop(forward);
+    try {
+        m_focus.FocusNextTabStop(forward);
+    } catch (const std::bad_alloc&) {
+        // No walk of the tree without memory: the focus stays where it is.
+    }
 }
 
 // ---------------------------------------------------------------- notifications

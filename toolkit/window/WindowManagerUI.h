@@ -72,7 +72,9 @@ public:
 
     // --- the control tree
     // Attaches a root and takes it; a different root attached before is
-    // queued for deletion. Attaching the current root again keeps it.
+    // queued for deletion. Attaching the current root again keeps it. False
+    // for none, and when the old tree cannot be queued (out of memory): the
+    // old tree then stays, and the root stays the caller's.
     bool AttachTree(CControlUI* root);
     CControlUI* Root() const { return m_pRoot.get(); }
     CControlUI* FindByName(std::wstring_view name) override;
@@ -117,7 +119,8 @@ public:
     // The layout step of a paint: lays the root out in the client rectangle
     // when it needs layout, otherwise every visible control that needs it in
     // its current rectangle; then raises the pending "windowinit" and moves a
-    // requested focus.
+    // requested focus. Out of memory the layout stays due (for the next
+    // paint) and nothing is raised.
     void UpdateLayout(const RECT& client);
     // Paints the tree and the controls that paint after it.
     void PaintTree(HDC hdc, const RECT& paint);
@@ -223,6 +226,7 @@ private:
     void OnSize(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nativeId);
     void OnPaint();
+    void PaintWindow(HWND hwnd, HDC windowDc, const RECT& area);
     void LayOutControlsThatNeedIt();
     void ReleaseWindowDc() noexcept;
     void LeaveManagerList() noexcept;
@@ -240,6 +244,7 @@ private:
     bool m_bBackgroundTransparent = false;
     bool m_bGdiplusText = false;
     bool m_bUsesVirtualWindows = false;
+    bool m_bLayoutFailed = false;     // out of memory at the last layout
     unsigned long m_ulForgotten = 0;  // controls forgotten so far: a walk taken before a change is stale
 
     SIZE m_szInitWindowSize = {0, 0};
