@@ -240,9 +240,28 @@ bool CWindowManagerUI::RemoveAccelerator(ITranslateAccelerator* accelerator)
     return m_hooks.Accelerators().Remove(accelerator);
 }
 
+// One message the manager works on; the outermost one's end lets a reap
+// that arrived in a nested loop happen (from the message loop).
+class CWindowManagerUI::DispatchScope {
+public:
+    explicit DispatchScope(CWindowManagerUI& manager) noexcept : m_manager(manager) { ++m_manager.m_nDispatchDepth; }
+    ~DispatchScope()
+    {
+        if (--m_manager.m_nDispatchDepth != 0 || !m_manager.m_bReapPending) return;
+        m_manager.m_bReapPending = false;
+        if (m_manager.m_hWndPaint) ::PostMessageW(m_manager.m_hWndPaint, WM_REAP_OLD_TREE, 0, 0);
+    }
+    DispatchScope(const DispatchScope&) = delete;
+    DispatchScope& operator=(const DispatchScope&) = delete;
+
+private:
+    CWindowManagerUI& m_manager;
+};
+
 bool CWindowManagerUI::TranslateAccelerator(MSG* msg) noexcept
 {
     try {
+        const DispatchScope scope(*this);
         return m_hooks.Translate(msg);
     } catch (...) {
         return false;
@@ -259,6 +278,7 @@ bool CWindowManagerUI::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM l
         return false;
     }
     try {
+        const DispatchScope scope(*this);
         return DispatchWindowMessage(message, wParam, lParam, result);
     } catch (...) {
         // Out of memory, or a handler's exception: the message is left to
@@ -333,7 +353,12 @@ bool CWindowManagerUI::DispatchWindowMessage(UINT message, WPARAM wParam, LPARAM
         result = ::SendMessageW(reinterpret_cast<HWND>(lParam), message + kReflectBase, wParam, lParam);
         return true;
     case WM_REAP_OLD_TREE:
-        ReapQueuedControls();
+        // Arrived in a loop nested in another message of this window (a
+        // click handler's modal box): the controls may still be on the stack.
+        if (m_nDispatchDepth > 1)
+            m_bReapPending = true;
+        else
+            ReapQueuedControls();
         return true;
     default:
         return false;
@@ -377,6 +402,7 @@ void CWindowManagerUI::OnTimer(UINT_PTR nativeId)
 bool CWindowManagerUI::PreHandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     try {
+        const DispatchScope scope(*this);
         return DispatchQueuedMessage(message, wParam, lParam);
     } catch (...) {
         return false;

@@ -88,7 +88,8 @@ public:
     // tree, and its name when the name maps to it.
     void ForgetControl(CControlUI* control) override;
     // Forgets and detaches a subtree, deleting it when WM_REAP_OLD_TREE arrives
-    // (never inside the current call chain).
+    // (never inside the current call chain: one that arrives in a loop nested
+    // in another message of the window waits for that message to end).
     void QueueForDeletion(CControlUI* subtree) override;
     void ReapQueuedControls();
 
@@ -220,6 +221,8 @@ public:
     CToolTipWindow& ToolTip() { return m_toolTip; }
 
 private:
+    class DispatchScope;
+
     bool DispatchWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool DispatchQueuedMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnClose();
@@ -245,6 +248,8 @@ private:
     bool m_bGdiplusText = false;
     bool m_bUsesVirtualWindows = false;
     bool m_bLayoutFailed = false;     // out of memory at the last layout
+    bool m_bReapPending = false;      // a reap waits for the outermost message to end
+    int m_nDispatchDepth = 0;         // messages of this window being worked on, nested
     unsigned long m_ulForgotten = 0;  // controls forgotten so far: a walk taken before a change is stale
 
     SIZE m_szInitWindowSize = {0, 0};

@@ -132,6 +132,36 @@ TEST(WindowManagerLifetimeTest, ALeaveHandlerThatRemovesTheNextHoverControlLeave
     window.manager.RemoveNotifyTarget(&removeSecond);
 }
 
+// A click handler removes its button and runs a loop of its own (a modal
+// box): the deletion the removal posted arrives in that loop, while the
+// button's own code is still on the stack, and waits until the click is over.
+TEST(WindowManagerLifetimeTest, ADeletionArrivingInANestedLoopWaitsForTheOuterMessage)
+{
+    ParkCursorInsideWindow();
+    ManagerTestWindow window({100, 100, 300, 200});
+    DeadSet dead;
+    auto* root = new CVerticalLayoutUI;
+    auto* button = Placed<CButtonUI>(L"btnOk", L"0,0,50,50");
+    dead.Watch(button);
+    root->Add(button);
+    AttachAndPaint(window, root);
+    bool deadInLoop = true;
+    Reaction modal;
+    modal.type = L"click";
+    modal.react = [&](TNotifyRecord&) {
+        root->Remove(button);
+        window.Pump();  // the nested loop: WM_REAP_OLD_TREE is dispatched here
+        deadInLoop = dead.Contains(button);
+    };
+    window.manager.AddNotifyTarget(&modal);
+    window.Post(WM_LBUTTONDOWN, MK_LBUTTON, {10, 10});
+    window.Post(WM_LBUTTONUP, 0, {10, 10});
+    window.Pump();
+    EXPECT_FALSE(deadInLoop);
+    EXPECT_TRUE(window.PumpUntil([&] { return dead.Contains(button); }, 1000));
+    window.manager.RemoveNotifyTarget(&modal);
+}
+
 TEST(WindowManagerLifetimeTest, ClosingWhileAButtonIsHeldReleasesItWithoutAClick)
 {
     ParkCursorInsideWindow();
