@@ -127,11 +127,10 @@ bool CWindowManagerUI::AttachTree(CControlUI* root)
     // the caller's.
     if (m_pRoot && m_pRoot.get() != root) {
         try {
-            QueueForDeletion(m_pRoot.get());
+            QueueForDeletion(m_pRoot.get());  // the queue's from here on
         } catch (const std::bad_alloc&) {
             return false;
         }
-        m_pRoot.release();  // the queue's now
     }
     if (m_pRoot.get() != root) m_pRoot.reset(root);
     m_bFirstLayout = true;
@@ -182,9 +181,13 @@ void CWindowManagerUI::QueueForDeletion(CControlUI* subtree)
     // Everything that can fail comes first: the caller keeps the subtree then.
     ReserveOneMore(m_delayedCleanup);
     const std::vector<CControlUI*> controls = SubtreeOf(subtree);
+    m_delayedCleanup.emplace_back(subtree);
+    // One owner: the root queued goes from the tree.
+    if (subtree == m_pRoot.get()) m_pRoot.release();
+    // Giving back a held mouse lets the window's filters run: the queue is
+    // complete before.
     for (CControlUI* control : controls) ForgetControl(control);
     subtree->AttachManager(nullptr, nullptr, false);
-    m_delayedCleanup.emplace_back(subtree);
     if (m_hWndPaint) ::PostMessageW(m_hWndPaint, WM_REAP_OLD_TREE, 0, 0);
 }
 
