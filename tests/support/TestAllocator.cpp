@@ -6,12 +6,23 @@
 
 namespace {
 std::atomic<long> g_allocations{0};
+std::atomic<long> g_inUse{0};
 std::atomic<bool> g_fail{false};
 
 void* Allocate(std::size_t size) noexcept
 {
     ++g_allocations;
-    return g_fail ? nullptr : std::malloc(size == 0 ? 1 : size);
+    if (g_fail) return nullptr;
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p) ++g_inUse;
+    return p;
+}
+
+void Free(void* p) noexcept
+{
+    if (!p) return;
+    --g_inUse;
+    std::free(p);
 }
 }  // namespace
 
@@ -34,19 +45,19 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
 }
 void operator delete(void* p) noexcept
 {
-    std::free(p);
+    Free(p);
 }
 void operator delete[](void* p) noexcept
 {
-    std::free(p);
+    Free(p);
 }
 void operator delete(void* p, std::size_t) noexcept
 {
-    std::free(p);
+    Free(p);
 }
 void operator delete[](void* p, std::size_t) noexcept
 {
-    std::free(p);
+    Free(p);
 }
 
 namespace testsupport {
@@ -54,6 +65,11 @@ namespace testsupport {
 long HeapAllocationCount()
 {
     return g_allocations.load();
+}
+
+long HeapBlocksInUse()
+{
+    return g_inUse.load();
 }
 
 OutOfMemory::OutOfMemory()

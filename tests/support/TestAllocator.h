@@ -9,6 +9,9 @@ namespace testsupport {
 
 // Allocations through operator new since the program started, failed ones included.
 long HeapAllocationCount();
+// Blocks allocated through operator new and not deleted yet: equal before
+// and after a piece of work that leaks nothing.
+long HeapBlocksInUse();
 
 // Arms allocation failure for one scope.
 class OutOfMemory {

@@ -32,13 +32,17 @@ UINT CButtonUI::ControlFlags() const
 bool CButtonUI::Activate()
 {
     if (!CControlUI::Activate()) return false;
-    if (m_pManager) {
-        m_pManager->RaiseNotify(this, L"click");
-        if (!m_sBindTabLayoutName.IsEmpty() && m_iBindTabIndex >= 0) {
-            if (CControlUI* found = m_pManager->FindByName(m_sBindTabLayoutName.View())) {
-                if (auto* pages = static_cast<IPageSelectUI*>(found->InterfaceFor(L"IPageSelect")))
-                    pages->SelectPage(m_iBindTabIndex);
-            }
+    IControlHostUI* manager = m_pManager;
+    if (!manager) return true;
+    CControlAlive alive(this);
+    manager->RaiseNotify(this, L"click");
+    // A click handler may have removed, moved or deleted the button: the
+    // page it selects belongs to the window it was clicked in.
+    if (!alive || m_pManager != manager) return true;
+    if (!m_sBindTabLayoutName.IsEmpty() && m_iBindTabIndex >= 0) {
+        if (CControlUI* found = manager->FindByName(m_sBindTabLayoutName.View())) {
+            if (auto* pages = static_cast<IPageSelectUI*>(found->InterfaceFor(L"IPageSelect")))
+                pages->SelectPage(m_iBindTabIndex);
         }
     }
     return true;
@@ -89,9 +93,10 @@ void CButtonUI::HandleEvent(TEventRecord& event)
         break;
     case EV_BUTTONUP:
         if (m_uButtonState & BUTTON_STATE_CAPTURED) {
-            if (inside) Activate();
+            // Let go before activating: the click may close the window or delete the button.
             m_uButtonState &= ~(BUTTON_STATE_PUSHED | BUTTON_STATE_CAPTURED);
             Invalidate();
+            if (inside && !event.bCancelled) Activate();
             return;
         }
         break;

@@ -6,6 +6,8 @@
 
 #include <string_view>
 
+#include "toolkit/controls/MessageFilterUI.h"
+
 namespace SkinUI {
 
 class CControlUI;
@@ -42,16 +44,29 @@ public:
     virtual CControlUI* FindByName(std::wstring_view name) = 0;
     // Registers the names of a subtree added to an attached container.
     virtual void RegisterNames(CControlUI* subtree) = 0;
-    // Drops every reference to a control that is going away.
+    // Drops every reference to a control that leaves the window or goes
+    // away, and every registration it made (timers, hooks, paint after the tree).
     virtual void ForgetControl(CControlUI* control) = 0;
-    // Detaches a subtree and deletes it once the current call chain has
-    // returned to the message loop.
+    // Takes a subtree, forgets and detaches it, and deletes it once the
+    // current call chain has returned to the message loop. Only allocation
+    // throws (std::bad_alloc), before anything changed: the caller then
+    // still owns the subtree.
     virtual void QueueForDeletion(CControlUI* subtree) = 0;
     virtual void AddPaintAfterTree(CControlUI* control) = 0;
 
     // --- control timers
     virtual bool StartControlTimer(CControlUI* control, UINT timerId, UINT elapseMs) = 0;
     virtual bool StopControlTimer(CControlUI* control, UINT timerId) = 0;
+
+    // --- message hooks of hosted objects. Each belongs to the control that
+    // registers it and goes when that control leaves the window; a hook is
+    // registered once (false for none or one already registered).
+    // Window messages, before the window handles them.
+    virtual bool AddHandlerFilter(CControlUI* owner, IMessageFilterUI* filter) = 0;
+    virtual bool RemoveHandlerFilter(IMessageFilterUI* filter) = 0;
+    // Queued messages of the window and its child windows, before translation.
+    virtual bool AddAccelerator(CControlUI* owner, ITranslateAccelerator* accelerator) = 0;
+    virtual bool RemoveAccelerator(ITranslateAccelerator* accelerator) = 0;
 
 protected:
     ~IControlHostUI() = default;

@@ -27,12 +27,32 @@ RECT ToRect(const SkinRect& r)
 
 }  // namespace
 
+CControlAlive::CControlAlive(CControlUI* control) noexcept : m_pControl(control)
+{
+    if (!control) return;
+    m_pNext = control->m_pAliveWatches;
+    control->m_pAliveWatches = this;
+}
+
+CControlAlive::~CControlAlive()
+{
+    if (!m_pControl) return;
+    // Watches end in reverse order of their start, so this one is usually first.
+    for (CControlAlive** link = &m_pControl->m_pAliveWatches; *link; link = &(*link)->m_pNext) {
+        if (*link != this) continue;
+        *link = m_pNext;
+        break;
+    }
+}
+
 CControlUI::CControlUI() = default;
 
 CControlUI::~CControlUI()
 {
     OnDestroyed.Fire(this);
     if (m_pManager) m_pManager->ForgetControl(this);
+    for (CControlAlive* watch = m_pAliveWatches; watch; watch = watch->m_pNext) watch->m_pControl = nullptr;
+    m_pAliveWatches = nullptr;
 }
 
 const CUiString& CControlUI::Name() const
@@ -72,6 +92,8 @@ IControlHostUI* CControlUI::Manager() const
 
 void CControlUI::AttachManager(IControlHostUI* manager, CControlUI* parent, bool initialise)
 {
+    // Whatever it registered there (name, timers, hooks) goes with it.
+    if (m_pManager && m_pManager != manager) m_pManager->ForgetControl(this);
     m_pManager = manager;
     m_pParent = parent;
     if (manager && !m_sVirtualWnd.IsEmpty()) manager->SetUsesVirtualWindows();

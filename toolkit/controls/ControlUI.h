@@ -15,6 +15,27 @@
 namespace SkinUI {
 
 class IControlHostUI;
+class CControlUI;
+
+// Tells whether a control still exists after a call that may have deleted
+// it (a notification, an event listener, anything that runs foreign code).
+// Lives on the stack; costs no allocation.
+class CControlAlive {
+public:
+    explicit CControlAlive(CControlUI* control) noexcept;
+    ~CControlAlive();
+    CControlAlive(const CControlAlive&) = delete;
+    CControlAlive& operator=(const CControlAlive&) = delete;
+
+    // False once the control was destroyed (and for none).
+    bool IsAlive() const noexcept { return m_pControl != nullptr; }
+    explicit operator bool() const noexcept { return IsAlive(); }
+
+private:
+    friend class CControlUI;
+    CControlUI* m_pControl;
+    CControlAlive* m_pNext = nullptr;
+};
 
 // A search callback: answers the control to stop at, or none to go on.
 using FindControlProc = CControlUI* (*)(CControlUI* control, void* data);
@@ -63,6 +84,8 @@ public:
     virtual UINT ControlFlags() const;
     virtual bool Activate();
     virtual IControlHostUI* Manager() const;
+    // A control leaving its manager for another (or none) is forgotten by
+    // the one it leaves.
     virtual void AttachManager(IControlHostUI* manager, CControlUI* parent, bool initialise = true);
     virtual CControlUI* Parent() const;
     virtual const CUiString& Text() const;
@@ -182,6 +205,8 @@ public:
     CListenerList<CControlUI*> OnDestroyed;
 
 protected:
+    friend class CControlAlive;
+
     // Draws an image descriptor into the control; an image that cannot be
     // loaded clears the descriptor so that it is not tried again.
     bool DrawImage(HDC hdc, CUiString& descriptor, std::wstring_view modifier = {});
@@ -194,6 +219,7 @@ protected:
 
     IControlHostUI* m_pManager = nullptr;
     CControlUI* m_pParent = nullptr;
+    CControlAlive* m_pAliveWatches = nullptr;  // cleared by the destructor
     CUiString m_sName;
     CUiString m_sText;
     CUiString m_sToolTip;

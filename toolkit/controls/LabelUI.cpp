@@ -1,6 +1,7 @@
 #include "toolkit/controls/LabelUI.h"
 
 #include "toolkit/render/SkinRenderer.h"
+#include "toolkit/core/LayoutArithmetic.h"
 #include "toolkit/core/SkinValue.h"
 #include "toolkit/controls/ControlHostUI.h"
 #include "toolkit/render/RenderResourcesUI.h"
@@ -164,7 +165,7 @@ SIZE CLabelUI::MeasureSize(SIZE)
             width = rc.right - rc.left;
         }
         // Set directly: measuring is part of a layout, not a request for one.
-        m_cxyFixed.cx = width + m_rcTextPadding.left + m_rcTextPadding.right;
+        m_cxyFixed.cx = ClampLayoutValue(static_cast<long long>(width) + m_rcTextPadding.left + m_rcTextPadding.right);
     }
     if (m_cxyFixed.cy == 0) return {m_cxyFixed.cx, m_pManager->RenderResources()->TextMetricsAt(m_iFont).tmHeight + 4};
     return m_cxyFixed;
@@ -179,12 +180,13 @@ void CLabelUI::TakeDefaultColours()
 
 RECT CLabelUI::TextRect() const
 {
-    RECT rc = m_rcItem;
-    rc.left += m_rcTextPadding.left;
-    rc.right -= m_rcTextPadding.right;
-    rc.top += m_rcTextPadding.top;
-    rc.bottom -= m_rcTextPadding.bottom;
-    return rc;
+    // Sums in 64 bits: no padding value wraps an edge around.
+    const RECT& r = m_rcItem;
+    const RECT& p = m_rcTextPadding;
+    return {ClampLayoutValue(static_cast<long long>(r.left) + p.left),
+            ClampLayoutValue(static_cast<long long>(r.top) + p.top),
+            ClampLayoutValue(static_cast<long long>(r.right) - p.right),
+            ClampLayoutValue(static_cast<long long>(r.bottom) - p.bottom)};
 }
 
 void CLabelUI::DrawLabelText(HDC hdc, DWORD colour, UINT style)

@@ -53,6 +53,9 @@ struct TEventRecord {
     WORD wKeyState = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
+    // EV_BUTTONUP that ends a press without completing it (the window
+    // closes while the button is held): the control lets go, nothing activates.
+    bool bCancelled = false;
 };
 
 // One notification ("click", "tabselect", ...). wParam and lParam are

@@ -285,7 +285,7 @@ STDMETHODIMP CActiveXCtrl::OnInPlaceActivateEx(BOOL*, DWORD dwFlags) noexcept
             hr = object->QueryInterface(IID_IOleInPlaceObjectWindowless, windowless.put_void());
             IControlHostUI* host = m_pOwner->Manager();
             m_pOwner->m_hwndHost = host != nullptr ? host->WindowHandle() : nullptr;
-            if (CWindowManagerUI* manager = m_pOwner->WindowManager()) manager->AddHandlerFilter(m_pOwner);
+            if (host != nullptr) host->AddHandlerFilter(m_pOwner, m_pOwner);
             if (SUCCEEDED(hr)) m_pInPlaceObject = win32::ComPtr<IOleInPlaceObject>(windowless.get());
         }
         if (!m_pInPlaceObject) {

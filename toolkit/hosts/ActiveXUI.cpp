@@ -47,13 +47,6 @@ void* CActiveXUI::InterfaceFor(std::wstring_view name)
     return CControlUI::InterfaceFor(name);
 }
 
-CWindowManagerUI* CActiveXUI::WindowManager() const
-{
-    // Filters and accelerators belong to the manager, not to the narrow
-    // interface the lower layers see.
-    return dynamic_cast<CWindowManagerUI*>(m_pManager);
-}
-
 HRESULT CActiveXUI::QueryHostedControl(REFIID riid, void** ppv) const
 {
     if (ppv == nullptr) return E_POINTER;
@@ -288,7 +281,7 @@ void CActiveXUI::ReleaseOwnHostedControl()
         m_pSite->DetachOwner();
         m_pSite.reset();  // the last reference destroys the host window and the site
     }
-    if (CWindowManagerUI* manager = WindowManager()) manager->RemoveHandlerFilter(this);
+    if (m_pManager) m_pManager->RemoveHandlerFilter(this);
 }
 
 }  // namespace SkinUI

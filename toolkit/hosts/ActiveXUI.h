@@ -53,8 +53,6 @@ public:
     IOleObject* HostedObject() const { return m_pOleObject.get(); }
     CActiveXCtrl* Site() const { return m_pSite.get(); }
     HWND HostWindow() const { return m_hwndHost; }
-    // The window manager the control is attached to, or none.
-    CWindowManagerUI* WindowManager() const;
     // Asks the hosted control for an interface; E_NOINTERFACE without one.
     HRESULT QueryHostedControl(REFIID riid, void** ppv) const;
 

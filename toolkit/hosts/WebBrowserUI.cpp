@@ -116,7 +116,7 @@ HRESULT CWebBrowserUI::ConnectBrowserEvents(bool advise)
 bool CWebBrowserUI::CreateHostedControl()
 {
     if (!CActiveXUI::CreateHostedControl()) return false;
-    if (CWindowManagerUI* manager = WindowManager()) manager->AddAccelerator(this);
+    if (m_pManager) m_pManager->AddAccelerator(this, this);
     m_pOleObject.As(IID_IWebBrowser2, m_pWebBrowser);
     if (m_bAutoNavigate && !m_sHomePage.IsEmpty()) NavigateTo(m_sHomePage.Data());
     ConnectBrowserEvents(true);
@@ -152,7 +152,7 @@ CWebBrowserHost* CWebBrowserUI::HostObject()
 void CWebBrowserUI::ReleaseBrowser()
 {
     m_bCreated = false;
-    if (CWindowManagerUI* manager = WindowManager()) manager->RemoveAccelerator(this);
+    if (m_pManager) m_pManager->RemoveAccelerator(this);
     if (m_dwEventCookie != 0) ConnectBrowserEvents(false);
     // The document must not keep calling a host that is going away.
     InstallDocumentHost(false);

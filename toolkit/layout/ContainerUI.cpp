@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
 
 #include "toolkit/core/LayoutArithmetic.h"
 #include "toolkit/render/SkinRenderer.h"
 #include "toolkit/core/SkinValue.h"
+#include "toolkit/core/VectorRoom.h"
 #include "toolkit/controls/ControlHostUI.h"
 
 namespace SkinUI {
@@ -32,9 +34,15 @@ CContainerUI::CContainerUI() = default;
 
 CContainerUI::~CContainerUI()
 {
-    if (!m_bAutoDestroy) return;
-    for (int i = 0; i < m_items.Count(); ++i) delete static_cast<CControlUI*>(m_items.At(i));
-    m_items.Empty();
+    // The list is empty while the children go, should one of them look.
+    std::vector<std::unique_ptr<CControlUI>> children;
+    children.swap(m_items);
+    for (std::unique_ptr<CControlUI>& child : children) {
+        if (m_bAutoDestroy)
+            child.reset();
+        else
+            child.release();  // still the owner's who added it
+    }
 }
 
 std::wstring_view CContainerUI::ClassName() const
@@ -53,79 +61,118 @@ void* CContainerUI::InterfaceFor(std::wstring_view name)
 
 CControlUI* CContainerUI::ChildAt(int index) const
 {
-    return static_cast<CControlUI*>(m_items.At(index));
+    if (index < 0 || index >= ChildCount()) return nullptr;
+    return m_items[static_cast<std::size_t>(index)].get();
 }
 
 int CContainerUI::IndexOf(CControlUI* child) const
 {
-    return m_items.Find(child);
+    if (!child) return -1;
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i].get() == child) return static_cast<int>(i);
+    return -1;
 }
 
 int CContainerUI::ChildCount() const
 {
-    return m_items.Count();
+    return static_cast<int>(m_items.size());
 }
 
 bool CContainerUI::MoveChildTo(CControlUI* child, int index)
 {
-    const int from = m_items.Find(child);
-    if (from < 0 || index < 0 || index >= m_items.Count()) return false;
+    const int from = IndexOf(child);
+    if (from < 0 || index < 0 || index >= ChildCount()) return false;
     if (IsVisible()) MarkForLayout();
-    m_items.Remove(from);
-    return m_items.InsertAt(index, child);
+    const auto at = m_items.begin();
+    if (from < index)
+        std::rotate(at + from, at + from + 1, at + index + 1);
+    else
+        std::rotate(at + index, at + from, at + from + 1);
+    return true;
 }
 
 bool CContainerUI::Add(CControlUI* child)
 {
-    return AddAt(child, m_items.Count());
+    return AddAt(child, ChildCount());
 }
 
 bool CContainerUI::AddAt(CControlUI* child, int index)
 {
-    if (!child || index < 0 || index > m_items.Count()) return false;
+    if (!child || index < 0 || index > ChildCount()) return false;
+    // The slot first: a child that cannot be held stays the caller's, untouched.
+    try {
+        ReserveOneMore(m_items);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     child->AttachManager(m_pManager, this, m_pManager != nullptr);
     if (m_pManager) m_pManager->RegisterNames(child);
     if (!IsVisible())
         child->SetInnerVisible(false);
     else
         MarkForLayout();
-    return m_items.InsertAt(index, child);
+    m_items.insert(m_items.begin() + index, std::unique_ptr<CControlUI>(child));
+    return true;
 }
 
 bool CContainerUI::Remove(CControlUI* child)
 {
-    const int index = m_items.Find(child);
+    const int index = IndexOf(child);
     if (index < 0) return false;
     return RemoveAt(index);
 }
 
 bool CContainerUI::RemoveAt(int index)
 {
-    CControlUI* child = ChildAt(index);
-    if (!child) return false;
+    if (index < 0 || index >= ChildCount()) return false;
+    std::unique_ptr<CControlUI>& slot = m_items[static_cast<std::size_t>(index)];
+    // Deleted at once only once it is out of the list.
+    std::unique_ptr<CControlUI> child;
+    if (m_bAutoDestroy && !(m_bDelayedDestroy && m_pManager)) {
+        child = std::move(slot);
+    } else {
+        try {
+            DisposeChild(slot);
+        } catch (const std::bad_alloc&) {
+            return false;  // still a child
+        }
+    }
+    m_items.erase(m_items.begin() + index);
     if (IsVisible()) MarkForLayout();
-    m_items.Remove(index);
-    if (m_bAutoDestroy) DestroyChild(child);
     return true;
 }
 
 void CContainerUI::RemoveAll()
 {
-    CUiPtrArray children(m_items);
-    m_items.Empty();
-    if (m_bAutoDestroy)
-        for (int i = 0; i < children.Count(); ++i) DestroyChild(static_cast<CControlUI*>(children.At(i)));
+    std::vector<std::unique_ptr<CControlUI>> children;
+    children.swap(m_items);
+    try {
+        for (std::unique_ptr<CControlUI>& child : children) DisposeChild(child);
+    } catch (const std::bad_alloc&) {
+        // The children that could not be queued for deletion stay.
+        children.erase(std::remove(children.begin(), children.end(), nullptr), children.end());
+        m_items.swap(children);
+    }
     if (IsVisible()) MarkForLayout();
 }
 
-void CContainerUI::DestroyChild(CControlUI* child)
+void CContainerUI::DisposeChild(std::unique_ptr<CControlUI>& child)
 {
+    if (!child) return;
+    if (!m_bAutoDestroy) {
+        // Out of the tree, it leaves the window too.
+        child->AttachManager(nullptr, nullptr, false);
+        child.release();
+        return;
+    }
     // Removal may happen inside the child's own event handling: then it is
     // deleted only once the call chain has returned to the message loop.
-    if (m_bDelayedDestroy && m_pManager)
-        m_pManager->QueueForDeletion(child);
-    else
-        delete child;
+    if (m_bDelayedDestroy && m_pManager) {
+        m_pManager->QueueForDeletion(child.get());
+        child.release();  // the manager's now
+        return;
+    }
+    child.reset();
 }
 
 // ---------------------------------------------------------------- state
@@ -133,7 +180,7 @@ void CContainerUI::DestroyChild(CControlUI* child)
 void CContainerUI::AttachManager(IControlHostUI* manager, CControlUI* parent, bool initialise)
 {
     // Children first, so initialisation runs children before parents.
-    for (int i = 0; i < m_items.Count(); ++i) ChildAt(i)->AttachManager(manager, this, initialise);
+    for (const std::unique_ptr<CControlUI>& child : m_items) child->AttachManager(manager, this, initialise);
     CControlUI::AttachManager(manager, parent, initialise);
 }
 
@@ -141,19 +188,19 @@ void CContainerUI::SetVisible(bool visible)
 {
     if (m_bVisible == visible) return;
     CControlUI::SetVisible(visible);
-    for (int i = 0; i < m_items.Count(); ++i) ChildAt(i)->SetInnerVisible(IsVisible());
+    for (int i = 0; i < ChildCount(); ++i) ChildAt(i)->SetInnerVisible(IsVisible());
 }
 
 void CContainerUI::SetInnerVisible(bool visible)
 {
     CControlUI::SetInnerVisible(visible);
-    for (int i = 0; i < m_items.Count(); ++i) ChildAt(i)->SetInnerVisible(IsVisible());
+    for (int i = 0; i < ChildCount(); ++i) ChildAt(i)->SetInnerVisible(IsVisible());
 }
 
 void CContainerUI::SetEnabled(bool enabled)
 {
     CControlUI::SetEnabled(enabled);
-    for (int i = 0; i < m_items.Count(); ++i) ChildAt(i)->SetEnabled(enabled);
+    for (int i = 0; i < ChildCount(); ++i) ChildAt(i)->SetEnabled(enabled);
     Invalidate();
 }
 
@@ -237,12 +284,13 @@ void CContainerUI::SetMouseChildEnabled(bool on)
 
 RECT CContainerUI::ContentRect() const
 {
-    RECT rc = m_rcItem;
-    rc.left += m_rcInset.left;
-    rc.top += m_rcInset.top;
-    rc.right -= m_rcInset.right;
-    rc.bottom -= m_rcInset.bottom;
-    return rc;
+    // Sums in 64 bits: no inset wraps an edge around.
+    const RECT& r = m_rcItem;
+    const RECT& inset = m_rcInset;
+    return {ClampLayoutValue(static_cast<long long>(r.left) + inset.left),
+            ClampLayoutValue(static_cast<long long>(r.top) + inset.top),
+            ClampLayoutValue(static_cast<long long>(r.right) - inset.right),
+            ClampLayoutValue(static_cast<long long>(r.bottom) - inset.bottom)};
 }
 
 // ---------------------------------------------------------------- placement
@@ -251,7 +299,7 @@ void CContainerUI::Place(const RECT& rect)
 {
     CControlUI::Place(rect);
     const RECT content = ContentRect();
-    for (int i = 0; i < m_items.Count(); ++i) {
+    for (int i = 0; i < ChildCount(); ++i) {
         CControlUI* child = ChildAt(i);
         if (!child->IsVisible()) continue;
         if (child->IsFloat())
@@ -297,13 +345,13 @@ void CContainerUI::Paint(HDC hdc, const RECT& paint)
     if (!::IntersectRect(&visible, &paint, &m_rcItem)) return;
     CRenderClip outer(hdc, visible);
     CControlUI::Paint(hdc, paint);
-    if (m_items.Count() == 0) return;
+    if (ChildCount() == 0) return;
 
     const RECT content = ContentRect();
     RECT inner, meet;
     if (::IntersectRect(&inner, &paint, &content)) {
         CRenderClip clip(hdc, inner);
-        for (int i = 0; i < m_items.Count(); ++i) {
+        for (int i = 0; i < ChildCount(); ++i) {
             CControlUI* child = ChildAt(i);
             if (!child->IsVisible() || !::IntersectRect(&meet, &paint, &child->Rect())) continue;
             if (child->IsFloat()) {
@@ -318,7 +366,7 @@ void CContainerUI::Paint(HDC hdc, const RECT& paint)
             }
         }
     } else {
-        for (int i = 0; i < m_items.Count(); ++i) {
+        for (int i = 0; i < ChildCount(); ++i) {
             CControlUI* child = ChildAt(i);
             if (!child->IsVisible() || !child->IsFloat()) continue;
             if (!::IntersectRect(&meet, &paint, &child->Rect()) || !::IntersectRect(&meet, &m_rcItem, &child->Rect()))
@@ -346,7 +394,7 @@ CControlUI* CContainerUI::Search(FindControlProc proc, void* data, UINT flags)
         if (CControlUI* found = CControlUI::Search(proc, data, flags)) return found;
     }
     const RECT content = ContentRect();
-    const int count = m_items.Count();
+    const int count = ChildCount();
     for (int k = 0; k < count; ++k) {
         const int i = (flags & FIND_TOP_FIRST) ? count - 1 - k : k;
         CControlUI* child = ChildAt(i);

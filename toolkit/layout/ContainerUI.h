@@ -2,8 +2,10 @@
 // padding, float placement, painting with clipping and tree searches.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "toolkit/controls/ControlUI.h"
-#include "toolkit/core/UiPtrArray.h"
 
 namespace SkinUI {
 
@@ -14,11 +16,15 @@ public:
     virtual int IndexOf(CControlUI* child) const = 0;  // -1 when absent
     virtual bool MoveChildTo(CControlUI* child, int index) = 0;
     virtual int ChildCount() const = 0;
-    // The container takes ownership of an added child.
+    // The container takes ownership of an added child; a child that could
+    // not be added (false) stays the caller's.
     virtual bool Add(CControlUI* child) = 0;
     virtual bool AddAt(CControlUI* child, int index) = 0;
+    // False for a control that is no child, and when the window cannot take
+    // the child for its delayed deletion (out of memory): it stays a child.
     virtual bool Remove(CControlUI* child) = 0;
     virtual bool RemoveAt(int index) = 0;
+    // Out of memory, the children that cannot be queued for deletion stay.
     virtual void RemoveAll() = 0;
 
 protected:
@@ -70,10 +76,14 @@ public:
 protected:
     // The rectangle minus the inset.
     RECT ContentRect() const;
-    // Deletes a removed child, or queues it when deletion must wait.
-    void DestroyChild(CControlUI* child);
+    // A removed child leaves the window: deleted, queued for deletion when
+    // deletion must wait, or handed back (auto-destroy off). Only queueing
+    // throws (std::bad_alloc), and then the child is still in `child`.
+    void DisposeChild(std::unique_ptr<CControlUI>& child);
 
-    CUiPtrArray m_items;
+    // Owned while they are children; without auto-destroy a removed child
+    // (or every child, when the container goes) is released, not deleted.
+    std::vector<std::unique_ptr<CControlUI>> m_items;
     RECT m_rcInset = {0, 0, 0, 0};
     int m_iChildPadding = 0;
     bool m_bAutoDestroy = true;

@@ -20,7 +20,7 @@ void* CTabLayoutUI::InterfaceFor(std::wstring_view name)
 
 bool CTabLayoutUI::Add(CControlUI* child)
 {
-    return AddAt(child, m_items.Count());
+    return AddAt(child, ChildCount());
 }
 
 bool CTabLayoutUI::AddAt(CControlUI* child, int index)
@@ -40,7 +40,7 @@ bool CTabLayoutUI::RemoveAt(int index)
 {
     if (!CContainerUI::RemoveAt(index)) return false;
     if (index == m_iCurSel) {
-        if (m_items.Count() > 0) {
+        if (ChildCount() > 0) {
             m_iCurSel = 0;
             ChildAt(0)->SetVisible(true);
         } else {
@@ -60,11 +60,11 @@ void CTabLayoutUI::RemoveAll()
 
 bool CTabLayoutUI::SelectPage(int index)
 {
-    if (index < 0 || index >= m_items.Count()) return false;
+    if (index < 0 || index >= ChildCount()) return false;
     if (index == m_iCurSel) return true;
     const int previous = m_iCurSel;
     m_iCurSel = index;
-    for (int i = 0; i < m_items.Count(); ++i) {
+    for (int i = 0; i < ChildCount(); ++i) {
         CControlUI* page = ChildAt(i);
         if (i == index) {
             page->SetVisible(true);
@@ -102,7 +102,7 @@ void CTabLayoutUI::Place(const RECT& rect)
 {
     CControlUI::Place(rect);
     const RECT content = ContentRect();
-    for (int i = 0; i < m_items.Count(); ++i) {
+    for (int i = 0; i < ChildCount(); ++i) {
         CControlUI* child = ChildAt(i);
         if (!child->IsVisible()) continue;
         if (child->IsFloat()) {
@@ -111,11 +111,16 @@ void CTabLayoutUI::Place(const RECT& rect)
         }
         if (i != m_iCurSel) continue;
         const RECT padding = child->Padding();
-        const RECT area = {content.left + padding.left, content.top + padding.top, content.right - padding.right,
-                           content.bottom - padding.bottom};
-        const SIZE size = child->MeasureSize({area.right - area.left, area.bottom - area.top});
-        long long width = size.cx == 0 ? std::max<long long>(0, area.right - area.left) : size.cx;
-        long long height = size.cy == 0 ? std::max<long long>(0, area.bottom - area.top) : size.cy;
+        // Sums in 64 bits: no padding wraps an edge around.
+        const RECT area = {ClampLayoutValue(static_cast<long long>(content.left) + padding.left),
+                           ClampLayoutValue(static_cast<long long>(content.top) + padding.top),
+                           ClampLayoutValue(static_cast<long long>(content.right) - padding.right),
+                           ClampLayoutValue(static_cast<long long>(content.bottom) - padding.bottom)};
+        const long long areaWidth = static_cast<long long>(area.right) - area.left;
+        const long long areaHeight = static_cast<long long>(area.bottom) - area.top;
+        const SIZE size = child->MeasureSize({ClampLayoutValue(areaWidth), ClampLayoutValue(areaHeight)});
+        long long width = size.cx == 0 ? std::max<long long>(0, areaWidth) : size.cx;
+        long long height = size.cy == 0 ? std::max<long long>(0, areaHeight) : size.cy;
         width = ClampToLimits(width, child->MinWidth(), child->MaxWidth());
         height = ClampToLimits(height, child->MinHeight(), child->MaxHeight());
         child->Place({area.left, area.top, ClampLayoutValue(area.left + width), ClampLayoutValue(area.top + height)});

@@ -18,7 +18,7 @@ void* CVerticalLayoutUI::InterfaceFor(std::wstring_view name)
 void CVerticalLayoutUI::Place(const RECT& rect)
 {
     CControlUI::Place(rect);
-    if (m_items.Count() == 0) return;
+    if (ChildCount() == 0) return;
     PlaceLinearChildren(*this, ContentRect(), m_iChildPadding, LayoutAxis::Vertical);
 }
 

@@ -212,6 +212,7 @@ void WindowImplBase::OnWindowDestroyed(HWND)
     m_pm.RemovePreFilter(this);
     m_pm.RemoveNotifyTarget(this);
     m_pm.ForgetControl(m_pm.Root());
+    m_pm.DetachWindow();
 }
 
 // ---------------------------------------------------------------- frame

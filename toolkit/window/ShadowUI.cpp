@@ -8,6 +8,7 @@
 #include "base/NoThrowBoundary.h"
 #include "base/ProcedurePointers.h"
 #include "base/Win32Handles.h"
+#include "toolkit/core/LayoutArithmetic.h"
 #include "toolkit/render/DibSection.h"
 #include "toolkit/render/RenderResourcesUI.h"
 #include "toolkit/render/SkinRenderer.h"
@@ -277,9 +278,12 @@ void CShadowUI::OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 RECT CShadowUI::ShadowRectFor(const RECT& owner) const
 {
+    // Sums in 64 bits: no corner wraps an edge around.
     if (!m_sImage.IsEmpty())
-        return {owner.left - m_rcCorner.left, owner.top - m_rcCorner.top, owner.right + m_rcCorner.right,
-                owner.bottom + m_rcCorner.bottom};
+        return {ClampLayoutValue(static_cast<long long>(owner.left) - m_rcCorner.left),
+                ClampLayoutValue(static_cast<long long>(owner.top) - m_rcCorner.top),
+                ClampLayoutValue(static_cast<long long>(owner.right) + m_rcCorner.right),
+                ClampLayoutValue(static_cast<long long>(owner.bottom) + m_rcCorner.bottom)};
     const int size = std::abs(m_nSize);
     return {owner.left + m_nxOffset - size, owner.top + m_nyOffset - size, owner.right + m_nxOffset + size,
             owner.bottom + m_nyOffset + size};
@@ -291,9 +295,13 @@ void CShadowUI::Redraw()
     RECT owner{};
     if (!::GetWindowRect(m_hOwner, &owner)) return;
     const RECT place = ShadowRectFor(owner);
-    const int width = place.right - place.left;
-    const int height = place.bottom - place.top;
-    if (width <= 0 || height <= 0) return;
+    const long long wideWidth = static_cast<long long>(place.right) - place.left;
+    const long long wideHeight = static_cast<long long>(place.bottom) - place.top;
+    // A shadow larger than any screen is not drawn (nor its pixels allocated).
+    constexpr long long kLargestSide = 1 << 15;
+    if (wideWidth <= 0 || wideHeight <= 0 || wideWidth > kLargestSide || wideHeight > kLargestSide) return;
+    const int width = static_cast<int>(wideWidth);
+    const int height = static_cast<int>(wideHeight);
 
     void* bits = nullptr;
     win32::UniqueBitmap bitmap = CreateTopDownDib(nullptr, width, height, bits);

@@ -1,8 +1,12 @@
-// The per-window manager of a skinned window: it owns the control tree,
-// turns window messages into input events, tracks hover, capture and focus,
-// runs control timers, raises notifications, lays out and paints the tree
-// off-screen, and keeps the window's fonts, images, default colours, default
-// attribute lists, skin window attributes and drop shadow.
+// The per-window manager of a skinned window, a façade over the units that
+// do its jobs: it owns the control tree and the window's attachment, and
+// hands each job to its unit: names and paint-after (ControlRegistry),
+// message hooks (MessageHooks), mouse and keyboard (InputRouting), focus
+// and tab navigation (FocusNavigation), control timers (ControlTimers),
+// notifications (NotifyTargets), off-screen painting (PaintSurface), the
+// tooltip (ToolTipWindow) and fonts, images and default attribute lists
+// (ResourceCaches). It also keeps the skin's window attributes, default
+// colours and drop shadow.
 #pragma once
 
 #include <windows.h>
@@ -10,41 +14,34 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "base/Win32Handles.h"
 #include "toolkit/controls/ControlHostUI.h"
+#include "toolkit/controls/MessageFilterUI.h"
 #include "toolkit/controls/UiEvents.h"
 #include "toolkit/core/UiPtrArray.h"
 #include "toolkit/core/UiString.h"
-#include "toolkit/core/UiStringMap.h"
+#include "toolkit/render/GdiplusSession.h"
+#include "toolkit/render/RenderResourcesUI.h"
 #include "toolkit/render/SkinRenderer.h"
+#include "toolkit/window/ControlRegistry.h"
+#include "toolkit/window/ControlTimers.h"
+#include "toolkit/window/FocusNavigation.h"
+#include "toolkit/window/InputRouting.h"
+#include "toolkit/window/MessageHooks.h"
+#include "toolkit/window/NotifyTargets.h"
+#include "toolkit/window/PaintSurface.h"
+#include "toolkit/window/ResourceCaches.h"
 #include "toolkit/window/ShadowUI.h"
+#include "toolkit/window/ToolTipWindow.h"
 
 namespace SkinUI {
 
 class CControlUI;
 class ISkinFileReader;
-
-// A window's message filter: pre-translation ("pre filters") or window
-// message handling ("handler filters"). Setting bHandled consumes the message
-// with the returned result.
-class IMessageFilterUI {
-public:
-    virtual LRESULT FilterMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) = 0;
-
-protected:
-    ~IMessageFilterUI() = default;
-};
-
-class ITranslateAccelerator {
-public:
-    // 0 when it consumed the queued message.
-    virtual LRESULT PreTranslate(MSG* pMsg) = 0;
-
-protected:
-    ~ITranslateAccelerator() = default;
-};
 
 class CWindowManagerUI : public IRenderResourcesUI, public IControlHostUI {
 public:
@@ -62,6 +59,11 @@ public:
     // text and joins the process list. Without a window the manager measures
     // on a screen-compatible DC and only records invalidation.
     void Attach(HWND hwnd);
+    // The window is gone (WM_NCDESTROY, which HandleWindowMessage also
+    // takes): the manager kills its timers, destroys its tooltip, leaves the
+    // process list and forgets the handle and its device contexts, so that
+    // nothing acts on a handle the system may give another window.
+    void DetachWindow() noexcept;
     HWND WindowHandle() const override { return m_hWndPaint; }
     HDC PaintDc() const override { return m_hDcPaint; }
 
@@ -69,73 +71,82 @@ public:
     static const CUiPtrArray& AllManagers();
 
     // --- the control tree
-    // Attaches a root; a different root attached before is queued for
-    // deletion. Attaching the current root again keeps it.
+    // Attaches a root and takes it; a different root attached before is
+    // queued for deletion. Attaching the current root again keeps it. False
+    // for none, and when the old tree cannot be queued (out of memory): the
+    // old tree then stays, and the root stays the caller's.
     bool AttachTree(CControlUI* root);
-    CControlUI* Root() const { return m_pRoot; }
+    CControlUI* Root() const { return m_pRoot.get(); }
     CControlUI* FindByName(std::wstring_view name) override;
     // The topmost visible, hit-testable control at a client point.
     CControlUI* FindAt(POINT pt) const;
     // Registers the names of a subtree: children first, each container
     // after its children; a later registration replaces an earlier one.
     void RegisterNames(CControlUI* subtree) override;
-    // Clears every reference to the control (focus, hover, click, key press),
-    // its timers, and its name when the name maps to it.
+    // Clears every reference to the control (focus, hover, click, key press)
+    // and every registration it made: timers, hooks, its place after the
+    // tree, and its name when the name maps to it.
     void ForgetControl(CControlUI* control) override;
     // Forgets and detaches a subtree, deleting it when WM_REAP_OLD_TREE arrives
-    // (never inside the current call chain).
+    // (never inside the current call chain: one that arrives in a loop nested
+    // in another message of the window waits for that message to end).
     void QueueForDeletion(CControlUI* subtree) override;
     void ReapQueuedControls();
 
-    // --- window messages
+    // --- window messages; none lets an exception out
     // True when the message was handled; result is then the answer.
-    bool HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept;
     // Pre-translation of a queued message; true when it was consumed.
-    bool PreHandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool PreHandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     // The accelerators, in registration order; true when one consumed it.
-    bool TranslateAccelerator(MSG* msg);
+    bool TranslateAccelerator(MSG* msg) noexcept;
+    // The window's own hooks (no owner control).
     bool AddPreFilter(IMessageFilterUI* filter);
     bool RemovePreFilter(IMessageFilterUI* filter);
     bool AddHandlerFilter(IMessageFilterUI* filter);
-    bool RemoveHandlerFilter(IMessageFilterUI* filter);
+    bool AddHandlerFilter(CControlUI* owner, IMessageFilterUI* filter) override;
+    bool RemoveHandlerFilter(IMessageFilterUI* filter) override;
     bool AddAccelerator(ITranslateAccelerator* accelerator);
-    bool RemoveAccelerator(ITranslateAccelerator* accelerator);
+    bool AddAccelerator(CControlUI* owner, ITranslateAccelerator* accelerator) override;
+    bool RemoveAccelerator(ITranslateAccelerator* accelerator) override;
 
     // --- invalidation, layout and painting
     // Invalidates in the native window without erasing and remembers the
     // union of the rectangles invalidated since the last paint.
     void Invalidate(const RECT& rect) override;
-    const RECT& InvalidatedSinceLastPaint() const { return m_rcInvalidated; }
+    const RECT& InvalidatedSinceLastPaint() const { return m_surface.InvalidSinceLastPaint(); }
     void SetUpdateNeeded() override { m_bUpdateNeeded = true; }
     bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
     // The layout step of a paint: lays the root out in the client rectangle
     // when it needs layout, otherwise every visible control that needs it in
     // its current rectangle; then raises the pending "windowinit" and moves a
-    // requested focus.
+    // requested focus. Out of memory the layout stays due (for the next
+    // paint) and nothing is raised.
     void UpdateLayout(const RECT& client);
     // Paints the tree and the controls that paint after it.
     void PaintTree(HDC hdc, const RECT& paint);
     void AddPaintAfterTree(CControlUI* control) override;
-    void ClearInvalidated();
+    void ClearInvalidated() { m_surface.ClearInvalid(); }
     bool IsOffscreenPaint() const { return m_bOffscreenPaint; }
     void SetOffscreenPaint(bool on) { m_bOffscreenPaint = on; }
 
     // --- focus
     void FocusControl(CControlUI* control) override;
-    CControlUI* FocusedControl() const override { return m_pFocus; }
+    CControlUI* FocusedControl() const override { return m_focus.Focused(); }
     void FocusNextTabStop(bool forward) override;
-    bool IsFocusNeeded() const { return m_bFocusNeeded; }
-    CControlUI* HoverControl() const { return m_pEventHover; }
-    CControlUI* ClickControl() const { return m_pEventClick; }
-    bool IsMouseCaptured() const { return m_bMouseCapture; }
+    bool IsFocusNeeded() const { return m_focus.IsFocusNeeded(); }
+    CControlUI* HoverControl() const { return m_input.Hover(); }
+    CControlUI* ClickControl() const { return m_input.Click(); }
+    CControlUI* KeyPressControl() const { return m_input.KeyPress(); }
+    bool IsMouseCaptured() const { return m_input.IsMouseCaptured(); }
 
     // --- notifications
     void RaiseNotify(CControlUI* sender, std::wstring_view type, WPARAM wParam = 0, LPARAM lParam = 0) override;
     bool AddNotifyTarget(INotifyUI* target);
     bool RemoveNotifyTarget(INotifyUI* target);
     void SetUsesVirtualWindows() override { m_bUsesVirtualWindows = true; }
-    POINT LastMousePosition() const { return m_ptLastMouse; }
-    void SetLastMousePosition(POINT pt) { m_ptLastMouse = pt; }
+    POINT LastMousePosition() const { return m_input.LastMousePosition(); }
+    void SetLastMousePosition(POINT pt) { m_input.SetLastMousePosition(pt); }
 
     // --- control timers (need a native window)
     bool StartControlTimer(CControlUI* control, UINT timerId, UINT elapseMs) override;
@@ -148,22 +159,22 @@ public:
     // --- fonts
     HFONT AppendFont(std::wstring_view face, int size, bool bold, bool underline, bool italic);
     bool SetDefaultFont(std::wstring_view face, int size, bool bold, bool underline, bool italic);
-    int FontCount() const { return m_aFonts.Count(); }
+    int FontCount() const { return m_fonts.Count(); }
     // The font at the index, or the default font for an index outside the list.
-    HFONT FontAt(int index) const;
-    const TFontInfo& FontInfoAt(int index) const override;
-    const TEXTMETRICW& TextMetricsAt(int index) override;
-    HFONT DefaultFont() const { return m_defaultFont.hFont.get(); }
+    HFONT FontAt(int index) const { return m_fonts.At(index); }
+    const TFontInfo& FontInfoAt(int index) const override { return m_fonts.InfoAt(index); }
+    const TEXTMETRICW& TextMetricsAt(int index) override { return m_fonts.MetricsAt(index, m_hDcPaint); }
+    HFONT DefaultFont() const { return m_fonts.Default(); }
 
     // --- images
     // Where image files come from (not owned); none: names are read as paths.
-    void SetSkinFileReader(const ISkinFileReader* reader) { m_pFileReader = reader; }
-    void SetResourceInstance(HINSTANCE instance) { m_hResourceInstance = instance; }
+    void SetSkinFileReader(const ISkinFileReader* reader) { m_images.SetFileReader(reader); }
+    void SetResourceInstance(HINSTANCE instance) { m_images.SetResourceInstance(instance); }
     // Loads and caches an image; a second load under a cached name returns
     // the cached entry.
     const TImageInfo* LoadImageEntry(std::wstring_view name, std::wstring_view type, DWORD mask) override;
     const TImageInfo* ImageFor(std::wstring_view name) override;
-    int ImageCount() const { return m_mImages.Count(); }
+    int ImageCount() const { return m_images.Count(); }
     IRenderResourcesUI* RenderResources() override { return this; }
 
     // --- default attribute lists ("Default" elements)
@@ -206,68 +217,40 @@ public:
     CShadowUI& Shadow() { return m_shadow; }
 
     // --- the tooltip window (created at the first hover over a tooltip)
-    HWND ToolTipWindow() const { return m_hwndTooltip; }
+    HWND ToolTipWindow() const { return m_toolTip.Window(); }
+    CToolTipWindow& ToolTip() { return m_toolTip; }
 
 private:
-    struct TTimerEntry {
-        CControlUI* pSender;
-        UINT nLocalId;
-        HWND hWnd;
-        UINT_PTR uNativeId;
-        bool bKilled;
-    };
-    bool CreateFontEntry(TFontInfo& info, std::wstring_view face, int size, bool bold, bool underline, bool italic,
-                         bool clearType);
-    void MeasureFont(TFontInfo& info);
-    void ReleaseWindowDc();
+    class DispatchScope;
 
-    // Event production.
-    TEventRecord NewEvent(int type, CControlUI* sender) const;
-    void SendEvent(CControlUI* control, int type, WPARAM wParam = 0, LPARAM lParam = 0, WORD key = 0,
-                   WORD keyState = 0);
-    bool OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    void OnPaint();
-    void PaintOffscreen(HDC windowDc, const RECT& client, const RECT& paint);
-    void PaintLayered(HDC windowDc, const RECT& client, const RECT& paint);
+    bool DispatchWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool DispatchQueuedMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnClose();
+    void OnSize(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nativeId);
-    void ShowToolTip(CControlUI* control, POINT pt);
-    void HideToolTip();
-    void ReleaseMouseCapture();
-    void DropOffscreen();
-    bool EnsureOffscreen(HDC windowDc, SIZE size);
-    bool ActivateShortcut(wchar_t typed);
+    void OnPaint();
+    void PaintWindow(HWND hwnd, HDC windowDc, const RECT& area);
+    void LayOutControlsThatNeedIt();
+    void ReleaseWindowDc() noexcept;
+    void LeaveManagerList() noexcept;
 
     HWND m_hWndPaint = nullptr;
-    HDC m_hDcPaint = nullptr;
-    win32::UniqueMemoryDc m_hDcMeasure;  // without a window
+    HDC m_hDcPaint = nullptr;              // the window's, or m_measureDc
+    std::optional<win32::WindowDc> m_windowDc;
+    win32::UniqueMemoryDc m_measureDc;     // without a window
     BYTE m_nOpacity = 255;
     CGdiplusSession m_gdiplus;
 
-    // Off-screen painting: survives between paints, remade after a layout.
-    win32::UniqueMemoryDc m_hDcOffscreen;
-    win32::UniqueBitmap m_hbmpOffscreen;
-    HGDIOBJ m_hbmpOffscreenOld = nullptr;
-    SIZE m_szOffscreen = {0, 0};
-    void* m_pOffscreenBits = nullptr;  // layered painting: the DIB's pixels
-
     bool m_bFirstLayout = true;
     bool m_bUpdateNeeded = false;
-    bool m_bFocusNeeded = false;
     bool m_bOffscreenPaint = true;
     bool m_bBackgroundTransparent = false;
     bool m_bGdiplusText = false;
-    bool m_bMouseTracking = false;
-    bool m_bMouseCapture = false;
     bool m_bUsesVirtualWindows = false;
-    bool m_bRestored = true;  // layered painting repaints everything after a restore
-
-    CControlUI* m_pRoot = nullptr;
-    CControlUI* m_pFocus = nullptr;
-    CControlUI* m_pEventHover = nullptr;
-    CControlUI* m_pEventClick = nullptr;
-    CControlUI* m_pEventKey = nullptr;
-    POINT m_ptLastMouse = {-1, -1};
-    RECT m_rcInvalidated = {0, 0, 0, 0};
+    bool m_bLayoutFailed = false;     // out of memory at the last layout
+    bool m_bReapPending = false;      // a reap waits for the outermost message to end
+    int m_nDispatchDepth = 0;         // messages of this window being worked on, nested
+    unsigned long m_ulForgotten = 0;  // controls forgotten so far: a walk taken before a change is stale
 
     SIZE m_szInitWindowSize = {0, 0};
     SIZE m_szMinWindow = {0, 0};
@@ -282,26 +265,22 @@ private:
     DWORD m_dwDefaultLinkHoverFontColour = 0xFFD3215F;
     DWORD m_dwDefaultSelectedBkColour = 0xFFBAE4FF;
 
-    TFontInfo m_defaultFont;
-    CUiPtrArray m_aFonts;          // TFontInfo*
-    CUiStringMap m_mImages;        // TImageInfo*
-    CUiStringMap m_mDefaultAttributes;  // CUiString*
-    CUiStringMap m_mNameHash{83};  // CControlUI*
-    CUiPtrArray m_aNotifyTargets;  // INotifyUI*
-    CUiPtrArray m_aTimers;         // TTimerEntry*
-    CUiPtrArray m_aPreFilters;     // IMessageFilterUI*
-    CUiPtrArray m_aHandlerFilters; // IMessageFilterUI*
-    CUiPtrArray m_aAccelerators;   // ITranslateAccelerator*
-    CUiPtrArray m_aPaintAfterTree; // CControlUI*
-    CUiPtrArray m_aDelayedCleanup; // CControlUI*
-    UINT m_uTimerId = 4096;
+    // The resources outlive the tree and the shadow that draw from them.
+    CFontTable m_fonts;
+    CImageCache m_images;
+    CDefaultAttributeLists m_defaultAttributes;
 
-    HWND m_hwndTooltip = nullptr;
-    TOOLINFOW m_toolTip{};
-    CUiString m_sToolTipText;  // the text the tool description points at
+    CControlRegistry m_registry;
+    CMessageHooks m_hooks;
+    CNotifyTargets m_notifyTargets;
+    CControlTimers m_timers;
+    CToolTipWindow m_toolTip;
+    CPaintSurface m_surface;
+    CInputRouter m_input{*this};
+    CFocusNavigator m_focus{*this};
 
-    const ISkinFileReader* m_pFileReader = nullptr;
-    HINSTANCE m_hResourceInstance = nullptr;
+    std::unique_ptr<CControlUI> m_pRoot;
+    std::vector<std::unique_ptr<CControlUI>> m_delayedCleanup;  // old roots and removed subtrees
 
     // Destroyed before the caches it draws from.
     CShadowUI m_shadow;

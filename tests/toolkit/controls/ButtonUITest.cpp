@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/toolkit/controls/ControlTestDoubles.h"
@@ -169,6 +172,85 @@ TEST_F(ButtonTest, ActivationSelectsTheBoundTabPage)
     ASSERT_FALSE(log.types.empty());
     EXPECT_EQ(log.types.front(), L"click");  // the click comes first
     EXPECT_EQ(log.types.back(), L"tabselect");
+}
+
+// A click handler that takes the button out of its window: the button does
+// nothing more for that window (no page of the bound tab is selected), and
+// nothing touches it once it is gone.
+TEST(ButtonLifetimeTest, AClickHandlerThatTakesTheButtonAwayEndsItsActivation)
+{
+    enum class Away { Removed, Deleted, OtherTree };
+    const struct {
+        Away away;
+        const char* name;
+    } cases[] = {
+        {Away::Removed, "removed (deleted later)"},
+        {Away::Deleted, "removed and deleted at once"},
+        {Away::OtherTree, "its window takes another tree"},
+    };
+    for (const auto& c : cases) {
+        CWindowManagerUI manager;
+        auto* root = new CVerticalLayoutUI;
+        auto* tab = new CTabLayoutUI;
+        tab->SetName(L"wizardTab");
+        tab->Add(new CVerticalLayoutUI);
+        tab->Add(new CVerticalLayoutUI);
+        auto* button = new CButtonUI;
+        button->ApplyAttribute(L"float", L"true");
+        button->ApplyAttribute(L"pos", L"10,10,50,40");
+        button->ApplyAttribute(L"bindtablayoutname", L"wizardTab");
+        button->ApplyAttribute(L"bindtabindex", L"1");
+        bool destroyed = false;
+        button->OnDestroyed.Add([&destroyed](CControlUI*) {
+            destroyed = true;
+            return true;
+        });
+        root->Add(tab);
+        root->Add(button);
+        manager.AttachTree(root);
+        manager.UpdateLayout({0, 0, 100, 100});
+
+        struct TakeAway : INotifyUI {
+            std::function<void()> action;
+            std::vector<std::wstring> types;
+            void OnNotify(TNotifyRecord& record) override
+            {
+                types.emplace_back(record.sType.View());
+                if (record.sType.View() == L"click" && action) std::exchange(action, nullptr)();
+            }
+        } handler;
+        switch (c.away) {
+        case Away::Removed:
+            handler.action = [&] { root->Remove(button); };
+            break;
+        case Away::Deleted:
+            root->SetDelayedDestroy(false);
+            handler.action = [&] { root->Remove(button); };
+            break;
+        case Away::OtherTree:
+            handler.action = [&] { manager.AttachTree(new CVerticalLayoutUI); };
+            break;
+        }
+        manager.AddNotifyTarget(&handler);
+
+        TEventRecord press;
+        press.nType = EV_BUTTONDOWN;
+        press.ptMouse = {20, 20};
+        button->DispatchEvent(press);
+        TEventRecord release = press;
+        release.nType = EV_BUTTONUP;
+        button->DispatchEvent(release);
+
+        EXPECT_EQ(std::count(handler.types.begin(), handler.types.end(), L"click"), 1) << c.name;
+        EXPECT_EQ(std::count(handler.types.begin(), handler.types.end(), L"tabselect"), 0) << c.name;
+        EXPECT_EQ(tab->CurrentPage(), 0) << c.name;
+        EXPECT_EQ(destroyed, c.away == Away::Deleted) << c.name;
+        if (!destroyed) {
+            EXPECT_EQ(button->Manager(), nullptr) << c.name;
+            EXPECT_EQ(button->ButtonState() & (BUTTON_STATE_PUSHED | BUTTON_STATE_CAPTURED), 0u) << c.name;
+        }
+        manager.RemoveNotifyTarget(&handler);
+    }
 }
 
 TEST_F(ButtonTest, MeasuresTextHeightPlusEightWithoutHeight)

@@ -57,6 +57,10 @@ public:
     void AddPaintAfterTree(CControlUI*) override {}
     bool StartControlTimer(CControlUI*, UINT, UINT) override { return true; }
     bool StopControlTimer(CControlUI*, UINT) override { return true; }
+    bool AddHandlerFilter(CControlUI*, IMessageFilterUI*) override { return true; }
+    bool RemoveHandlerFilter(IMessageFilterUI*) override { return true; }
+    bool AddAccelerator(CControlUI*, ITranslateAccelerator*) override { return true; }
+    bool RemoveAccelerator(ITranslateAccelerator*) override { return true; }
 };
 
 class RecordingPages : public CControlUI, public IPageSelectUI {

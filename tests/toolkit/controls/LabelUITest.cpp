@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,30 @@ TEST_F(LabelTest, AutoWidthFollowsTheText)
     EXPECT_GT(shortWidth, 8);
     EXPECT_GT(longWidth, shortWidth);
     EXPECT_EQ(label.FixedWidth(), longWidth);
+}
+
+// The text padding at the limits: the measured width and the text's
+// rectangle saturate instead of wrapping to the far side.
+TEST_F(LabelTest, TextPaddingAtTheLimitsNeverWrapsAnEdge)
+{
+    struct Probe : CLabelUI {
+        RECT PaddedTextRect() const { return TextRect(); }
+    };
+    Probe label;
+    label.AttachManager(&manager, nullptr, true);
+    label.SetText(L"Vorkan");
+    label.ApplyAttribute(L"autocalcwidth", L"true");
+    label.ApplyAttribute(L"textpadding", L"2147483647,2147483647,2147483647,2147483647");
+    EXPECT_EQ(label.MeasureSize({100, 100}).cx, INT_MAX);
+    label.Place({10, 10, 110, 40});
+    EXPECT_GE(label.PaddedTextRect().left, 10);
+    EXPECT_GE(label.PaddedTextRect().top, 10);
+    label.ApplyAttribute(L"textpadding", L"-2147483648,-2147483648,-2147483648,-2147483648");
+    EXPECT_GE(label.PaddedTextRect().right, 110);
+    EXPECT_GE(label.PaddedTextRect().bottom, 40);
+    TestCanvas canvas(120, 50);
+    label.Paint(canvas.dc(), {0, 0, 120, 50});  // draws its text in a saturated rectangle
+    label.AttachManager(nullptr, nullptr, false);
 }
 
 TEST_F(LabelTest, LabelWithoutHeightDoesNotStretchInAVerticalLayout)

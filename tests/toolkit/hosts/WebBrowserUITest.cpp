@@ -417,6 +417,35 @@ TEST_F(WebBrowserUITest, KeysAreTranslatedOnlyWhileTheFocusIsInTheBrowser)
     EXPECT_FALSE(SkinUI::PreTranslateAll(&key));
 }
 
+// The browser registered its accelerator as its own: when its window takes
+// another tree, the accelerator leaves with it, before the browser is
+// deleted, and no key reaches it afterwards.
+TEST_F(WebBrowserUITest, ABrowserLeavingItsWindowTakesItsAcceleratorAlong)
+{
+    CWebBrowserUI* browser = Browser(L"");
+    Load(browser);
+    const HWND view = ::GetWindow(browser->HostWindow(), GW_CHILD);
+    ASSERT_NE(view, nullptr);
+    bool destroyed = false;
+    browser->OnDestroyed.Add([&destroyed](SkinUI::CControlUI*) {
+        destroyed = true;
+        return true;
+    });
+    MSG key = {view, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+    ::SetFocus(view);
+    ASSERT_TRUE(SkinUI::PreTranslateAll(&key));  // registered: the page takes Tab
+
+    m_window.Manager().AttachTree(new SkinUI::CControlUI);
+    ASSERT_FALSE(destroyed);  // queued: deleted once the window's reap message comes
+    ::SetFocus(view);
+    const std::size_t asked = m_engine->LinesStartingWith("TranslateAccelerator").size();
+    EXPECT_FALSE(SkinUI::PreTranslateAll(&key));
+    EXPECT_EQ(m_engine->LinesStartingWith("TranslateAccelerator").size(), asked);
+    m_window.Manager().ReapQueuedControls();  // this test window hands the manager no messages
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(SkinUI::PreTranslateAll(&key));
+}
+
 TEST_F(WebBrowserUITest, ReleaseDisconnectsTheEventsAndTheDocumentHost)
 {
     CWebBrowserUI* browser = Browser(L"");
@@ -678,9 +707,6 @@ private:
 // with the browser, and a later key must not reach its accelerator.
 TEST_F(WebBrowserUITest, ANewTreeLeavesNoAcceleratorOfTheOldBrowserBehind)
 {
-    // The manager forgets a leaving control's registrations with its own
-    // rework; until both are merged this row reaches a deleted browser.
-    GTEST_SKIP() << "needs the window manager's forgetting of registrations (branch manager)";
     lifetimetest::ResetOracles();
     m_engine = std::make_unique<EngineSession>("page *\n");
     auto* browser = new ProbeBrowser;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,54 @@ TEST(ContainerUITest, FloatChildrenAnchorToTheirEdges)
             << f.left << "," << f.top << "," << f.right << "," << f.bottom;
         EXPECT_EQ(farCorner->FloatOffset().cx, -6);
         EXPECT_EQ(farCorner->FloatOffset().cy, -4);
+    }
+}
+
+// Skin numbers are clamped to 32 bits, but their sums are not: an inset or
+// a page's padding at the limits must not wrap an edge to the far side.
+TEST(ContainerUITest, InsetsAndPaddingsAtTheLimitsNeverWrapAnEdge)
+{
+    const wchar_t* const kMax = L"2147483647,2147483647,2147483647,2147483647";
+    const wchar_t* const kMin = L"-2147483648,-2147483648,-2147483648,-2147483648";
+    struct Case {
+        const char* name;
+        CContainerUI* container;
+        const wchar_t* inset;
+        const wchar_t* childPadding;  // the child's "padding"
+    };
+    const Case cases[] = {
+        {"container, largest inset", new CContainerUI, kMax, L"0,0,0,0"},
+        {"container, smallest inset", new CContainerUI, kMin, L"0,0,0,0"},
+        {"vertical, largest inset", new CVerticalLayoutUI, kMax, L"0,0,0,0"},
+        {"horizontal, smallest inset", new CHorizontalLayoutUI, kMin, L"0,0,0,0"},
+        {"tab page, largest padding", new CTabLayoutUI, L"0,0,0,0", kMax},
+        {"tab page, smallest padding", new CTabLayoutUI, L"0,0,0,0", kMin},
+    };
+    const RECT outer = {10, 10, 110, 110};
+    for (const Case& c : cases) {
+        auto* root = new CVerticalLayoutUI;
+        c.container->ApplyAttribute(L"inset", c.inset);
+        auto* child = new CControlUI;
+        child->ApplyAttribute(L"padding", c.childPadding);
+        c.container->Add(child);
+        root->Add(c.container);
+        CWindowManagerUI manager;
+        manager.AttachTree(root);
+        c.container->Place(outer);
+        const RECT r = child->Rect();
+        // Shrinking pushes the near edges inwards (never past the
+        // container's); growing leaves at least the container's size (a
+        // layout then limits the child to its maximum, 9999).
+        if (c.inset == kMax || c.childPadding == kMax) {
+            EXPECT_GE(r.left, outer.left) << c.name;
+            EXPECT_GE(r.top, outer.top) << c.name;
+        } else {
+            EXPECT_LE(r.left, outer.left) << c.name;
+            EXPECT_GE(static_cast<long long>(r.right) - r.left, outer.right - outer.left) << c.name;
+            EXPECT_GE(static_cast<long long>(r.bottom) - r.top, outer.bottom - outer.top) << c.name;
+        }
+        EXPECT_GE(r.right, r.left) << c.name;
+        EXPECT_GE(r.bottom, r.top) << c.name;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -196,6 +197,24 @@ TEST(ShadowUITest, AttributesOutsideTheirRangesAreIgnored)
     // Computed form: |size| around the owner, moved by the offset.
     EXPECT_EQ(shadow.ShadowRectFor({100, 100, 200, 200}).left, 100 - 20 - 20);
     EXPECT_EQ(shadow.ShadowRectFor({100, 100, 200, 200}).bottom, 200 + 20 + 20);
+}
+
+// Corners at the limits: the shadow's rectangle saturates around the owner
+// instead of wrapping an edge to the far side.
+TEST(ShadowUITest, CornersAtTheLimitsNeverWrapAnEdge)
+{
+    CShadowUI shadow;
+    shadow.SetImage(L"shadow.png");
+    ASSERT_TRUE(shadow.SetCorner({INT_MAX, INT_MAX, INT_MAX, INT_MAX}));
+    const RECT owner = {100, 100, 400, 300};
+    const RECT r = shadow.ShadowRectFor(owner);
+    EXPECT_LE(r.left, owner.left);
+    EXPECT_LE(r.top, owner.top);
+    EXPECT_EQ(r.right, INT_MAX);
+    EXPECT_EQ(r.bottom, INT_MAX);
+    const RECT huge = shadow.ShadowRectFor({-2000000000, -2000000000, 2000000000, 2000000000});
+    EXPECT_EQ(huge.left, INT_MIN);
+    EXPECT_EQ(huge.top, INT_MIN);
 }
 
 }  // namespace
