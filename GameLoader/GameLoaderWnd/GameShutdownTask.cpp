@@ -16,7 +16,12 @@ struct WorkerJob {
 void CALLBACK RunOnWorker(PTP_CALLBACK_INSTANCE instance, void* context) noexcept
 {
     auto* job = static_cast<WorkerJob*>(context);
-    KillGameProcessesTask(*job->steps);
+    // The pool's callback is a boundary: nothing may throw into the pool,
+    // and the window thread waits for the event whatever happened.
+    try {
+        KillGameProcessesTask(*job->steps);
+    } catch (...) {
+    }
     // Signalled by the pool after the callback returns, so the job outlives it.
     ::SetEventWhenCallbackReturns(instance, job->done);
 }
