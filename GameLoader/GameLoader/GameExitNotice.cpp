@@ -10,7 +10,7 @@ void SendGameExitNotice(HWND platformWindow)
 {
     // A handle that names no window (0, a stale handle, or a garbage value
     // such as HWND_BROADCAST) must not reach other programs' windows.
-    if (!::IsWindow(platformWindow)) return;
+    if (platformWindow == HWND_BROADCAST || !::IsWindow(platformWindow)) return;
     GameExitNoticeRecord record = BuildGameExitNoticeRecord();
     COPYDATASTRUCT copyData{};
     copyData.dwData = kGameExitNoticeData;
