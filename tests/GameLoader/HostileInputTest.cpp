@@ -333,6 +333,16 @@ TEST_F(HostileInputTest, PostsFromAnyProcessLeaveTheLauncherWorkingAndStartTheGa
              EXPECT_EQ(run.engine.LinesStartingWith("destroy").size(), 1u);
              EXPECT_EQ(run.engine.LinesStartingWith("destroy apartment=sta").size(), 1u);
          }},
+        {"WM_QUIT from outside while a notice box is open", shown, kPageLoads, none,
+         [](HostileRun& run) {
+             run.Post(kDownloadResult, 1);
+             ASSERT_NE(run.WaitForNoticeBox(), nullptr);
+             run.Post(WM_QUIT, 0);
+         },
+         Afterwards::EndsByItself, 0, 0,
+         [](const HostileRun& run, const std::vector<std::string>&) {
+             EXPECT_EQ(run.engine.LinesStartingWith("destroy apartment=sta").size(), 1u);
+         }},
         {"an unpack failure's notice box closed with -1", shown, kPageLoads, none,
          [](HostileRun& run) {
              run.Post(kUnpackResult, 1);
