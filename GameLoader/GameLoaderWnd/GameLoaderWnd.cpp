@@ -85,16 +85,24 @@ void SuppressPersistentCookies()
     setOption(nullptr, INTERNET_OPTION_SUPPRESS_BEHAVIOR, &suppress, sizeof suppress);
 }
 
-// Counts an open modal box for as long as it is open.
+// Counts a modal box for as long as its handler runs; a success, which
+// shows no box, counts nothing.
 class OpenNotice {
 public:
-    explicit OpenNotice(int& count) : m_count(count) { ++m_count; }
-    ~OpenNotice() { --m_count; }
+    OpenNotice(int& count, bool showsBox) : m_count(count), m_counts(showsBox)
+    {
+        if (m_counts) ++m_count;
+    }
+    ~OpenNotice()
+    {
+        if (m_counts) --m_count;
+    }
     OpenNotice(const OpenNotice&) = delete;
     OpenNotice& operator=(const OpenNotice&) = delete;
 
 private:
     int& m_count;
+    const bool m_counts;
 };
 
 bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b)
@@ -395,13 +403,13 @@ LRESULT GameLoaderWnd::OnOtherMessage(UINT message, WPARAM wParam, LPARAM, bool&
         break;
     case WM_LAUNCHER_UNPACK_RESULT: {
         if (wParam != 0 && NoticeAlreadyOpen(message, wParam)) break;
-        const OpenNotice notice(m_nOpenNotices);
+        const OpenNotice notice(m_nOpenNotices, wParam != 0);
         OnUnpackResult(wParam);
         break;
     }
     case WM_LAUNCHER_DOWNLOAD_RESULT: {
         if (wParam != 0 && NoticeAlreadyOpen(message, wParam)) break;
-        const OpenNotice notice(m_nOpenNotices);
+        const OpenNotice notice(m_nOpenNotices, wParam != 0);
         OnDownloadResult(wParam);
         break;
     }
@@ -410,7 +418,7 @@ LRESULT GameLoaderWnd::OnOtherMessage(UINT message, WPARAM wParam, LPARAM, bool&
         break;
     case WM_LAUNCHER_NET_ERROR: {
         if (NoticeAlreadyOpen(message, wParam)) break;
-        const OpenNotice notice(m_nOpenNotices);
+        const OpenNotice notice(m_nOpenNotices, true);
         OnNetError();
         break;
     }

@@ -61,8 +61,8 @@ void RunMainWindow(const std::wstring& title, const std::wstring& cmdJson)
     SkinUI::RunMessageLoop();
     // A quit posted from outside ends the loop while the window still
     // exists: destroy it, and with it the browser, while COM is still up.
+    // (`deleted` outlives the object, which reports its deletion to it.)
     if (!deleted && ::IsWindow(window->Handle())) ::DestroyWindow(window->Handle());
-    window->WatchDeletion(nullptr);
     GameLoaderWnd::DeleteDeferred();
     ::CoUninitialize();
 }
