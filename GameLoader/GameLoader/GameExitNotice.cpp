@@ -10,16 +10,19 @@ void SendGameExitNotice(HWND platformWindow)
 {
     // A handle that names no window (0, a stale handle, or a garbage value
     // such as HWND_BROADCAST) must not reach other programs' windows.
-    if (!::IsWindow(platformWindow)) return;
+    if (platformWindow == HWND_BROADCAST || !::IsWindow(platformWindow)) return;
     GameExitNoticeRecord record = BuildGameExitNoticeRecord();
     COPYDATASTRUCT copyData{};
     copyData.dwData = kGameExitNoticeData;
     copyData.cbData = static_cast<DWORD>(record.size());
     copyData.lpData = record.data();
     DWORD_PTR ignored = 0;
-    // A hung platform window must not keep the launcher alive for ever.
+    // A hung platform window must not keep the launcher alive for ever, and
+    // no message another window sends us is handled while we wait: a window
+    // closed or destroyed inside this call would pull the caller's state
+    // from under it.
     ::SendMessageTimeoutW(platformWindow, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copyData),
-                          SMTO_NORMAL | SMTO_ABORTIFHUNG, kGameExitNoticeTimeoutMs, &ignored);
+                          SMTO_BLOCK | SMTO_ABORTIFHUNG, kGameExitNoticeTimeoutMs, &ignored);
 }
 
 bool IsGameExit(const std::wstring& cmdJson)

@@ -12,8 +12,10 @@
 bool IsGameExit(const std::wstring& cmdJson);
 bool IsGameExit(const std::wstring& cmdJson, const std::wstring& settingFilePath);
 
-// Sends WM_COPYDATA with dwData 1 and the 528-byte record. Waits while the
-// window handles it, but gives up on a window that stopped answering.
+// Sends WM_COPYDATA with dwData 1 and the 528-byte record to a window that
+// exists (never HWND_BROADCAST). Waits while the window handles it, without
+// handling messages sent to this thread meanwhile, and gives up on a window
+// that stopped answering.
 void SendGameExitNotice(HWND platformWindow);
 
 // How long a platform window that does not answer may hold the launcher.

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <optional>
 #include <string_view>
 #include <type_traits>
 
@@ -32,6 +33,7 @@
 #include "GameLoader/GameLoaderWnd/LauncherMessages.h"
 #include "GameLoader/GameLoaderWnd/PortalAddress.h"
 #include "base/ProcedurePointers.h"
+#include "base/SystemLibrary.h"
 #include "log/Logger.h"
 #include "toolkit/controls/LabelUI.h"
 #include "toolkit/controls/ProgressUI.h"
@@ -70,15 +72,36 @@ using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
 
 // WinINet is loaded only for this, not at every start: the option is
 // process-wide, so the library stays loaded for the rest of the run (the
-// browser uses it anyway).
+// browser uses it anyway). From the system folder only.
 void SuppressPersistentCookies()
 {
     using SetOption = BOOL(WINAPI*)(HINTERNET, DWORD, LPVOID, DWORD);
-    const auto setOption = win32::ExportedFunction<SetOption>(::LoadLibraryW(L"wininet.dll"), "InternetSetOptionW");
+    const auto setOption =
+        win32::ExportedFunction<SetOption>(win32::LoadSystemLibrary(L"wininet.dll"), "InternetSetOptionW");
     if (!setOption) return;
     DWORD suppress = kSuppressCookiePersist;
     setOption(nullptr, INTERNET_OPTION_SUPPRESS_BEHAVIOR, &suppress, sizeof suppress);
 }
+
+// Counts a modal box for as long as its handler runs; a success, which
+// shows no box, counts nothing.
+class OpenNotice {
+public:
+    OpenNotice(int& count, bool showsBox) : m_count(count), m_counts(showsBox)
+    {
+        if (m_counts) ++m_count;
+    }
+    ~OpenNotice()
+    {
+        if (m_counts) --m_count;
+    }
+    OpenNotice(const OpenNotice&) = delete;
+    OpenNotice& operator=(const OpenNotice&) = delete;
+
+private:
+    int& m_count;
+    const bool m_counts;
+};
 
 bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b)
 {
@@ -144,7 +167,8 @@ const wchar_t* GameLoaderWnd::SkinResourceId() const
 SkinUI::CControlUI* GameLoaderWnd::CreateCustomControl(std::wstring_view className)
 {
     if (!EqualsIgnoringCase(className, L"IeBrowser")) return nullptr;
-    return new CIeBrowserUI(m_hWnd);  // the skin is built while the window is created: the handle exists
+    // The skin is built while the window is created: the handle exists.
+    return new CIeBrowserUI(m_hWnd, m_openGameRequests);
 }
 
 void GameLoaderWnd::InitWindow()
@@ -173,9 +197,7 @@ void GameLoaderWnd::InitWindow()
     UpdateGameExePath();
     ParseCmdJson();
 
-    if (m_params.typeMode == L"1" && !m_params.gameMgrId.empty()) {
-        ::PostMessageW(GameManagerWindow(), WM_GAMEMGR_LAUNCHER_STARTED, 0, 0);
-    }
+    if (m_params.typeMode == L"1" && !m_params.gameMgrId.empty()) PostToGameManager(WM_GAMEMGR_LAUNCHER_STARTED);
     WriteSettingLoginSource(m_params.source, GetSettingFilePath());
     LOG_W(LOG_LEVEL_INFO, L"m_nGameInstalled is " << m_params.m_nGameInstalled);
     if (m_params.m_nGameInstalled == 1) SuppressPersistentCookies();
@@ -183,9 +205,12 @@ void GameLoaderWnd::InitWindow()
     LOG_W(LOG_LEVEL_INFO, L"GetBagFileParam fileparam=" << m_strFileParam);
     if (m_pWizardTab) m_pWizardTab->SelectPage(0);
 
-    if (m_params.tokenLogin == L"1") {
+    if (m_params.tokenLogin == L"1" && !m_params.token.empty()) {
         LoadGame();
     } else {
+        // Without a token there is no game to start: a hidden launcher would
+        // hold the instance mutex for ever. The page lets the player go on.
+        if (m_params.tokenLogin == L"1") LOG_W(LOG_LEVEL_ERROR, L"tokenLogin 1 without a token, the portal page instead");
         LoadWeb();
     }
 }
@@ -224,6 +249,26 @@ HWND GameLoaderWnd::GameManagerWindow() const
     return WindowFromDecimalText(m_params.gameMgrId);
 }
 
+void GameLoaderWnd::PostToGameManager(UINT message) const
+{
+    // 65535 is HWND_BROADCAST, and a handle of no window reaches the
+    // thread's own queue: neither is a game manager, and 1347 and 1348 must
+    // not reach other programs' windows.
+    const HWND target = GameManagerWindow();
+    if (target == HWND_BROADCAST || !::IsWindow(target)) {
+        if (!m_params.gameMgrId.empty()) LOG_W(LOG_LEVEL_ERROR, L"gameMgrId is no window:" << m_params.gameMgrId);
+        return;
+    }
+    ::PostMessageW(target, message, 0, 0);
+}
+
+bool GameLoaderWnd::GameAlreadyStarting(const wchar_t* what) const
+{
+    if (!m_bGameStarting) return false;
+    LOG_W(LOG_LEVEL_ERROR, L"game already starting, ignored:" << what);
+    return true;
+}
+
 void GameLoaderWnd::LoadWeb()
 {
     LOG_W(LOG_LEVEL_INFO, L"GameLoaderWnd LoadWeb");
@@ -231,6 +276,8 @@ void GameLoaderWnd::LoadWeb()
     if (m_pBrowserEvent && m_pBrowser->EventHandler() != m_pBrowserEvent.get()) {
         m_pBrowser->SetEventHandler(m_pBrowserEvent.get());
     }
+    // Only this browser's own document counts for errors and completion.
+    if (m_pBrowserEvent) m_pBrowserEvent->SetTopBrowser(m_pBrowser->WebBrowser());
     if (IWebBrowser2* webBrowser = m_pBrowser->WebBrowser()) {
         webBrowser->put_Silent(VARIANT_TRUE);  // no dialogs of the browser's own, such as script errors
     }
@@ -240,10 +287,19 @@ void GameLoaderWnd::LoadWeb()
     m_pBrowser->SetVisible(false);  // shown again once the page has loaded
 }
 
-void GameLoaderWnd::OnOpenGame(std::unique_ptr<std::string> request)
+void GameLoaderWnd::OnOpenGameWakeUp()
 {
-    const std::string text = request ? *request : std::string();
-    request.reset();
+    std::optional<std::string> request = m_openGameRequests->Take();
+    if (!request) {
+        LOG_W(LOG_LEVEL_ERROR, L"WM_LAUNCHER_OPEN_GAME without a queued request");
+        return;
+    }
+    OnOpenGame(*request);
+}
+
+void GameLoaderWnd::OnOpenGame(const std::string& text)
+{
+    if (GameAlreadyStarting(L"open_game")) return;
     try {
         Json::Value root;
         Json::Reader reader;
@@ -264,9 +320,12 @@ void GameLoaderWnd::LoadGame()
 {
     LOG_W(LOG_LEVEL_INFO, L"GameLoaderWnd LoadGame start");
     if (m_params.token.empty()) return;
+    // From here the launcher closes: one start per run, whoever asks again.
+    if (GameAlreadyStarting(L"LoadGame")) return;
+    m_bGameStarting = true;
     if (!::PathFileExistsW(m_strGameExePath.c_str())) {
         LOG_W(LOG_LEVEL_INFO, L"PathFileExists " << m_strGameExePath << L" not exists");
-        ::PostMessageW(GameManagerWindow(), WM_GAMEMGR_START_FAILED, 0, 0);
+        PostToGameManager(WM_GAMEMGR_START_FAILED);
         if (::IsWindow(m_hWnd)) ::PostMessageW(m_hWnd, WM_CLOSE, 1, 0);
         return;
     }
@@ -278,7 +337,7 @@ void GameLoaderWnd::LoadGame()
     execute.lpFile = m_strGameExePath.c_str();
     execute.lpParameters = commandLine.c_str();
     execute.nShow = SW_SHOWNORMAL;
-    if (!::ShellExecuteExW(&execute)) ::PostMessageW(GameManagerWindow(), WM_GAMEMGR_START_FAILED, 0, 0);
+    if (!::ShellExecuteExW(&execute)) PostToGameManager(WM_GAMEMGR_START_FAILED);
     if (::IsWindow(m_hWnd)) ::PostMessageW(m_hWnd, WM_CLOSE, 1, 0);
 }
 
@@ -334,7 +393,7 @@ LRESULT GameLoaderWnd::OnOtherMessage(UINT message, WPARAM wParam, LPARAM, bool&
         OnBtnCloseClick();
         break;
     case WM_LAUNCHER_OPEN_GAME:
-        OnOpenGame(AdoptOpenGameRequest(static_cast<std::uintptr_t>(wParam)));
+        OnOpenGameWakeUp();
         break;
     case WM_LAUNCHER_DRAG:
         ::SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
@@ -342,22 +401,51 @@ LRESULT GameLoaderWnd::OnOtherMessage(UINT message, WPARAM wParam, LPARAM, bool&
     case WM_LAUNCHER_ACTIVATE:
         TopMainWnd();
         break;
-    case WM_LAUNCHER_UNPACK_RESULT:
+    case WM_LAUNCHER_UNPACK_RESULT: {
+        if (wParam != 0 && NoticeAlreadyOpen(message, wParam)) break;
+        const OpenNotice notice(m_nOpenNotices, wParam != 0);
         OnUnpackResult(wParam);
         break;
-    case WM_LAUNCHER_DOWNLOAD_RESULT:
+    }
+    case WM_LAUNCHER_DOWNLOAD_RESULT: {
+        if (wParam != 0 && NoticeAlreadyOpen(message, wParam)) break;
+        const OpenNotice notice(m_nOpenNotices, wParam != 0);
         OnDownloadResult(wParam);
         break;
+    }
     case WM_LAUNCHER_PROGRESS:
         OnProgress(wParam);
         break;
-    case WM_LAUNCHER_NET_ERROR:
+    case WM_LAUNCHER_NET_ERROR: {
+        if (NoticeAlreadyOpen(message, wParam)) break;
+        const OpenNotice notice(m_nOpenNotices, true);
         OnNetError();
+        break;
+    }
+    case WM_LAUNCHER_OPEN_ADDRESS:
+        OnOpenAddress();
         break;
     default:
         break;
     }
     return 0;  // the handled flag stays clear: the default processing follows
+}
+
+// A second box would run its loop inside the first one's, and each box
+// that closes enables the owner while the others are still modal; thousands
+// of them overflow the stack.
+bool GameLoaderWnd::NoticeAlreadyOpen(UINT message, WPARAM wParam) const
+{
+    if (m_nOpenNotices == 0) return false;
+    LOG_W(LOG_LEVEL_ERROR, L"notice open, dropped message:" << message << L" wParam:" << wParam);
+    return true;
+}
+
+void GameLoaderWnd::OnOpenAddress()
+{
+    if (!m_pBrowserEvent) return;
+    if (const std::optional<std::wstring> address = m_pBrowserEvent->TakeNewWindowAddress())
+        ::ShellExecuteW(nullptr, L"open", address->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void GameLoaderWnd::OnShow()
@@ -395,6 +483,8 @@ void GameLoaderWnd::OnDownloadResult(WPARAM result)
 
 void GameLoaderWnd::OnUnpackResult(WPARAM result)
 {
+    // A repeated success would register the install and start the game again.
+    if (GameAlreadyStarting(L"unpack result")) return;
     if (result == 0) {
         RegisterInstall({m_strGameCode, AnsiToWide(kGameTitle), m_strInstallDir, GetDesktopDir(), m_params.source});
         UpdateGameExePath();
@@ -403,7 +493,9 @@ void GameLoaderWnd::OnUnpackResult(WPARAM result)
         return;
     }
     ShowNoticeBox(m_hWnd, L"释放文件出错");
-    if (m_hWnd) ::PostMessageW(m_hWnd, WM_CLOSE, 1, 0);  // none when the window went while the box showed
+    // Whatever code the box was closed with (any process can post it -1),
+    // only the window itself tells whether it is still there.
+    if (m_hWnd && ::IsWindow(m_hWnd)) ::PostMessageW(m_hWnd, WM_CLOSE, 1, 0);
 }
 
 void GameLoaderWnd::OnNetError()

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "GameLoader/CIeBrowserUI/OpenGameRequest.h"
 #include "GameLoader/GameLoader/LaunchParams.h"
 #include "GameLoader/GameLoaderWnd/TaskbarProgress.h"
 #include "toolkit/skinwindow/WindowImplBase.h"
@@ -44,7 +45,8 @@ public:
     bool ParseCmdJson();
     void LoadWeb();
     void LoadGame();
-    void OnOpenGame(std::unique_ptr<std::string> request);
+    // The page's request text (ANSI code page), taken from the window's queue.
+    void OnOpenGame(const std::string& request);
     void UpdateGameExePath();
     void OnBtnCloseClick();
     void TopMainWnd();
@@ -79,6 +81,19 @@ private:
     void OnUnpackResult(WPARAM result);
     void OnNetError();
     void OnShow();
+    // WM_LAUNCHER_OPEN_GAME is a wake-up: the request waits in the queue
+    // only the bridge fills, so a post from another process finds nothing.
+    void OnOpenGameWakeUp();
+    // WM_LAUNCHER_OPEN_ADDRESS: a new-window address the event sink queued
+    // goes to the default browser, now that the browser's call has returned.
+    void OnOpenAddress();
+    // True (and logged) when a notice box or the network-error box is open:
+    // the failure message is dropped, one notice at a time.
+    bool NoticeAlreadyOpen(UINT message, WPARAM wParam) const;
+    // True (and logged) once the game is starting: the run starts it once.
+    bool GameAlreadyStarting(const wchar_t* what) const;
+    // Posts to the game-manager window only when gameMgrId names one.
+    void PostToGameManager(UINT message) const;
     HWND GameManagerWindow() const;
 
     CIeBrowserUI* m_pBrowser = nullptr;  // the controls belong to the control tree
@@ -92,6 +107,11 @@ private:
     std::wstring m_strGameCode;
     std::wstring m_strFileParam;
     std::wstring m_strInstallDir;
+    // Shared with the bridge control, which may outlive this object's
+    // members while the control tree is released.
+    const SharedOpenGameRequests m_openGameRequests = std::make_shared<OpenGameRequests>();
+    int m_nOpenNotices = 0;       // notice boxes and network-error boxes open now
+    bool m_bGameStarting = false;  // LoadGame got past the token test: the launcher closes
 
     TaskbarProgress m_taskbarProgress;  // the download on the taskbar button
 

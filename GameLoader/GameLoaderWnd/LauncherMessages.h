@@ -17,13 +17,18 @@ enum LauncherMessage : unsigned {
     WM_LAUNCHER_SHOW = launcher_messages::kWmUser + 104,             // 1128, a document has loaded
     WM_LAUNCHER_MINIMIZE = launcher_messages::kWmUser + 105,         // 1129
     WM_LAUNCHER_CLOSE = launcher_messages::kWmUser + 106,            // 1130
-    WM_LAUNCHER_OPEN_GAME = launcher_messages::kWmUser + 107,        // 1131, wParam: heap string, receiver frees
+    WM_LAUNCHER_OPEN_GAME = launcher_messages::kWmUser + 107,        // 1131, a wake-up: the text waits in the window's queue
     WM_LAUNCHER_DRAG = launcher_messages::kWmUser + 108,             // 1132
     WM_LAUNCHER_ACTIVATE = launcher_messages::kWmUser + 109,         // 1133, from a second instance
     WM_LAUNCHER_UNPACK_RESULT = launcher_messages::kWmUser + 110,    // 1134, platform; wParam 0: unpacked
     WM_LAUNCHER_DOWNLOAD_RESULT = launcher_messages::kWmUser + 111,  // 1135, platform; wParam 0: downloaded
     WM_LAUNCHER_PROGRESS = launcher_messages::kWmUser + 112,         // 1136, platform; wParam: 0..100
     WM_LAUNCHER_NET_ERROR = launcher_messages::kWmUser + 113,        // 1137
+
+    // The window's own: a new-window address waits in the browser event
+    // sink's queue. Like 1131 it carries nothing, so a post from elsewhere
+    // finds nothing to do.
+    WM_LAUNCHER_OPEN_ADDRESS = launcher_messages::kWmUser + 114,  // 1138
 
     // Posted by the launcher to the game-manager window.
     WM_GAMEMGR_START_FAILED = launcher_messages::kWmUser + 323,      // 1347

@@ -12,6 +12,7 @@
 #include "GameLoader/GameLoader/GameIdentity.h"
 #include "GameLoader/GameLoaderWnd/GameLoaderWnd.h"
 #include "GameLoader/GameLoaderWnd/LauncherMessages.h"
+#include "GameLoader/Main/CrashEvidence.h"
 #include "log/Logger.h"
 #include "toolkit/window/MessageLoop.h"
 #include "toolkit/window/WindowManagerUI.h"
@@ -56,8 +57,12 @@ void RunMainWindow(const std::wstring& title, const std::wstring& cmdJson)
     }
     window->CenterOnOwner();
     ::ShowWindow(hwnd, SW_HIDE);  // shown by the launcher's own messages once the page has loaded
-    window->WatchDeletion(nullptr);
     SkinUI::RunMessageLoop();
+    // A quit posted from outside ends the loop while the window still
+    // exists: destroy it, and with it the browser, while COM is still up.
+    // (`deleted` outlives the object, which reports its deletion to it.)
+    if (!deleted && ::IsWindow(window->Handle())) ::DestroyWindow(window->Handle());
+    if (!deleted) window->WatchDeletion(nullptr);
     ::CoUninitialize();
 }
 
@@ -75,6 +80,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int)
 
     Logger::initializePathDir(logDir);  // wide: a profile folder outside the ANSI code page keeps its log
     LOG_W(LOG_LEVEL_INFO, L"Logger::initializePathDir:" << logDir);
+    InstallCrashEvidence();
 
     const std::wstring title = AnsiToWide(kGameTitle);
     const std::wstring mutexName = AnsiToWide(kInstanceMutexName);

@@ -3,6 +3,8 @@
 // window, the log lines and what the page's script gets back.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -22,12 +24,16 @@ using hosttest::EngineSession;
 constexpr wchar_t kPortal[] = L"https://portal.vorkan.test/client/index/vrk";
 constexpr HRESULT kMemberNotFound = DISP_E_MEMBERNOTFOUND;
 
-// The receiver's side of WM_LAUNCHER_OPEN_GAME: it owns the string.
-std::string TakeOpenGame(UINT message, WPARAM wParam)
+// The receiver's side of WM_LAUNCHER_OPEN_GAME: the message carries nothing
+// (its wParam must be 0), the text waits in the queue.
+hosttest::MessageRecorder::TakeOver TakeOpenGameFrom(const SharedOpenGameRequests& requests)
 {
-    if (message != WM_LAUNCHER_OPEN_GAME) return {};
-    const std::unique_ptr<std::string> text = AdoptOpenGameRequest(wParam);
-    return text ? *text : std::string();
+    return [requests](UINT message, WPARAM wParam) {
+        if (message != WM_LAUNCHER_OPEN_GAME) return std::string();
+        EXPECT_EQ(wParam, 0u) << "no pointer in the message";
+        const std::optional<std::string> text = requests->Take();
+        return text ? *text : std::string("<nothing queued>");
+    };
 }
 
 struct LogLine {
@@ -62,10 +68,11 @@ BridgeRun RunPage(const std::string& script)
     BridgeRun run;
     EngineSession engine("page *\n" + script);
     const testsupport::InProcessLog log;
-    hosttest::MessageRecorder launcher(TakeOpenGame);
+    const auto requests = std::make_shared<OpenGameRequests>();
+    hosttest::MessageRecorder launcher(TakeOpenGameFrom(requests));
     {
         hosttest::HostTestWindow window;
-        auto* browser = new CIeBrowserUI(launcher.Handle());
+        auto* browser = new CIeBrowserUI(launcher.Handle(), requests);
         window.AttachRoot(browser);
         browser->Place(RECT{0, 0, 640, 480});
         EXPECT_EQ(browser->NavigateTo(kPortal), S_OK);
@@ -113,10 +120,10 @@ TEST_F(CIeBrowserUITest, EachCommandPostsItsMessageAndLogsItsLine)
         ASSERT_EQ(run.posted.size(), 1u) << c.json << run.record;
         EXPECT_EQ(run.posted[0].message, c.message);
         EXPECT_EQ(run.posted[0].lParam, 0);
-        if (c.message == WM_LAUNCHER_OPEN_GAME)
+        EXPECT_EQ(run.posted[0].wParam, 0u);
+        if (c.message == WM_LAUNCHER_OPEN_GAME) {
             EXPECT_EQ(run.posted[0].text, c.json);  // the whole text, "token" included
-        else
-            EXPECT_EQ(run.posted[0].wParam, 0u);
+        }
         ASSERT_EQ(run.log.size(), 1u) << c.json;
         EXPECT_EQ(run.log[0].file, "CIeBrowserUI.cpp");
         EXPECT_EQ(run.log[0].line, c.sourceLine);
@@ -204,7 +211,7 @@ TEST_F(CIeBrowserUITest, OpenGameCarriesTheTextInTheAnsiCodePage)
 
 TEST(CIeBrowserUINames, LookupAnswersEveryNameWithSuccess)
 {
-    CIeBrowserUI bridge(nullptr);
+    CIeBrowserUI bridge(nullptr, nullptr);
     wchar_t first[] = L"g_callCppFunc";
     wchar_t second[] = L"g_callCppFunc";
     LPOLESTR names[] = {first, second};
@@ -220,8 +227,8 @@ TEST(CIeBrowserUINames, LookupAnswersEveryNameWithSuccess)
 
 TEST(CIeBrowserUINames, BridgeCallWithAnInterfaceIdRunsTheCommandAndFails)
 {
-    hosttest::MessageRecorder launcher(TakeOpenGame);
-    CIeBrowserUI bridge(launcher.Handle());
+    hosttest::MessageRecorder launcher;
+    CIeBrowserUI bridge(launcher.Handle(), nullptr);
     VARIANTARG arg;
     arg.vt = VT_BSTR;
     arg.bstrVal = ::SysAllocString(L"{\"funcation_name\":\"close_wnd\"}");
@@ -235,13 +242,64 @@ TEST(CIeBrowserUINames, BridgeCallWithAnInterfaceIdRunsTheCommandAndFails)
 
 TEST(CIeBrowserUINames, UndeliverableOpenGameLeavesNothingBehind)
 {
-    // A target that is gone: posting fails and the bridge keeps its string.
-    hosttest::MessageRecorder gone(TakeOpenGame);
+    // A target that is gone: posting fails and the request leaves the queue.
+    OpenGameRequests requests;
+    hosttest::MessageRecorder gone;
     const HWND target = gone.Handle();
     ::DestroyWindow(target);
-    EXPECT_EQ(CallCppFunc(target, L"{\"funcation_name\":\"open_game\"}"), L"{}");
+    EXPECT_EQ(CallCppFunc(target, &requests, L"{\"funcation_name\":\"open_game\"}"), L"{}");
     MSG msg;
     EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_LAUNCHER_OPEN_GAME, WM_LAUNCHER_OPEN_GAME, PM_REMOVE));
+    EXPECT_EQ(requests.Pending(), 0u);
+}
+
+TEST(CIeBrowserUINames, APageCannotQueueMoreOpenGameRequestsThanTheQueueHolds)
+{
+    const testsupport::InProcessLog log;
+    const auto requests = std::make_shared<OpenGameRequests>();
+    hosttest::MessageRecorder launcher(TakeOpenGameFrom(requests));
+    const std::size_t calls = OpenGameRequests::kMaxPending + 3;
+    for (std::size_t i = 0; i < calls; ++i)
+        CallCppFunc(launcher.Handle(), requests.get(), L"{\"funcation_name\":\"open_game\",\"n\":" + std::to_wstring(i) + L"}");
+    EXPECT_EQ(requests->Pending(), OpenGameRequests::kMaxPending);
+    hosttest::PumpFor(100);
+    ASSERT_EQ(launcher.Messages().size(), OpenGameRequests::kMaxPending) << "one wake-up per queued request";
+    EXPECT_EQ(launcher.Messages().back().text, "{\"funcation_name\":\"open_game\",\"n\":" +
+                                                   std::to_string(OpenGameRequests::kMaxPending - 1) + "}");
+    const std::string text = log.NewText();
+    std::size_t dropped = 0;
+    for (std::size_t at = 0; (at = text.find("open_game queue full, request dropped", at)) != std::string::npos; ++at)
+        ++dropped;
+    EXPECT_EQ(dropped, 3u);
+}
+
+// What the page passes that the bridge does not take: an argument above
+// the cap (E_OUTOFMEMORY, not std::bad_alloc through the COM call) and a
+// script object, whose conversion to text would run the page's code inside
+// the call.
+TEST_F(CIeBrowserUITest, AnArgumentAboveTheCapAndAnObjectRunNoCommand)
+{
+    // The longest argument taken: UTF-16 units, two bytes each.
+    const std::size_t limit = kMaxBridgeArgumentBytes / 2;
+    const std::string minimise = "{\"funcation_name\":\"min_wnd\",\"p\":\"*\"}";  // the '*' is filled
+    const std::size_t filledToLimit = limit - (minimise.size() - 1);
+    const struct {
+        std::string script;
+        HRESULT status;
+        std::size_t posted;
+    } cases[] = {
+        {"arg fill 1048576 {\"funcation_name\":\"open_game\",\"token\":\"*\"}", E_OUTOFMEMORY, 0},
+        {"arg fill " + std::to_string(filledToLimit) + " " + minimise, kMemberNotFound, 1},
+        {"arg fill " + std::to_string(filledToLimit + 1) + " " + minimise, E_OUTOFMEMORY, 0},
+        {"arg object {\"funcation_name\":\"min_wnd\"}", DISP_E_TYPEMISMATCH, 0},
+    };
+    for (const auto& c : cases) {
+        const BridgeRun run = RunPage("on complete external g_callCppFunc\n" + c.script + "\n");
+        EXPECT_EQ(run.posted.size(), c.posted) << c.script;
+        EXPECT_NE(run.invoke.find(" hr=" + HrText(c.status) + " result=VT_EMPTY"), std::string::npos)
+            << c.script << run.invoke;
+        EXPECT_EQ(run.record.find("page code ran"), std::string::npos) << "the page's code ran inside the call";
+    }
 }
 
 // A skinned window built from the product's own "GameLoader.xml", creating
@@ -249,6 +307,7 @@ TEST(CIeBrowserUINames, UndeliverableOpenGameLeavesNothingBehind)
 // messages as the launcher window receives them.
 class PortalTestWindow : public SkinUI::WindowImplBase {
 public:
+    const SharedOpenGameRequests requests = std::make_shared<OpenGameRequests>();
     CIeBrowserUI* Browser()
     {
         SkinUI::CControlUI* control = m_pm.FindByName(L"ie");
@@ -266,14 +325,14 @@ protected:
     SkinUI::CControlUI* CreateCustomControl(std::wstring_view name) override
     {
         if (::CompareStringOrdinal(name.data(), static_cast<int>(name.size()), L"IeBrowser", -1, TRUE) == CSTR_EQUAL)
-            return new CIeBrowserUI(m_hWnd);
+            return new CIeBrowserUI(m_hWnd, requests);
         return nullptr;
     }
     LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         if (message >= WM_LAUNCHER_SHOW && message <= WM_LAUNCHER_NET_ERROR) {
             received.push_back(message);
-            if (message == WM_LAUNCHER_OPEN_GAME) openGameText = TakeOpenGame(message, wParam);
+            if (message == WM_LAUNCHER_OPEN_GAME) openGameText = TakeOpenGameFrom(requests)(message, wParam);
             return 0;
         }
         return WindowImplBase::ProcessMessage(message, wParam, lParam);

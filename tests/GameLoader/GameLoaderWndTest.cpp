@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "GameLoader/CIeBrowserUI/OpenGameRequest.h"
 #include "GameLoader/GameLoaderWnd/CustomMsgBox.h"
 #include "GameLoader/GameLoaderWnd/LauncherMessages.h"
 #include "tests/support/InProcessLog.h"
@@ -164,8 +163,9 @@ TEST_F(GameLoaderWndTest, AnOpenGameRequestThatIsNotJsonIsLoggedMaskedAndStartsN
 {
     ASSERT_NE(Create(), nullptr);
     testsupport::InProcessLog log;
-    auto request = std::make_unique<std::string>("{\"funcation_name\":\"open_game\",\"token\":\"S3cr3tT0k\" broken");
-    ::SendMessageW(m_window, WM_LAUNCHER_OPEN_GAME, static_cast<WPARAM>(ReleaseOpenGameRequest(std::move(request))), 0);
+    auto* window = reinterpret_cast<GameLoaderWnd*>(::GetWindowLongPtrW(m_window, GWLP_USERDATA));
+    ASSERT_NE(window, nullptr);
+    window->OnOpenGame("{\"funcation_name\":\"open_game\",\"token\":\"S3cr3tT0k\" broken");
     EXPECT_TRUE(::IsWindow(m_window)) << "no start, the window stays";
     const auto lines = testsupport::FunctionAndMessage(testsupport::ParseLogEntries(log.NewLines()));
     EXPECT_NE(std::find(lines.begin(), lines.end(),
@@ -173,6 +173,24 @@ TEST_F(GameLoaderWndTest, AnOpenGameRequestThatIsNotJsonIsLoggedMaskedAndStartsN
                         "broken false"),
               lines.end());
     EXPECT_EQ(log.NewText().find("S3cr3tT0k"), std::string::npos);
+}
+
+// Any process can post 1131; its parameters are never read, and without a
+// request of the page's own bridge it does nothing.
+TEST_F(GameLoaderWndTest, AnOpenGameWakeUpFromElsewhereFindsNoRequestAndDoesNothing)
+{
+    ASSERT_NE(Create(), nullptr);
+    testsupport::InProcessLog log;
+    for (const WPARAM wParam : {WPARAM{0x41414141}, WPARAM{0}, static_cast<WPARAM>(-1)})
+        ::SendMessageW(m_window, WM_LAUNCHER_OPEN_GAME, wParam, 0x41414141);
+    EXPECT_TRUE(::IsWindow(m_window));
+    const auto lines = testsupport::FunctionAndMessage(testsupport::ParseLogEntries(log.NewLines()));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "GameLoaderWnd::OnOpenGameWakeUp|WM_LAUNCHER_OPEN_GAME without a queued request"),
+              3);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.find("LoadGame") != std::string::npos; }),
+              0);
 }
 
 TEST_F(GameLoaderWndTest, TheBrowserElementIsCreatedInAnyLetterCase)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 
 #include "GameLoader/GameLoader/ProcessControl.h"
 #include "tests/support/InProcessLog.h"
@@ -61,6 +62,21 @@ TEST(GameShutdownTaskTest, RunsOnAWorkerAndTheCallerWaitsForIt)
     EXPECT_EQ(FakeGame::kills.load(), 5) << "finished before the caller goes on";
     EXPECT_NE(FakeGame::thread.load(), 0u);
     EXPECT_NE(FakeGame::thread.load(), ::GetCurrentThreadId());
+}
+
+// The pool's callback is a boundary: a step that throws neither ends the
+// process nor leaves the window thread waiting for ever.
+TEST(GameShutdownTaskTest, AStepThatThrowsEndsTheTaskAndTheCallerGoesOn)
+{
+    FakeGame::Reset(5);
+    GameShutdownSteps steps = FakeGame::Steps();
+    steps.endGame = [] {
+        ++FakeGame::kills;
+        throw std::runtime_error("process list unavailable");
+    };
+    RunGameShutdownAndWait(steps);
+    EXPECT_EQ(FakeGame::kills.load(), 1) << "the task ended at the exception";
+    EXPECT_NE(FakeGame::thread.load(), ::GetCurrentThreadId()) << "on the worker";
 }
 
 TEST(GameShutdownTaskTest, EndsTwoRunningStubGames)

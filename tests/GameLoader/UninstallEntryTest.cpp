@@ -1,4 +1,6 @@
 #include "GameLoader/GameLoader/UninstallEntry.h"
+#include "GameLoader/GameLoaderWnd/GameExePath.h"
+#include "GameLoader/Common/Folders.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +109,33 @@ TEST_F(UninstallEntryTest, ValueTypeIsNotChecked)
     EXPECT_EQ(GetGameInstallDir(m_entry), L"C:\\vrk\\");
     SetRaw(L"FileParam", REG_BINARY, text, sizeof text);
     EXPECT_EQ(GetBagFileParam(m_entry), text);
+}
+
+// The game is looked for in the entry's folder only when that folder names
+// one place: "x" or a quoted value with its ",0" would make the launcher
+// start "x<code>.exe" or "\"C:\...\<code>.exe" from the current folder.
+TEST_F(UninstallEntryTest, TheGameIsLookedForInTheEntrysFolderOnlyWhenItIsAbsolute)
+{
+    const std::wstring besideLauncher = GetModuleDir() + L"\\" + m_entry + L".exe";
+    struct Case {
+        const wchar_t* displayIcon;
+        std::wstring gamePath;
+    } cases[] = {
+        {L"D:/Games/vrk/vrk_main.exe", L"D:\\Games\\vrk\\" + m_entry + L".exe"},
+        {L"\\\\server\\share\\vrk_main.exe", L"\\\\server\\share\\" + m_entry + L".exe"},
+        {L"x", besideLauncher},
+        {L"\"C:\\Games\\vrk\\vrk_main.exe\",0", besideLauncher},
+        {L"vrk\\vrk_main.exe", besideLauncher},
+        {L"C:vrk\\vrk_main.exe", besideLauncher},
+        {L"\\vrk_main.exe", besideLauncher},
+        {L"", besideLauncher},
+    };
+    for (const Case& c : cases) {
+        SetText(L"DisplayIcon", c.displayIcon);
+        EXPECT_EQ(GameExePathFor(m_entry), c.gamePath) << c.displayIcon;
+    }
+    ::SHDeleteKeyW(HKEY_CURRENT_USER, (kUninstall + m_entry).c_str());
+    EXPECT_EQ(GameExePathFor(m_entry), besideLauncher) << "no entry";
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "GameLoader/CIeBrowserUI/BridgeCommand.h"
+#include "GameLoader/CIeBrowserUI/WebAddress.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -24,5 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (name != nullptr && request.text.find(name) == std::string::npos) __builtin_trap();
     // The raw bytes as narrow text take the same path.
     ChooseBridgeCommand(std::string(reinterpret_cast<const char*>(data), size));
+    // The same text as a new window's address: what reaches the shell is a
+    // web address and one argument, with no blank, quote or control character.
+    if (const std::optional<std::wstring> shell = ShellWebAddress(argument)) {
+        std::wstring scheme = shell->substr(0, 8);
+        for (wchar_t& c : scheme) c = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+        if (scheme.compare(0, 7, L"http://") != 0 && scheme != L"https://") __builtin_trap();
+        for (wchar_t c : *shell)
+            if (c <= 0x20 || c == 0x7F || c == L'"') __builtin_trap();
+    }
     return 0;
 }

@@ -55,8 +55,10 @@ PlatformSimulator::PlatformSimulator(const Options& options)
                                L"\" \"--title=" + m_title + L"\" --lifetime-ms=" +
                                std::to_wstring(options.lifetimeMs);
     if (options.hang) commandLine += L" --hang";
-    if (!options.closeOnCopyData.empty())
-        commandLine += L" " + QuoteArgument(L"--close-on-copydata=" + options.closeOnCopyData);
+    if (!options.replyTitle.empty()) {
+        commandLine += L" --on-copydata-send=" + std::to_wstring(options.replyMessage) + L" " +
+                       QuoteArgument(L"--to-title=" + options.replyTitle);
+    }
     if (!options.launch.empty()) commandLine += L" " + QuoteArgument(L"--launch=" + options.launch);
     m_hang = options.hang;
     m_process.reset(StartProcess(commandLine));

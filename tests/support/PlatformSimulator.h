@@ -33,9 +33,10 @@ public:
         std::wstring launch;  // command line started by the simulator, "{hwnd}" replaced
         bool hang = false;    // stops answering messages
         DWORD lifetimeMs = 120000;
-        // Answers each WM_COPYDATA by first sending WM_CLOSE to the top-level
-        // window with this title; empty: never.
-        std::wstring closeOnCopyData;
+        // While it handles WM_COPYDATA it sends this message to the window
+        // titled replyTitle and records whether it was answered meanwhile.
+        std::wstring replyTitle;
+        UINT replyMessage = 0;
     };
     PlatformSimulator();
     explicit PlatformSimulator(const Options& options);

@@ -588,8 +588,64 @@ INSTANTIATE_TEST_SUITE_P(
         ExternalCase{"EmptyStringAndBool", "on timer 10 external g_callCppFunc\narg str\narg bool true\n", L"g_callCppFunc",
                      {{VT_BSTR, L""}, {VT_BOOL, L"-1"}}, "Invoke dispid=1000 argc=2"},
         ExternalCase{"NameInOtherLetterCase", "on complete external G_CALLCPPFUNC\narg str {}\n", L"G_CALLCPPFUNC",
-                     {{VT_BSTR, L"{}"}}, "Invoke dispid=-1 argc=1"}),
+                     {{VT_BSTR, L"{}"}}, "Invoke dispid=-1 argc=1"},
+        ExternalCase{"AFilledString", "on complete external g_callCppFunc\narg fill 5 {\"t\":\"*\"}\n", L"g_callCppFunc",
+                     {{VT_BSTR, L"{\"t\":\"xxxxx\"}"}}, "Invoke dispid=1000 argc=1 hr=0x80020003 result=VT_EMPTY name=g_callCppFunc args=VT_BSTR:{\"t\":\"xxxxx\"}"},
+        ExternalCase{"AHugeStringIsRecordedByItsStartAndSize", "on complete external g_callCppFunc\narg fill 1048576 *\n",
+                     L"g_callCppFunc", {{VT_BSTR, std::wstring(1048576, L'x')}},
+                     "Invoke dispid=1000 argc=1 hr=0x80020003 result=VT_EMPTY name=g_callCppFunc args=VT_BSTR:xxxxxxxx"},
+        ExternalCase{"AScriptObject", "on complete external g_callCppFunc\narg object {\"funcation_name\":\"min_wnd\"}\n",
+                     L"g_callCppFunc", {{VT_DISPATCH, L""}},
+                     "Invoke dispid=1000 argc=1 hr=0x80020003 result=VT_EMPTY name=g_callCppFunc args=VT_DISPATCH:object"}),
     [](const ::testing::TestParamInfo<ExternalCase>& info) { return std::string(info.param.name); });
+
+// Converting a script object argument to text runs the page's code, which
+// the record shows, and answers the object's text.
+TEST_F(BrowserEngineTest, ConvertingAScriptObjectRunsThePagesCode)
+{
+    UseScenario("page *\non complete external g_callCppFunc\narg object {\"funcation_name\":\"min_wnd\"}\n");
+    Embed();
+    Connect();
+    container->external.convertObjects = true;
+    ASSERT_EQ(Navigate(kPortal), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return Recorded("Invoke "); }));
+    ASSERT_EQ(container->external.calls.size(), 1u);
+    ASSERT_EQ(container->external.calls[0].args.size(), 1u);
+    EXPECT_EQ(container->external.calls[0].args[0].vt, VT_DISPATCH);
+    EXPECT_EQ(container->external.calls[0].args[0].text, L"{\"funcation_name\":\"min_wnd\"}");
+    EXPECT_TRUE(Recorded("page code ran text={\"funcation_name\":\"min_wnd\"}"));
+    EXPECT_LT(FirstAt("page code ran"), FirstAt("Invoke ")) << "inside the host's call";
+}
+
+// A third party's frame that cannot be reached names its own dispatch; a
+// frame that completes late does so after the top document.
+TEST_F(BrowserEngineTest, AFailingFrameAndALateFrameAreTheirOwnDocuments)
+{
+    UseScenario("page *\nframes 2\nframeerror i4 0x800C0005\nlateframe 100\n");
+    Embed();
+    Connect();
+    ASSERT_EQ(Navigate(kPortal), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return Recorded("event DocumentComplete dispid=259 sink=1 hr=0x00000000 frame=child url=" +
+                                                testsupport::WideToUtf8(kPortal) + "#late"); }))
+        << "the late frame completes";
+    std::vector<const EventSink::Event*> errors, completions;
+    for (const EventSink::Event& e : sink.events) {
+        if (e.id == E) errors.push_back(&e);
+        if (e.id == D) completions.push_back(&e);
+    }
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0]->frame, TopFrame());
+    EXPECT_EQ(errors[0]->url, std::wstring(kPortal) + L"#frame1");
+    EXPECT_EQ(errors[0]->status.vt, VT_I4);
+    EXPECT_TRUE(Recorded("event NavigateError dispid=271 sink=1 hr=0x00000000 frame=child cancel=0 status=VT_I4:0x800C0005"));
+    // frame 1's error page, frame 2, the top document, then the late frame
+    ASSERT_EQ(completions.size(), 4u);
+    EXPECT_EQ(completions[0]->url.rfind(L"res://ieframe.dll/", 0), 0u) << "the failed frame's error page";
+    EXPECT_EQ(completions[1]->url, std::wstring(kPortal) + L"#frame2");
+    EXPECT_EQ(completions[2]->frame, TopFrame());
+    EXPECT_NE(completions[3]->frame, TopFrame());
+    EXPECT_EQ(completions[3]->url, std::wstring(kPortal) + L"#late");
+}
 
 // A failed call of window.external is an exception nothing on the page
 // catches: the engine reports it through the host's command target.

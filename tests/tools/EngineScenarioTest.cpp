@@ -76,6 +76,46 @@ TEST(EngineScenario, EveryStatementLandsInItsPage)
     EXPECT_TRUE(scenario.pages[1].stall);
 }
 
+TEST(EngineScenario, FramesThatFailOrCompleteLateHugeArgumentsObjectsAndFaults)
+{
+    const char* text =
+        "page *\n"
+        "frameerror ui4 0x800C0005\n"
+        "lateframe 1500\n"
+        "on complete external g_callCppFunc\n"
+        "arg fill 3 {\"token\":\"*\",\"star\":\"*\"}\n"
+        "arg fill 2 ab\n"
+        "arg object {\"funcation_name\":\"min_wnd\"}\n"
+        "on timer 10 fault\n";
+    Scenario scenario;
+    std::string error;
+    ASSERT_TRUE(ParseScenario(text, scenario, error)) << error;
+    const engine::PageScenario& page = scenario.pages[0];
+    EXPECT_EQ(page.frames, 0u) << "a failing frame is the first one, whatever the count";
+    EXPECT_TRUE(page.frameFails);
+    EXPECT_EQ(page.frameErrorStatus.type, ValueType::UI4);
+    EXPECT_EQ(engine::DescribeValue(page.frameErrorStatus), "VT_UI4:0x800C0005");
+    EXPECT_FALSE(page.fails) << "the top document loads";
+    EXPECT_TRUE(page.lateFrame);
+    EXPECT_EQ(page.lateFrameMs, 1500u);
+    ASSERT_EQ(page.actions.size(), 2u);
+    const auto& args = page.actions[0].args;
+    ASSERT_EQ(args.size(), 3u);
+    EXPECT_EQ(args[0].type, ValueType::Str);
+    EXPECT_EQ(args[0].text, "{\"token\":\"xxx\",\"star\":\"*\"}") << "only the first star is filled";
+    EXPECT_EQ(args[1].text, "abxx") << "without a star the letters follow";
+    EXPECT_EQ(args[2].type, ValueType::Object);
+    EXPECT_EQ(args[2].text, "{\"funcation_name\":\"min_wnd\"}");
+    EXPECT_EQ(engine::DescribeValue(args[2]), "VT_DISPATCH:object");
+    EXPECT_EQ(page.actions[1].kind, ActionKind::Fault);
+    EXPECT_EQ(page.actions[1].delayMs, 10u);
+
+    ASSERT_TRUE(ParseScenario("page *\non complete external f\narg fill 1048576 *\n", scenario, error)) << error;
+    const engine::ScenarioValue& huge = scenario.pages[0].actions[0].args[0];
+    EXPECT_EQ(huge.text.size(), 1048576u);
+    EXPECT_EQ(engine::DescribeValue(huge), "VT_BSTR:" + std::string(64, 'x') + "...(1048576 bytes)");
+}
+
 TEST(EngineScenario, TheFirstMatchingPageWinsAndNoMatchIsThePlainPage)
 {
     Scenario scenario;
@@ -151,6 +191,14 @@ TEST(EngineScenario, AMistakeNamesItsLineAndKeepsTheOldScenario)
         {"page\n", "line 1: page needs one address prefix"},
         {"page a b\n", "line 1: page needs one address prefix"},
         {"page *\nstall now\n", "line 2: stall takes no value"},
+        {"page *\nframeerror str x\n", "line 2: frameerror needs a type"},
+        {"page *\nframeerror i4\n", "line 2: frameerror needs a type"},
+        {"page *\nlateframe\n", "line 2: lateframe needs milliseconds up to 600000"},
+        {"page *\nlateframe 600001\n", "line 2: lateframe needs milliseconds up to 600000"},
+        {"page *\non complete fault now\n", "line 2: fault takes no value"},
+        {"page *\non complete external f\narg fill\n", "line 3: arg needs a type"},
+        {"page *\non complete external f\narg fill 16777217 *\n", "line 3: arg needs a type"},
+        {"page *\nerror object x\n", "line 2: error needs a type"},
     };
     for (const auto& c : cases) {
         Scenario scenario;

@@ -67,7 +67,17 @@ HRESULT ExternalObject::GetIDsOfNames(REFIID, LPOLESTR* lookedUp, UINT count, LC
 HRESULT ExternalObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*)
 {
     Call call{id, flags, {}};
-    for (UINT i = params->cArgs; i > 0; --i) call.args.push_back(See(params->rgvarg[i - 1]));
+    for (UINT i = params->cArgs; i > 0; --i) {
+        SeenValue seen = See(params->rgvarg[i - 1]);
+        if (convertObjects && params->rgvarg[i - 1].vt == VT_DISPATCH) {
+            VARIANT text;
+            ::VariantInit(&text);
+            if (SUCCEEDED(::VariantChangeType(&text, &params->rgvarg[i - 1], 0, VT_BSTR)) && text.vt == VT_BSTR)
+                seen.text = std::wstring(text.bstrVal, ::SysStringLen(text.bstrVal));
+            ::VariantClear(&text);
+        }
+        call.args.push_back(std::move(seen));
+    }
     calls.push_back(std::move(call));
     return invokeAnswer;
 }

@@ -53,6 +53,9 @@ public:
     std::wstring answerName = L"g_callCppFunc";
     HRESULT namesAnswer = S_OK;
     HRESULT invokeAnswer = DISP_E_MEMBERNOTFOUND;
+    // Converts script-object arguments to strings (running the page's code),
+    // as a host that asks for every argument's text would.
+    bool convertObjects = false;
     std::vector<std::wstring> names;
     std::vector<Call> calls;
 

@@ -137,6 +137,67 @@ HRESULT FrameDispatch::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
     return DISP_E_MEMBERNOTFOUND;
 }
 
+ScriptObject::ScriptObject(std::wstring text) : m_text(std::move(text))
+{
+    ModuleAddRef();
+}
+
+ScriptObject::~ScriptObject()
+{
+    ModuleRelease();
+}
+
+HRESULT ScriptObject::QueryInterface(REFIID iid, void** out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IDispatch) return E_NOINTERFACE;
+    *out = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+}
+
+ULONG ScriptObject::AddRef()
+{
+    return static_cast<ULONG>(::InterlockedIncrement(&m_refs));
+}
+
+ULONG ScriptObject::Release()
+{
+    const LONG refs = ::InterlockedDecrement(&m_refs);
+    if (refs == 0) delete this;
+    return static_cast<ULONG>(refs);
+}
+
+HRESULT ScriptObject::GetTypeInfoCount(UINT* count)
+{
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT ScriptObject::GetTypeInfo(UINT, LCID, ITypeInfo** info)
+{
+    if (info) *info = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT ScriptObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
+{
+    return UnknownNames(names, count, ids);
+}
+
+HRESULT ScriptObject::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*)
+{
+    if (id != DISPID_VALUE) return DISP_E_MEMBERNOTFOUND;
+    Record("page code ran text=" + Utf8(m_text));
+    if (!result) return S_OK;
+    ::VariantInit(result);
+    result->vt = VT_BSTR;
+    result->bstrVal = ::SysAllocStringLen(m_text.data(), static_cast<UINT>(m_text.size()));
+    return result->bstrVal ? S_OK : E_OUTOFMEMORY;
+}
+
 SelectionData::SelectionData(std::wstring text) : m_text(std::move(text))
 {
     ModuleAddRef();

@@ -115,4 +115,28 @@ private:
     LONG m_refs = 1;
 };
 
+// A script object the page passes as an argument: converting it to a
+// string (its value, DISPID_VALUE) runs the page's own code, recorded as
+// "page code ran text=<text>", which answers the text.
+class ScriptObject final : public IDispatch {
+public:
+    explicit ScriptObject(std::wstring text);
+    ScriptObject(const ScriptObject&) = delete;
+    ScriptObject& operator=(const ScriptObject&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* exception, UINT* argError) override;
+
+private:
+    ~ScriptObject();
+    LONG m_refs = 1;
+    std::wstring m_text;
+};
+
 }  // namespace engine

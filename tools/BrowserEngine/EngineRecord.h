@@ -5,7 +5,7 @@
 // Each line starts with the fact's name followed by key=value pairs; a value
 // that may hold blanks (addresses, texts, arguments) comes last. HRESULTs and
 // flags are 0x%08X, handles hex, rectangles l,t,r,b, VARIANT_BOOLs -1/0.
-//   create | destroy
+//   create | destroy apartment=sta|other|none   (the releasing thread's COM, none after CoUninitialize)
 //   GetMiscStatus aspect= answer=        SetClientSite site=0|1     InitNew hr=
 //   SetHostNames container=               SetSite site=0|1           SetExtent cx= cy=
 //   SetAdvise aspects= sink=0|1           FreezeEvents freeze=       Draw bounds=
@@ -23,6 +23,9 @@
 //   put_Silent value=    get_Silent value=    put_Visible value=
 //   Navigate url= | Navigate2 url=
 //   event <Name> dispid= sink=<cookie> hr= [frame=top|child|<name>] [cancel=] [...] [url=]
+//                                         (NavigateError names frame=child only for a frame)
+//   page code ran text=                   a script object argument was converted to a string
+//   fault                                 the scenario's fault, right before it happens
 //   event <Name> dispid= sinks=0 ...      (no sink connected)
 //   navigation cancelled url= | navigation stalled url=
 //   document host handler=0|1 commandtarget=0|1 services=0|1 url=

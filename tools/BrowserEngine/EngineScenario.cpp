@@ -11,6 +11,8 @@ namespace {
 
 constexpr unsigned kMaxFrames = 32;
 constexpr unsigned long kMaxDelayMs = 600000;
+constexpr int64_t kMaxFill = 16 << 20;
+constexpr size_t kDescribedText = 200;  // longer texts are described by their start and size
 
 std::string_view Trim(std::string_view s)
 {
@@ -56,9 +58,22 @@ bool ParseInteger(std::string_view word, int64_t minValue, int64_t maxValue, int
 bool ParseValue(std::string_view typeWord, std::string_view rest, ScenarioValue& value)
 {
     value = ScenarioValue{};
-    if (typeWord == "str") {
+    if (typeWord == "str" || typeWord == "object") {
+        value.type = typeWord == "str" ? ValueType::Str : ValueType::Object;
+        value.text = std::string(rest);
+        return true;
+    }
+    if (typeWord == "fill") {
+        int64_t count = 0;
+        if (!ParseInteger(NextWord(rest), 0, kMaxFill, count)) return false;
         value.type = ValueType::Str;
         value.text = std::string(rest);
+        const size_t star = value.text.find('*');
+        const std::string letters(static_cast<size_t>(count), 'x');
+        if (star == std::string::npos)
+            value.text += letters;
+        else
+            value.text.replace(star, 1, letters);
         return true;
     }
     std::string_view word = NextWord(rest);
@@ -129,6 +144,14 @@ bool ParseAction(std::string_view rest, ScenarioAction& action, std::string& rea
     }
     if (kind == "contextmenu") {
         action.kind = ActionKind::ContextMenu;
+        return true;
+    }
+    if (kind == "fault") {
+        action.kind = ActionKind::Fault;
+        if (!action.text.empty()) {
+            reason = "fault takes no value";
+            return false;
+        }
         return true;
     }
     if (kind == "download" || kind == "navigate" || kind == "link") {
@@ -219,9 +242,23 @@ bool ParseScenario(std::string_view text, Scenario& scenario, std::string& error
             ok = ParseInteger(NextWord(rest), 0, kMaxFrames, n) && Trim(rest).empty();
             if (ok) page->frames = static_cast<unsigned>(n);
             else reason = "frames needs a count up to 32";
+        } else if (keyword == "frameerror") {
+            const std::string_view type = NextWord(rest);
+            ok = type != "str" && type != "object" && type != "fill" && ParseValue(type, rest, page->frameErrorStatus);
+            if (ok) page->frameFails = true;
+            else reason = "frameerror needs a type (i4, ui4, i2, bstr, empty) and a value";
+        } else if (keyword == "lateframe") {
+            int64_t ms = 0;
+            ok = ParseInteger(NextWord(rest), 0, kMaxDelayMs, ms) && Trim(rest).empty();
+            if (ok) {
+                page->lateFrame = true;
+                page->lateFrameMs = static_cast<unsigned>(ms);
+            } else {
+                reason = "lateframe needs milliseconds up to 600000";
+            }
         } else if (keyword == "error") {
             const std::string_view type = NextWord(rest);
-            ok = type != "str" && ParseValue(type, rest, page->errorStatus);
+            ok = type != "str" && type != "object" && type != "fill" && ParseValue(type, rest, page->errorStatus);
             if (ok) page->fails = true;
             else reason = "error needs a type (i4, ui4, i2, bstr, empty) and a value";
         } else if (keyword == "title") {
@@ -254,7 +291,7 @@ bool ParseScenario(std::string_view text, Scenario& scenario, std::string& error
                 const std::string_view type = NextWord(rest);
                 ok = type != "bstr" && ParseValue(type, rest, value);
                 if (ok) page->actions.back().args.push_back(std::move(value));
-                else reason = "arg needs a type (str, i4, r8, bool, null, empty) and a value";
+                else reason = "arg needs a type (str, fill, object, i4, r8, bool, null, empty) and a value";
             } else {
                 reason = "arg without an external action before it";
             }
@@ -290,7 +327,10 @@ std::string DescribeValue(const ScenarioValue& value)
         std::snprintf(buffer, sizeof buffer, "VT_R8:%g", value.real);
         return buffer;
     case ValueType::Bool: return value.integer ? "VT_BOOL:true" : "VT_BOOL:false";
-    case ValueType::Str: return "VT_BSTR:" + value.text;
+    case ValueType::Str:
+        if (value.text.size() <= kDescribedText) return "VT_BSTR:" + value.text;
+        return "VT_BSTR:" + value.text.substr(0, 64) + "...(" + std::to_string(value.text.size()) + " bytes)";
+    case ValueType::Object: return "VT_DISPATCH:object";
     }
     return "?";
 }

@@ -9,6 +9,14 @@
 //
 //   page <prefix>            open a block
 //   frames <n>               n frame documents complete before the top one
+//   frameerror <type> <value>
+//                            the first frame's navigation fails (implies one
+//                            frame at least): NavigateError from that frame's
+//                            dispatch carries the status as for "error"; the
+//                            frame's error page then completes
+//   lateframe <ms>           one more frame that starts before the top
+//                            document completes and completes <ms>
+//                            milliseconds after it (an advertisement, say)
 //   error <type> <value>     the navigation fails: NavigateError carries the
 //                            status as a variant of <type> (i4, ui4, i2, bstr,
 //                            empty); unless the host cancels it the engine's
@@ -19,7 +27,12 @@
 //   on timer <ms> <action>   run <ms> milliseconds after that
 //   arg <type> [<value>]     an argument of the preceding "external" action:
 //                            str (rest of the line, may be empty), i4, r8,
-//                            bool (true/false), null, empty
+//                            bool (true/false), null, empty;
+//                            fill <n> <text>: the text with its first '*'
+//                            replaced by n letters x (a huge argument);
+//                            object <text>: a script object whose conversion
+//                            to a string runs page code (recorded as
+//                            "page code ran") that answers the text
 //
 // Actions:
 //   external <name>          window.external.<name>(args...): GetExternal,
@@ -39,6 +52,8 @@
 //                            FilterDataObject with the engine's data object
 //   click <part>             a mouse click on the painted page: start, min,
 //                            close, drag or link
+//   fault                    the engine's own code faults (writes through a
+//                            null pointer) inside its callback
 //
 // Example:
 //   page https://portal.vorkan.test/client/index/vrk
@@ -57,16 +72,19 @@
 
 namespace engine {
 
-enum class ValueType { Empty, Null, I4, UI4, I2, R8, Bool, Str };
+enum class ValueType { Empty, Null, I4, UI4, I2, R8, Bool, Str, Object };
 
 struct ScenarioValue {
     ValueType type = ValueType::Empty;
     int64_t integer = 0;  // I4/UI4/I2 bits, Bool 0 or 1
     double real = 0.0;
-    std::string text;  // Str, UTF-8
+    std::string text;  // Str, UTF-8; Object: what its conversion answers
 };
 
-enum class ActionKind { External, ScriptError, Download, NewWindow, ContextMenu, Navigate, Link, Copy, Click };
+enum class ActionKind {
+    External, ScriptError, Download, NewWindow, ContextMenu, Navigate, Link, Copy, Click, Fault,
+    LateFrameComplete,  // the engine's own: the late frame completes (never parsed)
+};
 enum class Trigger { Complete, Timer };
 
 struct ScenarioAction {
@@ -81,6 +99,10 @@ struct ScenarioAction {
 struct PageScenario {
     std::string prefix = "*";
     unsigned frames = 0;
+    bool frameFails = false;
+    ScenarioValue frameErrorStatus;
+    bool lateFrame = false;
+    unsigned lateFrameMs = 0;
     bool fails = false;
     ScenarioValue errorStatus;
     std::string title;

@@ -31,7 +31,9 @@ void VerticalGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom)
         {rect.right, rect.bottom, Channel(GetRValue(bottom)), Channel(GetGValue(bottom)), Channel(GetBValue(bottom)), 0},
     };
     GRADIENT_RECT index = {0, 1};
-    ::GradientFill(dc, vertices, 2, &index, 1, GRADIENT_FILL_RECT_V);
+    // gdi32's own export: the engine imports no msimg32, so a test can put a
+    // decoy msimg32.dll beside the launcher and see who loads it.
+    ::GdiGradientFill(dc, vertices, 2, &index, 1, GRADIENT_FILL_RECT_V);
 }
 
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour)

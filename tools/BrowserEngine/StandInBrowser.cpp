@@ -119,6 +119,11 @@ VARIANT ToVariant(const ScenarioValue& value)
         v.boolVal = value.integer ? VARIANT_TRUE : VARIANT_FALSE;
         break;
     case ValueType::Str: v = StringVariant(Wide(value.text)); break;
+    case ValueType::Object:
+        v.vt = VT_DISPATCH;
+        v.pdispVal = new (std::nothrow) ScriptObject(Wide(value.text));  // the variant holds the one reference
+        if (!v.pdispVal) v.vt = VT_EMPTY;
+        break;
     }
     return v;
 }
@@ -243,7 +248,11 @@ StandInBrowser::~StandInBrowser()
     m_view.reset();
     m_messageWindow.reset();
     if (m_events) m_events->Detach();
-    Record("destroy");
+    // Whether the host still had COM when it let the browser go.
+    APTTYPE apartment = APTTYPE_CURRENT;
+    APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+    const bool com = SUCCEEDED(::CoGetApartmentType(&apartment, &qualifier));
+    Record(std::string("destroy apartment=") + (!com ? "none" : apartment == APTTYPE_STA || apartment == APTTYPE_MAINSTA ? "sta" : "other"));
     ModuleRelease();
 }
 
@@ -454,7 +463,7 @@ void StandInBrowser::RunNavigation(unsigned navigation)
     std::wstring url = m_pendingUrl;
     bool errorPage = false;
     if (page.fails) {
-        const bool cancel = FireNavigateError(url, page.errorStatus);
+        const bool cancel = FireNavigateError(static_cast<IWebBrowser2*>(this), url, page.errorStatus);
         if (!Current(navigation)) return;
         if (cancel) {
             m_busy = false;
@@ -489,16 +498,35 @@ void StandInBrowser::RunNavigation(unsigned navigation)
         FireTitleChange(m_title);
         if (!Current(navigation)) return;
     }
-    for (unsigned i = 1; !errorPage && i <= page.frames; ++i) {
+    const unsigned frames = page.frameFails && page.frames == 0 ? 1 : page.frames;
+    for (unsigned i = 1; !errorPage && i <= frames; ++i) {
         auto frame = win32::ComPtr<FrameDispatch>::Attach(new (std::nothrow) FrameDispatch());
         if (!frame) break;
-        const std::wstring frameUrl = url + L"#frame" + std::to_wstring(i);
+        std::wstring frameUrl = url + L"#frame" + std::to_wstring(i);
         const bool cancelled = FireBeforeNavigate2(frame.get(), frameUrl, L"frame" + std::to_wstring(i));
         if (!Current(navigation)) return;
         if (cancelled) continue;
+        if (i == 1 && page.frameFails) {
+            // A third party's frame that cannot be reached: its own error
+            // page takes its place.
+            const bool cancel = FireNavigateError(frame.get(), frameUrl, page.frameErrorStatus);
+            if (!Current(navigation)) return;
+            if (cancel) continue;
+            frameUrl = kErrorPagePrefix + frameUrl;
+        }
         FireNavigateComplete2(frame.get(), frameUrl);
         if (!Current(navigation)) return;
         FireDocumentComplete(frame.get(), frameUrl);
+        if (!Current(navigation)) return;
+    }
+    m_lateFrame.reset();
+    if (!errorPage && page.lateFrame) {
+        // Starts with the others, completes after the top document.
+        m_lateFrame = win32::ComPtr<FrameDispatch>::Attach(new (std::nothrow) FrameDispatch());
+        m_lateFrameUrl = url + L"#late";
+        if (m_lateFrame && FireBeforeNavigate2(m_lateFrame.get(), m_lateFrameUrl, L"late")) m_lateFrame.reset();
+        if (!Current(navigation)) return;
+        if (m_lateFrame) FireNavigateComplete2(m_lateFrame.get(), m_lateFrameUrl);
         if (!Current(navigation)) return;
     }
     m_busy = false;
@@ -510,6 +538,15 @@ void StandInBrowser::RunNavigation(unsigned navigation)
     Fire("DownloadComplete", DISPID_DOWNLOADCOMPLETE, nullptr, 0, nullptr);
     if (errorPage) return;
 
+    if (m_lateFrame) {
+        ScenarioAction complete;
+        complete.trigger = Trigger::Timer;
+        complete.delayMs = page.lateFrameMs;
+        complete.kind = ActionKind::LateFrameComplete;
+        const UINT_PTR id = m_nextTimer++;
+        m_timerActions[id] = TimerAction{navigation, complete};
+        ::SetTimer(m_messageWindow.get(), id, complete.delayMs, nullptr);
+    }
     for (const ScenarioAction& action : page.actions) {
         if (!Current(navigation) || m_scriptsStopped) return;
         if (action.trigger == Trigger::Complete) {
@@ -529,7 +566,9 @@ void StandInBrowser::RunTimerAction(UINT_PTR timer)
     if (found == m_timerActions.end()) return;
     const TimerAction pending = std::move(found->second);
     m_timerActions.erase(found);
-    if (Current(pending.navigation) && !m_scriptsStopped) RunAction(pending.action);
+    // A frame completes whatever the page's scripts did.
+    const bool scripted = pending.action.kind != ActionKind::LateFrameComplete;
+    if (Current(pending.navigation) && !(scripted && m_scriptsStopped)) RunAction(pending.action);
 }
 
 void StandInBrowser::RunAction(const ScenarioAction& action)
@@ -548,6 +587,19 @@ void StandInBrowser::RunAction(const ScenarioAction& action)
     case ActionKind::Navigate: BeginNavigation(Wide(action.text)); break;
     case ActionKind::Link: FollowLink(Wide(action.text)); break;
     case ActionKind::Copy: CopySelection(Wide(action.text)); break;
+    case ActionKind::Fault: {
+        Record("fault");
+        // A real access violation at address 0, inside the engine's callback.
+        volatile int* volatile nowhere = nullptr;
+        *nowhere = 1;
+        break;
+    }
+    case ActionKind::LateFrameComplete:
+        if (m_lateFrame) {
+            const win32::ComPtr<FrameDispatch> frame = std::move(m_lateFrame);
+            FireDocumentComplete(frame.get(), m_lateFrameUrl);
+        }
+        break;
     case ActionKind::Click: {
         const PagePart part = PartFromName(action.text);
         if (!m_view.get()) {
@@ -667,14 +719,14 @@ void StandInBrowser::FireDocumentComplete(IDispatch* frame, const std::wstring& 
     ::VariantClear(&address);
 }
 
-bool StandInBrowser::FireNavigateError(const std::wstring& url, const ScenarioValue& status)
+bool StandInBrowser::FireNavigateError(IDispatch* frame, const std::wstring& url, const ScenarioValue& status)
 {
     VARIANT address = StringVariant(url);
     VARIANT target = StringVariant(L"");
     VARIANT code = ToVariant(status);
     VARIANT_BOOL cancel = VARIANT_FALSE;
     VARIANTARG args[5];
-    args[4] = DispatchArg(static_cast<IWebBrowser2*>(this));
+    args[4] = DispatchArg(frame);
     args[3] = ByRef(&address);
     args[2] = ByRef(&target);
     args[1] = ByRef(&code);
@@ -683,8 +735,11 @@ bool StandInBrowser::FireNavigateError(const std::wstring& url, const ScenarioVa
     args[0].pboolVal = &cancel;
     const std::string text = Utf8(url);
     const std::string statusText = DescribeValue(status);
-    Fire("NavigateError", DISPID_NAVIGATEERROR, args, 5,
-         [&] { return " cancel=" + Flag(cancel) + " status=" + statusText + " url=" + text; });
+    const bool topLevel = frame == static_cast<IWebBrowser2*>(this);
+    Fire("NavigateError", DISPID_NAVIGATEERROR, args, 5, [&] {
+        return std::string(topLevel ? "" : " frame=child") + " cancel=" + Flag(cancel) + " status=" + statusText +
+               " url=" + text;
+    });
     ::VariantClear(&address);
     ::VariantClear(&target);
     ::VariantClear(&code);

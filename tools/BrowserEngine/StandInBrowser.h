@@ -258,7 +258,7 @@ private:
     bool FireBeforeNavigate2(IDispatch* frame, const std::wstring& url, const std::wstring& targetFrame);
     void FireNavigateComplete2(IDispatch* frame, const std::wstring& url);
     void FireDocumentComplete(IDispatch* frame, const std::wstring& url);
-    bool FireNavigateError(const std::wstring& url, const ScenarioValue& status);
+    bool FireNavigateError(IDispatch* frame, const std::wstring& url, const ScenarioValue& status);
     void FireNewWindow3(const std::wstring& url, uint32_t flags);
     void FireTitleChange(const std::wstring& title);
     void FireCommandStateChange(long command, bool enable);
@@ -325,6 +325,8 @@ private:
     PortalView m_viewState;
     PagePart m_pressed = PagePart::None;
     std::map<UINT_PTR, TimerAction> m_timerActions;
+    win32::ComPtr<FrameDispatch> m_lateFrame;  // started, completes on its timer
+    std::wstring m_lateFrameUrl;
     UINT_PTR m_nextTimer = 1;
 };
 

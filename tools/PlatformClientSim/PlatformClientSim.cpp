@@ -7,20 +7,26 @@
 //   message <n> wParam=<n> lParam=<n>               every message 1024..2047 received
 //   launched pid=<n> | launch-failed error=<n>      after --launch
 //   launcher-exit code=<n>                          when the launched process ends
-//   closed-window title=<text> found=0|1           each WM_COPYDATA with --close-on-copydata
+//   reentry message=<n> answered=<0|1>              see --on-copydata-send
 //     platform_client_sim.exe --record=<file> [--title=<text>] [--launch=<command line>]
-//                             [--hang] [--lifetime-ms=<n>] [--close-on-copydata=<title>]
+//                             [--hang] [--lifetime-ms=<n>] [--on-copydata-send=<n> --to-title=<text>]
 //   --launch starts a program with "{hwnd}" replaced by the window's handle.
-//   --close-on-copydata answers each WM_COPYDATA by first sending WM_CLOSE to
-//   the top-level window with the title (a client that closes the launcher
-//   from inside the launcher's close notice).
 //   --hang stops answering messages once the window exists (a hung client).
+//   --on-copydata-send sends message <n> to the window titled --to-title
+//   while it handles each WM_COPYDATA (waiting at most two seconds), as a
+//   client that calls back into its sender would; "answered" tells whether
+//   the sender handled it while it waited for the WM_COPYDATA.
 //   The window ends on WM_CLOSE (exit code 0) or after the lifetime
 //   (default two minutes, exit code 3), so a failed test leaves nothing running.
 //
 // Post mode: posts one message to the top-level window with the title;
 // exit code 0 when posted, 2 when no such window appeared within --wait-ms.
 //     platform_client_sim.exe --post=<n> --to-title=<text> [--wparam=<n>] [--lparam=<n>] [--wait-ms=<n>]
+//
+// Echo mode: appends the rest of its own command line, as the caller wrote
+// it, as one line to the file (a stand-in for a program the shell starts
+// with an address, such as the default browser); exit code 0 when written.
+//     platform_client_sim.exe "--echo-to=<file>" <anything>
 //
 // Capture mode: saves what the screen shows of the visible top-level window
 // with the title (its window rectangle) as a 24-bit BMP file, as a user
@@ -44,9 +50,11 @@ struct Options {
     std::wstring launch;
     bool hang = false;
     DWORD lifetimeMs = 120000;
-    std::wstring closeOnCopyData;
+    bool sendOnCopyData = false;
+    UINT copyDataReply = 0;
 
     std::wstring capture;
+    std::wstring echoTo;
     bool post = false;
     UINT message = 0;
     std::wstring toTitle;
@@ -82,7 +90,6 @@ Options ParseOptions()
         else if (TakeValue(argument, L"--title=", value)) options.title = value;
         else if (TakeValue(argument, L"--launch=", value)) options.launch = value;
         else if (argument == L"--hang") options.hang = true;
-        else if (TakeValue(argument, L"--close-on-copydata=", value)) options.closeOnCopyData = value;
         else if (TakeValue(argument, L"--lifetime-ms=", value)) options.lifetimeMs = static_cast<DWORD>(ToNumber(value));
         else if (TakeValue(argument, L"--post=", value)) {
             options.post = true;
@@ -92,6 +99,14 @@ Options ParseOptions()
         else if (TakeValue(argument, L"--lparam=", value)) options.lParam = static_cast<LPARAM>(ToNumber(value));
         else if (TakeValue(argument, L"--wait-ms=", value)) options.waitMs = static_cast<DWORD>(ToNumber(value));
         else if (TakeValue(argument, L"--capture=", value)) options.capture = value;
+        else if (TakeValue(argument, L"--echo-to=", value)) {
+            options.echoTo = value;
+            break;  // the rest is the text to echo, not options
+        }
+        else if (TakeValue(argument, L"--on-copydata-send=", value)) {
+            options.sendOnCopyData = true;
+            options.copyDataReply = static_cast<UINT>(ToNumber(value));
+        }
     }
     return options;
 }
@@ -118,7 +133,7 @@ private:
 };
 
 Recorder* g_recorder = nullptr;
-const std::wstring* g_closeOnCopyData = nullptr;  // the title of the window to close, or none
+const Options* g_options = nullptr;
 
 std::string Hex(const void* data, std::size_t size)
 {
@@ -137,19 +152,19 @@ LRESULT CALLBACK SimulatorWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 {
     try {
         if (message == WM_COPYDATA) {
-            if (g_closeOnCopyData && !g_closeOnCopyData->empty()) {
-                // Sent while the sender waits for our answer: it arrives inside its call.
-                const HWND target = ::FindWindowW(nullptr, g_closeOnCopyData->c_str());
-                if (target) ::SendMessageW(target, WM_CLOSE, 0, 0);
-                std::string title;
-                for (wchar_t c : *g_closeOnCopyData) title += c < 0x80 ? static_cast<char>(c) : '?';
-                g_recorder->Line("closed-window title=" + title + " found=" + (target ? "1" : "0"));
-            }
             const auto* copyData = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
             if (copyData) {
                 g_recorder->Line("copydata dwData=" + std::to_string(static_cast<unsigned long long>(copyData->dwData)) +
                                  " cbData=" + std::to_string(copyData->cbData) +
                                  " bytes=" + Hex(copyData->lpData, copyData->lpData ? copyData->cbData : 0));
+            }
+            if (g_options->sendOnCopyData) {
+                const HWND sender = ::FindWindowW(nullptr, g_options->toTitle.c_str());
+                DWORD_PTR ignored = 0;
+                const bool answered = sender && ::SendMessageTimeoutW(sender, g_options->copyDataReply, 0, 0,
+                                                                      SMTO_NORMAL, 2000, &ignored) != 0;
+                g_recorder->Line("reentry message=" + std::to_string(g_options->copyDataReply) +
+                                 " answered=" + (answered ? "1" : "0"));
             }
             return TRUE;
         }
@@ -260,7 +275,7 @@ int RecordMode(HINSTANCE instance, const Options& options)
 {
     Recorder recorder(options.record);
     g_recorder = &recorder;
-    g_closeOnCopyData = &options.closeOnCopyData;
+    g_options = &options;
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -306,9 +321,44 @@ int RecordMode(HINSTANCE instance, const Options& options)
 
 }  // namespace
 
+// The raw command line after the --echo-to= argument.
+std::wstring EchoedText()
+{
+    const std::wstring line = ::GetCommandLineW();
+    std::size_t at = line.find(L"--echo-to=");
+    if (at == std::wstring::npos) return {};
+    const bool quoted = at > 0 && line[at - 1] == L'"';
+    at = quoted ? line.find(L'"', at) : line.find(L' ', at);
+    if (at == std::wstring::npos) return {};
+    ++at;
+    while (at < line.size() && line[at] == L' ') ++at;
+    return line.substr(at);
+}
+
+// Several programs may echo at once: the file is opened exclusively, so
+// their lines never mix.
+int EchoMode(const Options& options)
+{
+    const std::wstring text = EchoedText() + L"\r\n";
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0) ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        win32::UniqueHandle file(::CreateFileW(options.echoTo.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            DWORD written = 0;
+            return ::WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) ? 0 : 1;
+        }
+        ::Sleep(10);
+    }
+    return 1;
+}
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
     const Options options = ParseOptions();
+    if (!options.echoTo.empty()) return EchoMode(options);
     if (options.post) return PostMode(options);
     if (!options.capture.empty()) return CaptureMode(options);
     if (options.record.empty()) return 1;
