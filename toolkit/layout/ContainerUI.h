@@ -70,10 +70,18 @@ public:
 protected:
     // The rectangle minus the inset.
     RECT ContentRect() const;
+    // Whether a child of this container paints every pixel of `area` opaque.
+    bool ChildPaintsOpaque(const RECT& area) const;
     // Deletes a removed child, or queues it when deletion must wait.
     void DestroyChild(CControlUI* child);
 
     CUiPtrArray m_items;
+
+private:
+    static bool PaintsOpaque(CControlUI* control, const RECT& area);
+    void PaintChild(HDC hdc, CControlUI* child, const RECT& paint, const RECT& bound, const RECT& clip);
+
+protected:
     RECT m_rcInset = {0, 0, 0, 0};
     int m_iChildPadding = 0;
     bool m_bAutoDestroy = true;
