@@ -1,7 +1,13 @@
 // Starts the real vrk_main.exe and reads what it wrote to its daily log.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <algorithm>
+#include <cwctype>
 #include <regex>
+#include <string>
+#include <vector>
 
 #include "tests/support/LauncherProcess.h"
 #include "tests/support/TestSupport.h"
@@ -82,6 +88,74 @@ TEST_F(LauncherProcessTest, OneArgumentStartWritesNoTokenLines)
     const std::vector<std::string> lines = Run(L"{\\\"type\\\":1}");
     ASSERT_FALSE(lines.empty());
     for (const std::string& line : lines) EXPECT_EQ(line.find("CommandLineToArgvW"), std::string::npos) << line;
+}
+
+// The file names (lower case) of the DLLs a process loads from its start to
+// its end, seen as its debugger.
+std::vector<std::wstring> LoadedLibraries(const std::wstring& commandLine)
+{
+    std::vector<std::wstring> names;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::wstring line = commandLine;
+    if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr,
+                          &startup, &info)) {
+        ADD_FAILURE() << "cannot start " << std::string(commandLine.begin(), commandLine.end());
+        return names;
+    }
+    win32::UniqueHandle process(info.hProcess), thread(info.hThread);
+    const ULONGLONG deadline = ::GetTickCount64() + 30000;
+    for (bool ended = false; !ended && ::GetTickCount64() < deadline;) {
+        DEBUG_EVENT event{};
+        if (!::WaitForDebugEvent(&event, 1000)) continue;
+        DWORD status = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case LOAD_DLL_DEBUG_EVENT: {
+            win32::UniqueHandle file(event.u.LoadDll.hFile);
+            wchar_t path[MAX_PATH] = {};
+            if (file && ::GetFinalPathNameByHandleW(file.get(), path, MAX_PATH, 0) > 0) {
+                std::wstring name(path);
+                name = name.substr(name.find_last_of(L"\\/") + 1);
+                std::transform(name.begin(), name.end(), name.begin(),
+                               [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+                names.push_back(name);
+            }
+            break;
+        }
+        case CREATE_PROCESS_DEBUG_EVENT:
+            if (event.u.CreateProcessInfo.hFile) ::CloseHandle(event.u.CreateProcessInfo.hFile);
+            break;
+        case EXCEPTION_DEBUG_EVENT:
+            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                status = DBG_EXCEPTION_NOT_HANDLED;
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            ended = true;
+            break;
+        default:
+            break;
+        }
+        ::ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    }
+    ::DebugActiveProcessStop(info.dwProcessId);
+    if (::WaitForSingleObject(process.get(), 5000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.get(), 1);
+        ADD_FAILURE() << "the launcher did not end";
+    }
+    return names;
+}
+
+// The game-exit path sends its notice and ends: COM, the common controls,
+// GDI+ and the log's fallback lookup are delay-loaded and never called, so
+// none of their DLLs is loaded (each costs milliseconds at start).
+TEST_F(LauncherProcessTest, GameExitPathLoadsNoDelayLoadedLibrary)
+{
+    const std::vector<std::wstring> loaded = LoadedLibraries(L"\"" + m_exe + L"\" {\\\"type\\\":1}");
+    auto has = [&](const wchar_t* name) { return std::find(loaded.begin(), loaded.end(), name) != loaded.end(); };
+    ASSERT_TRUE(has(L"user32.dll") && has(L"shell32.dll")) << "no library loads were seen";
+    for (const wchar_t* late : {L"ole32.dll", L"oleaut32.dll", L"comctl32.dll", L"gdiplus.dll", L"wtsapi32.dll"})
+        EXPECT_FALSE(has(late)) << std::wstring(late).c_str() << " loaded by the game-exit path";
 }
 
 }  // namespace

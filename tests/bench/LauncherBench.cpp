@@ -1,15 +1,22 @@
 // Launcher start-up figures, each against a floor measured in the same run:
 //   1. process start to the game's start on the tokenLogin 1 path, against
-//      bench_start_game.exe, which only starts the same stub game;
+//      bench_start_game.exe, which only starts the same stub game; both
+//      started with CreateProcessW and again through the shell
+//      (ShellExecuteExW), as a platform client may start them;
 //   2. process start to the launcher window becoming visible with the
 //      stand-in engine's page, against a plain window's first paint;
 //   3. peak working set of the launcher showing the page, against the
-//      plain window.
+//      plain window;
+//   4. the game-exit path: process start to the 528-byte notice arriving
+//      at this program's window and to the process's end, against
+//      bench_send_notice.exe, which only sends the same notice.
 // Run under Wine from the build folder with the stand-in engine registered
 // (scripts/bench-launcher does both):
 //     launcher_bench.exe [--runs=<n>]
 #include <windows.h>
 #include <psapi.h>
+#include <shellapi.h>
+#include <objbase.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -29,6 +36,20 @@ std::wstring BesideMe(const wchar_t* name)
     std::wstring path = module;
     path.resize(path.find_last_of(L'\\') + 1);
     return path + name;
+}
+
+// Started the way a platform client may start a program: through the shell.
+win32::UniqueHandle StartFromShell(const std::wstring& program, const std::wstring& arguments)
+{
+    SHELLEXECUTEINFOW execute{};
+    execute.cbSize = sizeof execute;
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+    execute.lpVerb = L"open";
+    execute.lpFile = program.c_str();
+    execute.lpParameters = arguments.c_str();
+    execute.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExW(&execute)) return win32::UniqueHandle();
+    return win32::UniqueHandle(execute.hProcess);
 }
 
 win32::UniqueHandle Start(const std::wstring& commandLine)
@@ -78,13 +99,19 @@ HWND FindWindowOf(DWORD processId, const wchar_t* title, bool mustBeVisible)
     return search.found;
 }
 
+struct Program {
+    std::wstring path;  // quoted
+    std::wstring arguments;
+};
+
 // Milliseconds from process start until the stub game has recorded itself;
 // negative on a time-out.
-double StartToGame(const std::wstring& commandLine, const std::wstring& record)
+double StartToGame(const Program& program, bool fromShell, const std::wstring& record)
 {
     ::DeleteFileW(record.c_str());
     const double start = bench::NowMilliseconds();
-    win32::UniqueHandle process = Start(commandLine);
+    win32::UniqueHandle process = fromShell ? StartFromShell(program.path, program.arguments)
+                                            : Start(program.path + L" " + program.arguments);
     if (!process) return -1;
     double elapsed = -1;
     while (bench::NowMilliseconds() - start < 30000) {
@@ -143,6 +170,61 @@ WindowRun ShowWindowOf(const std::wstring& commandLine, const wchar_t* title, co
     return run;
 }
 
+// The window the game-exit notice goes to, and when it arrived.
+double g_noticeAt = -1;
+
+LRESULT CALLBACK NoticeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (message == WM_COPYDATA) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (data && data->dwData == 1 && data->cbData == 528) g_noticeAt = bench::NowMilliseconds();
+        return TRUE;
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+HWND CreateNoticeWindow()
+{
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = NoticeProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"VrkBenchPlatform";
+    ::RegisterClassW(&windowClass);
+    return ::CreateWindowExW(0, L"VrkBenchPlatform", L"VrkBenchPlatform", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                             windowClass.hInstance, nullptr);
+}
+
+struct ExitRun {
+    double msToNotice = -1;
+    double msToEnd = -1;
+};
+
+// Starts a program that sends the notice to this thread's window, handling
+// messages until the program has ended.
+ExitRun NoticeAndExit(const std::wstring& commandLine)
+{
+    ExitRun run;
+    g_noticeAt = -1;
+    const double start = bench::NowMilliseconds();
+    win32::UniqueHandle process = Start(commandLine);
+    if (!process) return run;
+    const HANDLE handle = process.get();
+    for (;;) {
+        const DWORD waited = ::MsgWaitForMultipleObjects(1, &handle, FALSE, 30000, QS_ALLINPUT);
+        if (waited == WAIT_OBJECT_0) break;
+        if (waited != WAIT_OBJECT_0 + 1) {
+            ::TerminateProcess(handle, 1);
+            return run;
+        }
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    }
+    run.msToEnd = bench::NowMilliseconds() - start;
+    if (g_noticeAt > 0) run.msToNotice = g_noticeAt - start;
+    else run.msToEnd = -1;  // no notice: the path was not taken
+    return run;
+}
+
 double Median(std::vector<double> values)
 {
     values.erase(std::remove_if(values.begin(), values.end(), [](double v) { return v < 0; }), values.end());
@@ -154,48 +236,106 @@ double Median(std::vector<double> values)
 
 }  // namespace
 
+void PrintRatio(const char* what, const char* side, double value, const char* floorSide, double floor)
+{
+    std::printf("%s: %s %.1f ms, %s %.1f ms, ratio %.2f\n", what, side, value, floorSide, floor,
+                floor > 0 && value > 0 ? value / floor : 0.0);
+}
+
 int wmain(int argc, wchar_t** argv)
 {
     int runs = 7;
     for (int i = 1; i < argc; ++i) {
         if (std::wcsncmp(argv[i], L"--runs=", 7) == 0) runs = std::max(1, _wtoi(argv[i] + 7));
     }
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);  // for ShellExecuteExW
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
     const std::wstring record = std::wstring(temp) + L"vrk_launcher_bench_games.txt";
     ::SetEnvironmentVariableW(L"VRK_STUB_GAME_RECORD", record.c_str());
     ::SetEnvironmentVariableW(L"VRK_ENGINE_SCENARIO", nullptr);
+    const HWND platform = CreateNoticeWindow();
+    if (!platform) return 1;
+    const std::wstring platformId = std::to_wstring(reinterpret_cast<LONG_PTR>(platform));
 
     const std::wstring launcher = L"\"" + BesideMe(L"vrk_main.exe") + L"\"";
     const std::wstring startOnly = L"\"" + BesideMe(L"bench_start_game.exe") + L"\"";
     const std::wstring plain = L"\"" + BesideMe(L"bench_plain_window.exe") + L"\"";
-    const std::wstring gameArguments = L" --source=bench --tokenLogin=1 --token=b3nch";
+    const std::wstring sendOnly = L"\"" + BesideMe(L"bench_send_notice.exe") + L"\"";
+    // The launcher records this program's window as the platform's, where
+    // the game-exit path sends its notice.
+    const Program launcherGame = {launcher, L"--source=bench --tokenLogin=1 --token=b3nch --winid=" + platformId};
+    const Program floorGame = {startOnly, L"--source=bench --tokenLogin=1 --token=b3nch --winid=" + platformId};
 
-    std::vector<double> launcherToGame, floorToGame, launcherShown, plainShown;
+    std::vector<double> launcherToGame, floorToGame, launcherShellToGame, floorShellToGame, launcherShown, plainShown;
+    std::vector<double> launcherNotice, launcherExit, floorNotice, floorExit;
     SIZE_T launcherPeak = 0, plainPeak = 0;
-    // Interleaved, so both sides see the same machine state.
-    for (int i = 0; i < runs; ++i) {
-        launcherToGame.push_back(StartToGame(launcher + gameArguments, record));
-        floorToGame.push_back(StartToGame(startOnly + gameArguments, record));
-        // The page is the browser host's window inside the launcher window.
-        const WindowRun page = ShowWindowOf(launcher + L" --source=bench --tokenLogin=0", L"Vorkan", L"ActiveXWnd");
-        const WindowRun window = ShowWindowOf(plain, L"VrkBenchPlain painted", nullptr);
-        launcherShown.push_back(page.msToShown);
-        plainShown.push_back(window.msToShown);
-        launcherPeak = std::max(launcherPeak, page.peakWorkingSet);
-        plainPeak = std::max(plainPeak, window.peakWorkingSet);
+    // Interleaved, so both sides see the same machine state, each side
+    // first every other time: under Wine a process that has just ended is
+    // still being taken down when the next one starts, which slows it. A
+    // pause before each start lets that settle.
+    auto settle = [] { ::Sleep(300); };
+    // Round 0 only warms the session up (the first programs of a fresh
+    // Wine session start its services): its figures are dropped.
+    for (int i = -1; i < runs; ++i) {
+        if (i == 0) {
+            for (auto* figures : {&launcherToGame, &floorToGame, &launcherShellToGame, &floorShellToGame,
+                                  &launcherShown, &plainShown, &launcherNotice, &launcherExit, &floorNotice,
+                                  &floorExit})
+                figures->clear();
+            launcherPeak = plainPeak = 0;
+        }
+        const bool launcherFirst = i % 2 != 0;
+        for (int side = 0; side < 2; ++side) {
+            const bool launcherSide = (side == 0) == launcherFirst;
+            settle();
+            (launcherSide ? launcherToGame : floorToGame)
+                .push_back(StartToGame(launcherSide ? launcherGame : floorGame, false, record));
+            settle();
+            (launcherSide ? launcherShellToGame : floorShellToGame)
+                .push_back(StartToGame(launcherSide ? launcherGame : floorGame, true, record));
+            settle();
+            if (launcherSide) {
+                // The page is the browser host's window inside the launcher window.
+                const WindowRun page =
+                    ShowWindowOf(launcher + L" --source=bench --tokenLogin=0", L"Vorkan", L"ActiveXWnd");
+                launcherShown.push_back(page.msToShown);
+                launcherPeak = std::max(launcherPeak, page.peakWorkingSet);
+            } else {
+                const WindowRun window = ShowWindowOf(plain, L"VrkBenchPlain painted", nullptr);
+                plainShown.push_back(window.msToShown);
+                plainPeak = std::max(plainPeak, window.peakWorkingSet);
+            }
+            settle();
+            const ExitRun exitPath = launcherSide ? NoticeAndExit(launcher + L" {\\\"type\\\":1}")
+                                                  : NoticeAndExit(sendOnly + L" " + platformId);
+            (launcherSide ? launcherNotice : floorNotice).push_back(exitPath.msToNotice);
+            (launcherSide ? launcherExit : floorExit).push_back(exitPath.msToEnd);
+        }
     }
     ::DeleteFileW(record.c_str());
 
     const double game = Median(launcherToGame), gameFloor = Median(floorToGame);
+    const double shellGame = Median(launcherShellToGame), shellGameFloor = Median(floorShellToGame);
     const double shown = Median(launcherShown), shownFloor = Median(plainShown);
+    const double exitEnd = Median(launcherExit), exitEndFloor = Median(floorExit);
     std::printf("runs: %d (medians)\n", runs);
-    std::printf("start to game started: launcher %.1f ms, start-only program %.1f ms, ratio %.2f\n", game, gameFloor,
-                gameFloor > 0 ? game / gameFloor : 0.0);
-    std::printf("start to window visible: launcher with page %.1f ms, plain window first paint %.1f ms, ratio %.2f\n",
-                shown, shownFloor, shownFloor > 0 ? shown / shownFloor : 0.0);
-    std::printf("peak working set: launcher with page %.0f KiB, plain window %.0f KiB, ratio %.2f\n",
+    PrintRatio("start to game started", "launcher", game, "start-only program", gameFloor);
+    PrintRatio("start to game started, both through the shell", "launcher", shellGame, "start-only program",
+               shellGameFloor);
+    PrintRatio("start to window visible", "launcher with page", shown, "plain window first paint", shownFloor);
+    std::printf("peak working set: launcher with page %.0f KiB, plain window %.0f KiB, ratio %.2f, %+.1f MiB "
+                "(aim: +10 MiB or less)\n",
                 launcherPeak / 1024.0, plainPeak / 1024.0,
-                plainPeak ? static_cast<double>(launcherPeak) / static_cast<double>(plainPeak) : 0.0);
-    return game > 0 && gameFloor > 0 && shown > 0 && shownFloor > 0 ? 0 : 1;
+                plainPeak ? static_cast<double>(launcherPeak) / static_cast<double>(plainPeak) : 0.0,
+                (static_cast<double>(launcherPeak) - static_cast<double>(plainPeak)) / (1024.0 * 1024.0));
+    PrintRatio("game-exit path, start to notice", "launcher", Median(launcherNotice), "send-only program",
+               Median(floorNotice));
+    PrintRatio("game-exit path, start to end", "launcher", exitEnd, "send-only program", exitEndFloor);
+    ::DestroyWindow(platform);
+    ::CoUninitialize();
+    return game > 0 && gameFloor > 0 && shellGame > 0 && shellGameFloor > 0 && shown > 0 && shownFloor > 0 &&
+                   exitEnd > 0 && exitEndFloor > 0
+               ? 0
+               : 1;
 }

@@ -124,9 +124,14 @@ void CButtonUI::HandleEvent(TEventRecord& event)
     CLabelUI::HandleEvent(event);
 }
 
-void CButtonUI::SetImage(CUiString& image, std::wstring_view descriptor)
+void CButtonUI::SetImage(CImageAttribute& image, std::wstring_view descriptor)
 {
-    image = descriptor;
+    image.Set(descriptor);
+    const CImageAttribute* states[] = {&m_sNormalImage, &m_sHotImage, &m_sPushedImage, &m_sFocusedImage,
+                                       &m_sDisabledImage, &m_sHotForeImage, &m_sPushedForeImage};
+    bool outside = false;
+    for (const CImageAttribute* state : states) outside = outside || state->ReachesOutside();
+    SetPaintsOutside(kOutsideStateImages, outside);
     Invalidate();
 }
 

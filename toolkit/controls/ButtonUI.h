@@ -29,17 +29,17 @@ public:
     void PaintLabel(HDC hdc) override;
 
     UINT ButtonState() const { return m_uButtonState; }
-    const CUiString& NormalImage() const { return m_sNormalImage; }
+    const CUiString& NormalImage() const { return m_sNormalImage.Text(); }
     void SetNormalImage(std::wstring_view descriptor);
-    const CUiString& HotImage() const { return m_sHotImage; }
+    const CUiString& HotImage() const { return m_sHotImage.Text(); }
     void SetHotImage(std::wstring_view descriptor);
-    const CUiString& PushedImage() const { return m_sPushedImage; }
+    const CUiString& PushedImage() const { return m_sPushedImage.Text(); }
     void SetPushedImage(std::wstring_view descriptor);
-    const CUiString& FocusedImage() const { return m_sFocusedImage; }
+    const CUiString& FocusedImage() const { return m_sFocusedImage.Text(); }
     void SetFocusedImage(std::wstring_view descriptor);
-    const CUiString& DisabledImage() const { return m_sDisabledImage; }
+    const CUiString& DisabledImage() const { return m_sDisabledImage.Text(); }
     void SetDisabledImage(std::wstring_view descriptor);
-    const CUiString& ForeImage() const { return m_sForeImage; }
+    const CUiString& ForeImage() const { return m_sForeImage.Text(); }
     void SetForeImage(std::wstring_view descriptor);
     void SetHotForeImage(std::wstring_view descriptor);
     void SetPushedForeImage(std::wstring_view descriptor);
@@ -51,16 +51,16 @@ public:
     void BindTabPage(std::wstring_view tabLayoutName, int index);
 
 private:
-    void SetImage(CUiString& image, std::wstring_view descriptor);
+    void SetImage(CImageAttribute& image, std::wstring_view descriptor);
 
     UINT m_uButtonState = 0;
-    CUiString m_sNormalImage;
-    CUiString m_sHotImage;
-    CUiString m_sPushedImage;
-    CUiString m_sFocusedImage;
-    CUiString m_sDisabledImage;
-    CUiString m_sHotForeImage;
-    CUiString m_sPushedForeImage;
+    CImageAttribute m_sNormalImage;
+    CImageAttribute m_sHotImage;
+    CImageAttribute m_sPushedImage;
+    CImageAttribute m_sFocusedImage;
+    CImageAttribute m_sDisabledImage;
+    CImageAttribute m_sHotForeImage;
+    CImageAttribute m_sPushedForeImage;
     DWORD m_dwHotBkColour = 0;
     DWORD m_dwHotTextColour = 0;
     DWORD m_dwPushedTextColour = 0;

@@ -687,9 +687,25 @@ void CControlUI::SetBorderRound(SIZE ellipse)
 
 void CControlUI::SetBackgroundImage(std::wstring_view descriptor)
 {
-    if (m_sBkImage == descriptor) return;
-    m_sBkImage = descriptor;
+    if (!m_sBkImage.Set(descriptor)) return;
     Invalidate();
+}
+
+bool CControlUI::BackgroundCoversRect() const
+{
+    if (m_cxyBorderRound.cx > 0 || m_cxyBorderRound.cy > 0) return false;  // painted inside rounded corners
+    if ((m_dwBackColour >> 24) == 0xFF && m_dwBackColour2 == 0) return true;
+    return !m_sBkImage.IsEmpty() && m_pManager &&
+           CSkinRenderer::ImageDescriptorCoversControl(m_pManager->RenderResources(), m_rcItem, m_sBkImage.Pairs());
+}
+
+bool CControlUI::PaintsOutsideRect() const
+{
+    // Lines wider than a pixel are centred on a point inside the edge and
+    // may round outward by one.
+    const RECT& b = m_rcBorderSize;
+    return m_uPaintsOutside != 0 || m_sBkImage.ReachesOutside() || m_sForeImage.ReachesOutside() || b.left > 1 ||
+           b.top > 1 || b.right > 1 || b.bottom > 1;
 }
 
 void CControlUI::SetVirtualWindow(std::wstring_view name)
@@ -848,13 +864,17 @@ void CControlUI::PaintAfterTree(HDC, const RECT&)
 {
 }
 
-bool CControlUI::DrawImage(HDC hdc, CUiString& descriptor, std::wstring_view modifier)
+bool CControlUI::DrawImage(HDC hdc, CImageAttribute& image, const ImageDescriptorPair* modifier,
+                           std::size_t modifierCount)
 {
     // Without a manager there is no image cache to ask: keep the descriptor.
-    if (descriptor.IsEmpty() || !m_pManager) return false;
-    if (CSkinRenderer::DrawImageDescriptor(hdc, m_pManager->RenderResources(), m_rcItem, m_rcPaint, descriptor.View(), modifier))
+    if (image.IsEmpty() || !m_pManager) return false;
+    const ImageDescriptorInput after =
+        modifier ? ImageDescriptorInput::Read(modifier, modifierCount) : ImageDescriptorInput::Text({});
+    if (CSkinRenderer::DrawImageDescriptor(hdc, m_pManager->RenderResources(), m_rcItem, m_rcPaint, image.Input(),
+                                           after))
         return true;
-    descriptor.Empty();
+    image.Clear();
     return false;
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/controls/ImageAttribute.h"
 #include "toolkit/controls/UiEvents.h"
 #include "toolkit/core/UiString.h"
 
@@ -192,11 +193,20 @@ public:
     void SetBorderStyle(int style);
     SIZE BorderRound() const { return m_cxyBorderRound; }
     void SetBorderRound(SIZE ellipse);
-    const CUiString& BackgroundImage() const { return m_sBkImage; }
+    const CUiString& BackgroundImage() const { return m_sBkImage.Text(); }
     void SetBackgroundImage(std::wstring_view descriptor);
     const CUiString& VirtualWindow() const { return m_sVirtualWnd; }
     void SetVirtualWindow(std::wstring_view name);
     bool IsColourHsl() const { return m_bColourHsl; }
+
+    // Whether the control's own background fills its whole rectangle with
+    // opaque pixels: a colour without alpha, or an opaque image loaded
+    // already and drawn over all of it.
+    bool BackgroundCoversRect() const;
+    // Whether the control's painting may reach outside its rectangle: an
+    // image placed before its left or top edge, text padding below 0 or
+    // unclipped text, a border side wider than a pixel. Its parent then clips it.
+    bool PaintsOutsideRect() const;
 
     CListenerList<CControlUI*> OnInitialised;
     CListenerList<TEventRecord&> OnEvent;
@@ -207,9 +217,17 @@ public:
 protected:
     friend class CControlAlive;
 
-    // Draws an image descriptor into the control; an image that cannot be
-    // loaded clears the descriptor so that it is not tried again.
-    bool DrawImage(HDC hdc, CUiString& descriptor, std::wstring_view modifier = {});
+    // Draws an image attribute into the control, then the modifier's pairs;
+    // an image that cannot be loaded clears the attribute so that it is not
+    // tried again.
+    bool DrawImage(HDC hdc, CImageAttribute& image, const ImageDescriptorPair* modifier = nullptr,
+                   std::size_t modifierCount = 0);
+    // What of a subclass's painting reaches outside the rectangle, one bit each.
+    enum : unsigned { kOutsideText = 1, kOutsideStateImages = 2 };
+    void SetPaintsOutside(unsigned part, bool outside)
+    {
+        m_uPaintsOutside = outside ? (m_uPaintsOutside | part) : (m_uPaintsOutside & ~part);
+    }
     // Invalidates a rectangle clipped to the control's ancestors.
     void InvalidateClipped(const RECT& rect);
     // A size setter's request: float controls and others ask for layout alike.
@@ -259,8 +277,9 @@ protected:
     RECT m_rcBorderSize = {0, 0, 0, 0};
     int m_nBorderStyle = PS_SOLID;
     SIZE m_cxyBorderRound = {0, 0};
-    CUiString m_sBkImage;
-    CUiString m_sForeImage;
+    CImageAttribute m_sBkImage;
+    CImageAttribute m_sForeImage;
+    unsigned m_uPaintsOutside = 0;
 };
 
 }  // namespace SkinUI

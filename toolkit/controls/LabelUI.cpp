@@ -40,7 +40,18 @@ void CLabelUI::SetAutoWidth(bool on)
 void CLabelUI::SetTextStyle(UINT style)
 {
     m_uTextStyle = style;
+    NoteTextReach();
     Invalidate();
+}
+
+// Text is clipped to the rectangle inside the text padding: it stays inside
+// the control unless a padding is negative or the style asks for no clip
+// (the attributes never set DT_NOCLIP; only SetTextStyle can).
+void CLabelUI::NoteTextReach()
+{
+    const RECT& p = m_rcTextPadding;
+    SetPaintsOutside(kOutsideText, (m_uTextStyle & DT_NOCLIP) != 0 || p.left < 0 || p.top < 0 || p.right < 0 ||
+                                       p.bottom < 0);
 }
 
 void CLabelUI::SetTextColour(DWORD argb)
@@ -64,6 +75,7 @@ void CLabelUI::SetFont(int index)
 void CLabelUI::SetTextPadding(const RECT& padding)
 {
     m_rcTextPadding = padding;
+    NoteTextReach();
     Invalidate();
 }
 

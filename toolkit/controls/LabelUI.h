@@ -58,6 +58,8 @@ protected:
     void TakeDefaultColours();
     RECT TextRect() const;
     void DrawLabelText(HDC hdc, DWORD colour, UINT style);
+    // Keeps PaintsOutsideRect in step with the text padding and style.
+    void NoteTextReach();
 
     DWORD m_dwTextColour = 0;
     DWORD m_dwDisabledTextColour = 0;

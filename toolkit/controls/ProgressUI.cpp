@@ -58,9 +58,17 @@ void CProgressUI::SetStretchForeImage(bool on)
 
 void CProgressUI::SetForeImage(std::wstring_view descriptor)
 {
-    if (m_sForeImage == descriptor) return;
-    m_sForeImage = descriptor;
+    if (!m_sForeImage.Set(descriptor)) return;
     Invalidate();
+}
+
+CUiString CProgressUI::ForeImageModifier() const
+{
+    if (m_foreModifierCount == 0) return {};
+    const SkinRect& r = m_foreModifier[0].rect;
+    if (m_foreModifierCount == 1) return CUiString::Format(L"dest='%d,%d,%d,%d'", r.left, r.top, r.right, r.bottom);
+    return CUiString::Format(L"dest='%d,%d,%d,%d' source='%d,%d,%d,%d'", r.left, r.top, r.right, r.bottom, r.left,
+                             r.top, r.right, r.bottom);
 }
 
 void CProgressUI::ApplyAttribute(std::wstring_view name, std::wstring_view value)
@@ -103,17 +111,15 @@ void CProgressUI::PaintStateImage(HDC hdc)
                   static_cast<LONG>(h)};
     }
     if (m_sForeImage.IsEmpty()) return;
-    if (m_bStretchForeImage) {
-        m_sForeImageModify = CUiString::Format(L"dest='%d,%d,%d,%d'", static_cast<int>(filled.left),
-                                               static_cast<int>(filled.top), static_cast<int>(filled.right),
-                                               static_cast<int>(filled.bottom));
-    } else {
-        m_sForeImageModify = CUiString::Format(
-            L"dest='%d,%d,%d,%d' source='%d,%d,%d,%d'", static_cast<int>(filled.left), static_cast<int>(filled.top),
-            static_cast<int>(filled.right), static_cast<int>(filled.bottom), static_cast<int>(filled.left),
-            static_cast<int>(filled.top), static_cast<int>(filled.right), static_cast<int>(filled.bottom));
-    }
-    DrawImage(hdc, m_sForeImage, m_sForeImageModify.View());
+    // The modifier as pairs: what its text would read as, without the text.
+    const SkinRect part = {static_cast<int>(filled.left), static_cast<int>(filled.top), static_cast<int>(filled.right),
+                           static_cast<int>(filled.bottom)};
+    m_foreModifier[0].key = ImageKey::Dest;
+    m_foreModifier[0].rect = part;
+    m_foreModifier[1].key = ImageKey::Source;
+    m_foreModifier[1].rect = part;
+    m_foreModifierCount = m_bStretchForeImage ? 1 : 2;
+    DrawImage(hdc, m_sForeImage, m_foreModifier, m_foreModifierCount);
 }
 
 }  // namespace SkinUI

@@ -25,11 +25,11 @@ public:
     void SetValue(int value);
     bool IsStretchForeImage() const { return m_bStretchForeImage; }
     void SetStretchForeImage(bool on);
-    const CUiString& ForeImage() const { return m_sForeImage; }
+    const CUiString& ForeImage() const { return m_sForeImage.Text(); }
     void SetForeImage(std::wstring_view descriptor);
-    // The modifier of the last paint ("dest='...'", with "source='...'"
-    // when the fore image is not stretched).
-    const CUiString& ForeImageModifier() const { return m_sForeImageModify; }
+    // The modifier of the last paint as text ("dest='...'", with
+    // "source='...'" when the fore image is not stretched); empty before it.
+    CUiString ForeImageModifier() const;
 
 private:
     bool m_bHorizontal = true;
@@ -37,7 +37,9 @@ private:
     int m_nMin = 0;
     int m_nMax = 100;
     int m_nValue = 0;
-    CUiString m_sForeImageModify;
+    // The last paint's modifier: "dest", and "source" unless stretched.
+    ImageDescriptorPair m_foreModifier[2];
+    std::size_t m_foreModifierCount = 0;
 };
 
 }  // namespace SkinUI

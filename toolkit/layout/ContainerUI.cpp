@@ -3,12 +3,19 @@
 #include <algorithm>
 #include <climits>
 #include <new>
+#include <optional>
+#include <typeinfo>
 
 #include "toolkit/core/LayoutArithmetic.h"
 #include "toolkit/render/SkinRenderer.h"
 #include "toolkit/core/SkinValue.h"
+#include "toolkit/controls/ButtonUI.h"
 #include "toolkit/core/VectorRoom.h"
 #include "toolkit/controls/ControlHostUI.h"
+#include "toolkit/controls/ProgressUI.h"
+#include "toolkit/layout/HorizontalLayoutUI.h"
+#include "toolkit/layout/TabLayoutUI.h"
+#include "toolkit/layout/VerticalLayoutUI.h"
 
 namespace SkinUI {
 
@@ -339,39 +346,99 @@ void CContainerUI::PlaceFloatChild(CControlUI* child)
 
 // ---------------------------------------------------------------- painting
 
+namespace {
+
+bool Contains(const RECT& outer, const RECT& inner)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// The toolkit's own classes paint inside their rectangles unless their
+// attributes say otherwise (PaintsOutsideRect). Any other class (a hosted
+// ActiveX control, an application's own control) may paint anywhere and is
+// always clipped to what its parent allows.
+bool IsOwnPainter(const CControlUI* control)
+{
+    const std::type_info& type = typeid(*control);
+    return type == typeid(CControlUI) || type == typeid(CLabelUI) || type == typeid(CButtonUI) ||
+           type == typeid(CProgressUI) || type == typeid(CContainerUI) || type == typeid(CVerticalLayoutUI) ||
+           type == typeid(CHorizontalLayoutUI) || type == typeid(CTabLayoutUI);
+}
+
+// Whether the DC's clip already keeps drawing inside `rect`.
+bool ClipWithin(HDC hdc, const RECT& rect)
+{
+    RECT box;
+    const int kind = ::GetClipBox(hdc, &box);
+    return kind == NULLREGION || (kind != ERROR && Contains(rect, box));
+}
+
+}  // namespace
+
+bool CContainerUI::PaintsOpaque(CControlUI* control, const RECT& area)
+{
+    if (!control->IsVisible() || !IsOwnPainter(control) || !Contains(control->Rect(), area)) return false;
+    if (control->BackgroundCoversRect()) return true;
+    auto* container = dynamic_cast<CContainerUI*>(control);
+    return container && container->ChildPaintsOpaque(area);
+}
+
+bool CContainerUI::ChildPaintsOpaque(const RECT& area) const
+{
+    // A child paints only inside the content rectangle, a float child inside
+    // the container's.
+    const bool inContent = Contains(ContentRect(), area);
+    if (!inContent && !Contains(m_rcItem, area)) return false;
+    for (int i = 0; i < ChildCount(); ++i) {
+        CControlUI* child = ChildAt(i);
+        if ((child->IsFloat() || inContent) && PaintsOpaque(child, area)) return true;
+    }
+    return false;
+}
+
+// A child is clipped only where it could draw outside what it may cover:
+// its rectangle reaches beyond `bound`, or it is not sure to stay inside its
+// rectangle. The paint rectangle itself is the container's concern.
+void CContainerUI::PaintChild(HDC hdc, CControlUI* child, const RECT& paint, const RECT& bound, const RECT& clip)
+{
+    if (Contains(bound, child->Rect()) && IsOwnPainter(child) && !child->PaintsOutsideRect()) {
+        child->Paint(hdc, paint);
+        return;
+    }
+    CRenderClip clipped(hdc, clip);
+    child->Paint(hdc, paint);
+}
+
 void CContainerUI::Paint(HDC hdc, const RECT& paint)
 {
     RECT visible;
     if (!::IntersectRect(&visible, &paint, &m_rcItem)) return;
-    CRenderClip outer(hdc, visible);
-    CControlUI::Paint(hdc, paint);
+    // Everything below draws inside this rectangle: a clip is needed only
+    // when the paint rectangle cuts it and no clip in force keeps to it.
+    std::optional<CRenderClip> outer;
+    if (!Contains(paint, m_rcItem) && !ClipWithin(hdc, visible)) outer.emplace(hdc, visible);
+    // A background that a child covers whole (the white root under a page's
+    // picture) is not painted to be painted over.
+    if ((m_dwBackColour != 0 || !m_sBkImage.IsEmpty()) && ChildPaintsOpaque(visible))
+        m_rcPaint = visible;
+    else
+        CControlUI::Paint(hdc, paint);
     if (ChildCount() == 0) return;
 
     const RECT content = ContentRect();
     RECT inner, meet;
-    if (::IntersectRect(&inner, &paint, &content)) {
-        CRenderClip clip(hdc, inner);
-        for (int i = 0; i < ChildCount(); ++i) {
-            CControlUI* child = ChildAt(i);
-            if (!child->IsVisible() || !::IntersectRect(&meet, &paint, &child->Rect())) continue;
-            if (child->IsFloat()) {
-                // Float children may extend into the inset.
-                if (!::IntersectRect(&meet, &m_rcItem, &child->Rect())) continue;
-                outer.Reselect();
-                child->Paint(hdc, paint);
-                clip.Reselect();
-            } else {
-                if (!::IntersectRect(&meet, &content, &child->Rect())) continue;
-                child->Paint(hdc, paint);
-            }
-        }
-    } else {
-        for (int i = 0; i < ChildCount(); ++i) {
-            CControlUI* child = ChildAt(i);
-            if (!child->IsVisible() || !child->IsFloat()) continue;
-            if (!::IntersectRect(&meet, &paint, &child->Rect()) || !::IntersectRect(&meet, &m_rcItem, &child->Rect()))
-                continue;
-            child->Paint(hdc, paint);
+    const bool contentMet = ::IntersectRect(&inner, &paint, &content) != FALSE;
+    for (int i = 0; i < ChildCount(); ++i) {
+        CControlUI* child = ChildAt(i);
+        if (!child->IsVisible() || !::IntersectRect(&meet, &paint, &child->Rect())) continue;
+        if (child->IsFloat()) {
+            // Float children may extend into the inset.
+            if (!::IntersectRect(&meet, &m_rcItem, &child->Rect())) continue;
+            PaintChild(hdc, child, paint, m_rcItem, visible);
+        } else {
+            if (!contentMet || !::IntersectRect(&meet, &content, &child->Rect())) continue;
+            PaintChild(hdc, child, paint, content, inner);
         }
     }
 }

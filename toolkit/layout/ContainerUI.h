@@ -84,6 +84,15 @@ protected:
     // Owned while they are children; without auto-destroy a removed child
     // (or every child, when the container goes) is released, not deleted.
     std::vector<std::unique_ptr<CControlUI>> m_items;
+
+    // Whether a child of this container paints every pixel of `area` opaque.
+    bool ChildPaintsOpaque(const RECT& area) const;
+
+private:
+    static bool PaintsOpaque(CControlUI* control, const RECT& area);
+    void PaintChild(HDC hdc, CControlUI* child, const RECT& paint, const RECT& bound, const RECT& clip);
+
+protected:
     RECT m_rcInset = {0, 0, 0, 0};
     int m_iChildPadding = 0;
     bool m_bAutoDestroy = true;

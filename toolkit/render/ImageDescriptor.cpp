@@ -19,28 +19,33 @@ int AddClamped(int a, int b)
     return static_cast<int>(sum);
 }
 
-bool IsNameKey(std::wstring_view key)
+// "file" and "restype" after an earlier one of them start the next image.
+bool IsLayeringKey(ImageKey key)
 {
-    return key == L"file" || key == L"restype";
+    return key == ImageKey::File || key == ImageKey::ResType;
 }
 
-}  // namespace
-
-CImageDescriptorReader::CImageDescriptorReader(std::wstring_view descriptor, std::wstring_view modifier,
-                                               const SkinRect& control)
-    : m_control(control)
+ImageKey KeyOf(std::wstring_view key)
 {
-    m_texts[0] = descriptor;
-    m_texts[1] = modifier;
-    m_current.name = descriptor;
-    m_current.dest = control;
+    if (key == L"file") return ImageKey::File;
+    if (key == L"res") return ImageKey::Res;
+    if (key == L"restype") return ImageKey::ResType;
+    if (key == L"dest") return ImageKey::Dest;
+    if (key == L"source") return ImageKey::Source;
+    if (key == L"corner") return ImageKey::Corner;
+    if (key == L"mask") return ImageKey::Mask;
+    if (key == L"fade") return ImageKey::Fade;
+    if (key == L"hole") return ImageKey::Hole;
+    if (key == L"xtiled") return ImageKey::XTiled;
+    if (key == L"ytiled") return ImageKey::YTiled;
+    return ImageKey::Other;
 }
 
-// One key='value' pair of the current text. False ends that text.
-bool CImageDescriptorReader::ReadPair(Pair& pair)
+// One key='value' pair of a text from `position`, which then points past it
+// (beyond the text when the text ends after this pair). False ends the text.
+bool ReadPairAt(std::wstring_view text, std::size_t& position, std::wstring_view& key, std::wstring_view& value)
 {
-    const std::wstring_view text = m_texts[m_textIndex];
-    std::size_t i = m_position;
+    std::size_t i = position;
     const std::size_t n = text.size();
     while (i < n && IsBlank(text[i])) ++i;
     const std::size_t keyStart = i;
@@ -55,48 +60,160 @@ bool CImageDescriptorReader::ReadPair(Pair& pair)
     const std::size_t valueStart = i;
     while (i < n && text[i] != L'\'') ++i;
     if (i >= n) return false;  // no closing apostrophe: the pair does not count
-    pair.key = text.substr(keyStart, keyEnd - keyStart);
-    pair.value = text.substr(valueStart, i - valueStart);
+    key = text.substr(keyStart, keyEnd - keyStart);
+    value = text.substr(valueStart, i - valueStart);
     ++i;
     if (i < n && text[i] == L' ') {
         while (i < n && IsBlank(text[i])) ++i;
-        m_position = i;
+        position = i;
     } else {
-        m_position = n + 1;  // this pair counts, the text ends after it
+        position = n + 1;  // this pair counts, the text ends after it
     }
     return true;
 }
 
-void CImageDescriptorReader::Apply(const Pair& pair)
+}  // namespace
+
+ImageDescriptorPair MakeImageDescriptorPair(std::wstring_view key, std::wstring_view value)
 {
-    const std::wstring_view key = pair.key;
-    const std::wstring_view value = pair.value;
-    if (key == L"file" || key == L"res") {
-        m_current.name = value;
-    } else if (key == L"restype") {
-        m_current.type = value;
-    } else if (key == L"dest") {
-        const SkinRect r = ParseSkinRect(value);
+    ImageDescriptorPair pair;
+    pair.key = KeyOf(key);
+    pair.text = value;
+    switch (pair.key) {
+    case ImageKey::Dest:
+    case ImageKey::Source:
+    case ImageKey::Corner:
+        pair.rect = ParseSkinRect(value);
+        break;
+    case ImageKey::Mask:
+        pair.number = ParseSkinColour(value);
+        break;
+    case ImageKey::Fade:
+        pair.number = static_cast<unsigned>(ParseSkinInt(value)) & 0xFFu;
+        break;
+    case ImageKey::Hole:
+    case ImageKey::XTiled:
+    case ImageKey::YTiled:
+        pair.number = ParseSkinBool(value) ? 1 : 0;
+        break;
+    default:
+        break;
+    }
+    return pair;
+}
+
+bool CImageDescriptorPairs::Assign(std::wstring_view descriptor) noexcept
+{
+    Clear();
+    try {
+        m_text.assign(descriptor);
+        const std::wstring_view text = m_text;
+        std::size_t position = 0;
+        std::wstring_view key, value;
+        while (position <= text.size() && ReadPairAt(text, position, key, value)) {
+            if (value.empty()) continue;
+            m_pairs.push_back(MakeImageDescriptorPair(key, value));
+            const ImageDescriptorPair& pair = m_pairs.back();
+            if (pair.key == ImageKey::Dest && (pair.rect.left < 0 || pair.rect.top < 0)) m_reachesOutside = true;
+        }
+        m_valid = true;
+    } catch (...) {
+        Clear();
+    }
+    return m_valid;
+}
+
+void CImageDescriptorPairs::Clear() noexcept
+{
+    m_text.clear();
+    m_pairs.clear();
+    m_valid = false;
+    m_reachesOutside = false;
+}
+
+CImageDescriptorReader::CImageDescriptorReader(std::wstring_view descriptor, std::wstring_view modifier,
+                                               const SkinRect& control)
+    : CImageDescriptorReader(ImageDescriptorInput::Text(descriptor), ImageDescriptorInput::Text(modifier), control)
+{
+}
+
+CImageDescriptorReader::CImageDescriptorReader(const ImageDescriptorInput& descriptor,
+                                               const ImageDescriptorInput& modifier, const SkinRect& control)
+    : m_control(control)
+{
+    m_inputs[0] = descriptor;
+    m_inputs[1] = modifier;
+    m_current.name = descriptor.text;
+    m_current.dest = control;
+}
+
+// The next pair with a value, from the descriptor, then the modifier.
+bool CImageDescriptorReader::NextPair(ImageDescriptorPair& pair)
+{
+    while (m_inputIndex < 2) {
+        const ImageDescriptorInput& input = m_inputs[m_inputIndex];
+        if (input.read) {
+            if (input.pairs && m_position < input.count) {
+                pair = input.pairs[m_position++];
+                return true;
+            }
+        } else if (m_position <= input.text.size()) {
+            std::wstring_view key, value;
+            if (ReadPairAt(input.text, m_position, key, value)) {
+                if (value.empty()) continue;
+                pair = MakeImageDescriptorPair(key, value);
+                return true;
+            }
+        }
+        ++m_inputIndex;
+        m_position = 0;
+    }
+    return false;
+}
+
+void CImageDescriptorReader::Apply(const ImageDescriptorPair& pair)
+{
+    switch (pair.key) {
+    case ImageKey::File:
+    case ImageKey::Res:
+        m_current.name = pair.text;
+        break;
+    case ImageKey::ResType:
+        m_current.type = pair.text;
+        break;
+    case ImageKey::Dest: {
+        const SkinRect& r = pair.rect;
         m_current.dest.left = AddClamped(m_control.left, r.left);
         m_current.dest.top = AddClamped(m_control.top, r.top);
         const int right = AddClamped(m_control.left, r.right);
         const int bottom = AddClamped(m_control.top, r.bottom);
         m_current.dest.right = right < m_control.right ? right : m_control.right;
         m_current.dest.bottom = bottom < m_control.bottom ? bottom : m_control.bottom;
-    } else if (key == L"source") {
-        m_current.source = ParseSkinRect(value);
-    } else if (key == L"corner") {
-        m_current.corner = ParseSkinRect(value);
-    } else if (key == L"mask") {
-        m_current.mask = ParseSkinColour(value);
-    } else if (key == L"fade") {
-        m_current.fade = static_cast<std::uint8_t>(static_cast<unsigned>(ParseSkinInt(value)) & 0xFFu);
-    } else if (key == L"hole") {
-        m_current.hole = ParseSkinBool(value);
-    } else if (key == L"xtiled") {
-        m_current.xtiled = ParseSkinBool(value);
-    } else if (key == L"ytiled") {
-        m_current.ytiled = ParseSkinBool(value);
+        break;
+    }
+    case ImageKey::Source:
+        m_current.source = pair.rect;
+        break;
+    case ImageKey::Corner:
+        m_current.corner = pair.rect;
+        break;
+    case ImageKey::Mask:
+        m_current.mask = pair.number;
+        break;
+    case ImageKey::Fade:
+        m_current.fade = static_cast<std::uint8_t>(pair.number);
+        break;
+    case ImageKey::Hole:
+        m_current.hole = pair.number != 0;
+        break;
+    case ImageKey::XTiled:
+        m_current.xtiled = pair.number != 0;
+        break;
+    case ImageKey::YTiled:
+        m_current.ytiled = pair.number != 0;
+        break;
+    case ImageKey::Other:
+        break;
     }
 }
 
@@ -108,20 +225,9 @@ bool CImageDescriptorReader::Next(ImageDescriptor& image)
         m_pendingPair = false;
         Apply(m_pending);
     }
-    while (m_textIndex < 2) {
-        if (m_position > m_texts[m_textIndex].size()) {
-            ++m_textIndex;
-            m_position = 0;
-            continue;
-        }
-        Pair pair;
-        if (!ReadPair(pair)) {
-            ++m_textIndex;
-            m_position = 0;
-            continue;
-        }
-        if (pair.value.empty()) continue;
-        if (IsNameKey(pair.key)) {
+    ImageDescriptorPair pair;
+    while (NextPair(pair)) {
+        if (IsLayeringKey(pair.key)) {
             if (m_nameKeySeen) {
                 image = m_current;
                 m_pending = pair;

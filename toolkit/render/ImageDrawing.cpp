@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "toolkit/render/DibSection.h"
@@ -54,9 +55,17 @@ class BlitSink final : public IImageGridSink {
 public:
     // Software mode blends into `target` from `sourcePixels`, the pixels of
     // the bitmap in `source`.
+    // `coverage`, when known, is that of the source bitmap: blending then
+    // leaves out its zero pixels and copies its opaque band.
     BlitSink(HDC hdc, HDC source, BlitMode mode, BYTE fade, const CDibTarget* target = nullptr,
-             const PixelBuffer* sourcePixels = nullptr)
-        : m_hdc(hdc), m_source(source), m_mode(mode), m_fade(fade), m_target(target), m_sourcePixels(sourcePixels)
+             const PixelBuffer* sourcePixels = nullptr, const PixelCoverage* coverage = nullptr)
+        : m_hdc(hdc),
+          m_source(source),
+          m_mode(mode),
+          m_fade(fade),
+          m_target(target),
+          m_sourcePixels(sourcePixels),
+          m_coverage(coverage)
     {
     }
     BlitSink(const BlitSink&) = delete;
@@ -83,11 +92,12 @@ public:
                 ::StretchBlt(m_hdc, d.left, d.top, dw, dh, m_source, s.left, s.top, sw, sh, SRCCOPY);
             }
             break;
-        case BlitMode::AlphaBlend: {
-            const BLENDFUNCTION bf = {AC_SRC_OVER, 0, m_fade, AC_SRC_ALPHA};
-            Msimg32().alphaBlend(m_hdc, d.left, d.top, dw, dh, m_source, s.left, s.top, sw, sh, bf);
+        case BlitMode::AlphaBlend:
+            if (m_coverage && m_fade == 255 && dw == sw && dh == sh)
+                BlendCovered(d, s);
+            else
+                Blend(d, s);
             break;
-        }
         case BlitMode::Software: {
             const SkinRect device = m_target->ToDevice(d);
             for (int i = 0; i < m_target->ClipCount(); ++i)
@@ -102,6 +112,42 @@ public:
     int Blits() const { return m_blits; }
 
 private:
+    void Blend(const RECT& d, const RECT& s) const
+    {
+        const BLENDFUNCTION bf = {AC_SRC_OVER, 0, m_fade, AC_SRC_ALPHA};
+        Msimg32().alphaBlend(m_hdc, d.left, d.top, d.right - d.left, d.bottom - d.top, m_source, s.left, s.top,
+                             s.right - s.left, s.bottom - s.top, bf);
+    }
+
+    // An unscaled part at full opacity: the zero pixels around the visible
+    // ones change nothing and are left out, and opaque pixels blend to
+    // themselves, so the opaque band is copied. The same pixels as one
+    // blend, at the cost of a copy instead of a blend for most of the part.
+    void BlendCovered(const RECT& d, const RECT& s) const
+    {
+        const SkinRect& v = m_coverage->visible;
+        const SkinRect& o = m_coverage->opaque;
+        RECT visible;
+        const RECT shown = {v.left, v.top, v.right, v.bottom};
+        if (!::IntersectRect(&visible, &s, &shown)) return;
+        const int dx = d.left - s.left, dy = d.top - s.top;
+        auto blend = [&](LONG left, LONG top, LONG right, LONG bottom) {
+            if (left < right && top < bottom) Blend({left + dx, top + dy, right + dx, bottom + dy}, {left, top, right, bottom});
+        };
+        RECT opaque;
+        const RECT band = {o.left, o.top, o.right, o.bottom};
+        if (!::IntersectRect(&opaque, &visible, &band)) {
+            blend(visible.left, visible.top, visible.right, visible.bottom);
+            return;
+        }
+        ::BitBlt(m_hdc, opaque.left + dx, opaque.top + dy, opaque.right - opaque.left, opaque.bottom - opaque.top,
+                 m_source, opaque.left, opaque.top, SRCCOPY);
+        blend(visible.left, visible.top, visible.right, opaque.top);
+        blend(visible.left, opaque.bottom, visible.right, visible.bottom);
+        blend(visible.left, opaque.top, opaque.left, opaque.bottom);
+        blend(opaque.right, opaque.top, visible.right, opaque.bottom);
+    }
+
     // Stretched copies look best in HALFTONE mode, which wants the brush
     // origin set; both are set only when a part is stretched (each GDI call
     // counts under Wine) and put back when the sink goes.
@@ -118,6 +164,7 @@ private:
     BYTE m_fade;
     const CDibTarget* m_target;
     const PixelBuffer* m_sourcePixels;
+    const PixelCoverage* m_coverage;
     int m_blits = 0;
     int m_oldStretchMode = 0;
     POINT m_oldBrushOrigin{};
@@ -222,6 +269,17 @@ bool DrawTiledCentre(HDC hdc, HDC source, const ImageGridRequest& request, BlitM
     return true;
 }
 
+// A bitmap's coverage, measured once; none without its pixels.
+const PixelCoverage* CoverageOf(TPixelCoverage& cache, void* bits, int width, int height)
+{
+    if (!bits) return nullptr;
+    if (!cache.bMeasured) {
+        cache.coverage = MeasurePixelCoverage({static_cast<std::uint32_t*>(bits), width, height, width});
+        cache.bMeasured = true;
+    }
+    return &cache.coverage;
+}
+
 bool SameRect(const RECT& a, const RECT& b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -277,12 +335,18 @@ bool DrawComposedGrid(HDC hdc, const TImageInfo& info, const RECT& dest, const R
             DrawImagePart(target, info.hBitmap.get(), whole, whole, source, corners, useAlpha, 255, image.hole,
                           image.xtiled, image.ytiled);
         }
+        ::GdiFlush();  // the composition lands before its pixels are measured
         grid->hBitmap = std::move(bitmap);
+        grid->pBits = bits;
     }
 
     const RECT whole = {0, 0, grid->nWidth, grid->nHeight};
-    DrawImagePart(hdc, grid->hBitmap.get(), dest, paint, whole, {0, 0, 0, 0}, useAlpha, image.fade, false, false,
-                  false);
+    // A composition by copying leaves alpha 0: only a blended one has a coverage.
+    const PixelCoverage* coverage =
+        useAlpha ? CoverageOf(grid->coverage, grid->pBits, grid->nWidth, grid->nHeight) : nullptr;
+    grid->sourceDc.For(grid->hBitmap.get());  // drawn paint after paint: kept selected
+    DrawCoveredImagePart(hdc, grid->hBitmap.get(), dest, paint, whole, {0, 0, 0, 0}, useAlpha, image.fade, false,
+                         false, false, coverage);
     return true;
 }
 
@@ -310,9 +374,22 @@ bool DrawOneImage(HDC hdc, IRenderResourcesUI* resources, const RECT& control, c
     if (!::IntersectRect(&meet, &dest, &control) || !::IntersectRect(&meet, &dest, &paint)) return true;
     const bool useAlpha = info->bAlpha || resources->IsBackgroundTransparent();
     if (DrawComposedGrid(hdc, *info, dest, paint, source, image, useAlpha)) return true;
-    DrawImagePart(hdc, info->hBitmap.get(), dest, paint, source, ToRect(image.corner), useAlpha, image.fade,
-                  image.hole, image.xtiled, image.ytiled);
+    const PixelCoverage* coverage =
+        useAlpha ? CoverageOf(info->coverage, info->pBits, info->nWidth, info->nHeight) : nullptr;
+    info->sourceDc.For(info->hBitmap.get());  // drawn paint after paint: kept selected
+    DrawCoveredImagePart(hdc, info->hBitmap.get(), dest, paint, source, ToRect(image.corner), useAlpha, image.fade,
+                         image.hole, image.xtiled, image.ytiled, coverage);
     return true;
+}
+
+bool DrawImages(HDC hdc, IRenderResourcesUI* resources, const RECT& control, const RECT& paint,
+                CImageDescriptorReader& reader)
+{
+    ImageDescriptor image;
+    bool drawn = true;
+    while (reader.Next(image))
+        if (!DrawOneImage(hdc, resources, control, paint, image)) drawn = false;
+    return drawn;
 }
 
 }  // namespace
@@ -322,20 +399,66 @@ bool DrawImageDescriptor(HDC hdc, IRenderResourcesUI* resources, const RECT& con
 {
     if (!hdc || !resources) return false;
     CImageDescriptorReader reader(descriptor, modifier, ToSkinRect(control));
+    return DrawImages(hdc, resources, control, paint, reader);
+}
+
+bool DrawImageDescriptor(HDC hdc, IRenderResourcesUI* resources, const RECT& control, const RECT& paint,
+                         const ImageDescriptorInput& descriptor, const ImageDescriptorInput& modifier)
+{
+    if (!hdc || !resources) return false;
+    CImageDescriptorReader reader(descriptor, modifier, ToSkinRect(control));
+    return DrawImages(hdc, resources, control, paint, reader);
+}
+
+bool ImageDescriptorCoversControl(IRenderResourcesUI* resources, const RECT& control,
+                                  const CImageDescriptorPairs& descriptor)
+{
+    if (!resources || !descriptor.IsValid() || resources->IsBackgroundTransparent()) return false;
+    CImageDescriptorReader reader(ImageDescriptorInput::Read(descriptor), {}, ToSkinRect(control));
     ImageDescriptor image;
-    bool drawn = true;
-    while (reader.Next(image))
-        if (!DrawOneImage(hdc, resources, control, paint, image)) drawn = false;
-    return drawn;
+    while (reader.Next(image)) {
+        // A plain copy or stretch of an opaque image fills its destination.
+        if (image.name.empty() || image.fade != 255 || image.hole || image.xtiled || image.ytiled) continue;
+        const SkinRect& k = image.corner;
+        if (k.left > 0 || k.top > 0 || k.right > 0 || k.bottom > 0) continue;
+        const SkinRect& d = image.dest;
+        if (d.left > control.left || d.top > control.top || d.right < control.right || d.bottom < control.bottom)
+            continue;
+        const TImageInfo* info = resources->ImageFor(image.name);  // not loaded yet: not known
+        if (!info || info->bAlpha || !info->hBitmap) continue;
+        RECT source = ToRect(image.source);
+        if (source.left == 0 && source.top == 0 && source.right == 0 && source.bottom == 0) {
+            source.right = info->nWidth;
+            source.bottom = info->nHeight;
+        }
+        if (std::max(source.left, 0L) < std::min(source.right, static_cast<LONG>(info->nWidth)) &&
+            std::max(source.top, 0L) < std::min(source.bottom, static_cast<LONG>(info->nHeight)))
+            return true;
+    }
+    return false;
 }
 
 int DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, const RECT& source,
                   const RECT& corners, bool useAlpha, BYTE fade, bool hole, bool xtiled, bool ytiled)
 {
+    return DrawCoveredImagePart(hdc, bitmap, dest, paint, source, corners, useAlpha, fade, hole, xtiled, ytiled,
+                                nullptr);
+}
+
+int DrawCoveredImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, const RECT& source,
+                         const RECT& corners, bool useAlpha, BYTE fade, bool hole, bool xtiled, bool ytiled,
+                         const PixelCoverage* coverage)
+{
     if (!hdc || !bitmap) return 0;
-    const HDC imageDc = ImageSourceDc();
-    if (!imageDc) return 0;
-    win32::SelectedObject selected(imageDc, bitmap);
+    // A bitmap kept selected in a DC of its own is drawn from there; any
+    // other is selected into the thread's image DC for this call.
+    HDC imageDc = FindBitmapSourceDc(bitmap);
+    std::optional<win32::SelectedObject> selected;
+    if (!imageDc) {
+        imageDc = ImageSourceDc();
+        if (!imageDc) return 0;
+        selected.emplace(imageDc, bitmap);
+    }
 
     BlitMode mode = BlitMode::Opaque;
     CDibTarget target;
@@ -363,7 +486,7 @@ int DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, 
                            static_cast<int>(source.top + (visible.top - dest.top)),
                            static_cast<int>(source.left + (visible.right - dest.left)),
                            static_cast<int>(source.top + (visible.bottom - dest.top))};
-            BlitSink sink(hdc, imageDc, mode, fade, &target, &imagePixels);
+            BlitSink sink(hdc, imageDc, mode, fade, &target, &imagePixels, coverage);
             sink.DrawPart(part);
             blits = sink.Blits();
         }
@@ -380,7 +503,7 @@ int DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, 
         // and the grid draws only the edges and corners.
         if (!hole && (xtiled || ytiled) && DrawTiledCentre(hdc, imageDc, request, mode, fade, target, blits))
             request.hole = true;
-        BlitSink sink(hdc, imageDc, mode, fade, &target, &imagePixels);
+        BlitSink sink(hdc, imageDc, mode, fade, &target, &imagePixels, coverage);
         ForEachImageGridPart(request, sink);
         blits += sink.Blits();
     }

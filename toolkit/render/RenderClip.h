@@ -16,14 +16,11 @@ public:
     ~CRenderClip();
     CRenderClip(const CRenderClip&) = delete;
     CRenderClip& operator=(const CRenderClip&) = delete;
-    // Selects this scope's clip again (after a nested scope replaced it).
-    void Reselect() const;
 
 private:
-    void Combine(HRGN region);
+    void SaveOld();
     HDC m_hdc;
     win32::UniqueRegion m_hOldRegion;  // none: there was no clip
-    win32::UniqueRegion m_hRegion;
 };
 
 }  // namespace SkinUI

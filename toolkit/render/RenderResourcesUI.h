@@ -9,9 +9,19 @@
 #include <string_view>
 
 #include "toolkit/core/UiString.h"
+#include "toolkit/render/BitmapSourceDc.h"
+#include "toolkit/render/SkinPixels.h"
 #include "base/Win32Handles.h"
 
 namespace SkinUI {
+
+// Where a bitmap's pixels show and hide what lies beneath, measured the first
+// time it is blended: blending then skips the zero pixels around it and copies
+// its opaque band.
+struct TPixelCoverage {
+    bool bMeasured = false;
+    PixelCoverage coverage;
+};
 
 // The last nine-grid drawn of an image, and once it was drawn again, its
 // composition at the destination size: drawing the same grid again (the
@@ -19,6 +29,9 @@ namespace SkinUI {
 // part.
 struct TComposedGrid {
     win32::UniqueBitmap hBitmap;  // none until composed; 32-bit top-down DIB section, premultiplied BGRA
+    void* pBits = nullptr;        // its pixels
+    CBitmapSourceDc sourceDc;     // keeps hBitmap selected; goes before it
+    TPixelCoverage coverage;
     int nWidth = 0;
     int nHeight = 0;
     RECT rcSource{};
@@ -33,12 +46,14 @@ struct TComposedGrid {
 struct TImageInfo {
     win32::UniqueBitmap hBitmap;  // 32-bit top-down DIB section, premultiplied BGRA
     void* pBits = nullptr; // the DIB's pixels
+    mutable CBitmapSourceDc sourceDc;  // keeps hBitmap selected once drawn; goes before it
     int nWidth = 0;
     int nHeight = 0;
     bool bAlpha = false;   // some pixel is not opaque or matched the mask
     CUiString sResType;    // empty for files
     DWORD dwMask = 0;
     mutable std::unique_ptr<TComposedGrid> pComposed;  // a cache: drawing may replace it
+    mutable TPixelCoverage coverage;                   // a cache too
 };
 
 // One of a window's fonts.

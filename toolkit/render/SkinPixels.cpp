@@ -203,4 +203,66 @@ void BlendPixels(const PixelBuffer& dest, const SkinRect& destPart, const PixelB
     }
 }
 
+namespace {
+
+// The longest run of indexes 0..count-1 for which `on` holds: [from, to).
+template <typename Test>
+void LongestRun(int count, Test on, int& from, int& to)
+{
+    from = to = 0;
+    int start = -1;
+    for (int i = 0; i <= count; ++i) {
+        if (i < count && on(i)) {
+            if (start < 0) start = i;
+            continue;
+        }
+        if (start >= 0 && i - start > to - from) {
+            from = start;
+            to = i;
+        }
+        start = -1;
+    }
+}
+
+}  // namespace
+
+PixelCoverage MeasurePixelCoverage(const PixelBuffer& buffer)
+{
+    PixelCoverage coverage;
+    const int w = buffer.width, h = buffer.height;
+    if (!buffer.pixels || w <= 0 || h <= 0 || buffer.stride < w) return coverage;
+    auto at = [&](int x, int y) { return buffer.pixels[static_cast<std::ptrdiff_t>(y) * buffer.stride + x]; };
+    int left = w, top = h, right = 0, bottom = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (at(x, y) != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x + 1);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y + 1);
+            }
+    if (left < right) coverage.visible = {left, top, right, bottom};
+    // Painting calls this: no allocation, so no failure.
+    auto opaqueColumn = [&](int x) {
+        for (int y = 0; y < h; ++y)
+            if ((at(x, y) >> 24) != 0xFF) return false;
+        return true;
+    };
+    auto opaqueRow = [&](int y) {
+        for (int x = 0; x < w; ++x)
+            if ((at(x, y) >> 24) != 0xFF) return false;
+        return true;
+    };
+    int c0, c1, r0, r1;
+    LongestRun(w, opaqueColumn, c0, c1);
+    LongestRun(h, opaqueRow, r0, r1);
+    const long long columnArea = static_cast<long long>(c1 - c0) * h;
+    const long long rowArea = static_cast<long long>(r1 - r0) * w;
+    if (columnArea >= rowArea && columnArea > 0)
+        coverage.opaque = {c0, 0, c1, h};
+    else if (rowArea > 0)
+        coverage.opaque = {0, r0, w, r1};
+    return coverage;
+}
+
 }  // namespace SkinUI

@@ -56,6 +56,17 @@ struct PixelBuffer {
     int stride = 0;  // pixels per row
 };
 
+// Where premultiplied pixels show and where they hide what lies beneath:
+// the bounds of the pixels that are not zero (blending a zero pixel leaves
+// the destination as it is) and one rectangle of opaque pixels (blending
+// those is copying them): the widest band of whole opaque columns or rows.
+// Empty rectangles when there are none.
+struct PixelCoverage {
+    SkinRect visible;
+    SkinRect opaque;
+};
+PixelCoverage MeasurePixelCoverage(const PixelBuffer& pixels);
+
 // AlphaBlend's AC_SRC_OVER on premultiplied pixels: the source part is scaled
 // to the destination part (nearest pixel), multiplied by the constant alpha,
 // and laid over the destination by its own alpha (useSourceAlpha) or by the

@@ -19,6 +19,19 @@ bool CSkinRenderer::DrawImageDescriptor(HDC hdc, IRenderResourcesUI* resources, 
     return ::SkinUI::DrawImageDescriptor(hdc, resources, control, paint, descriptor, modifier);
 }
 
+bool CSkinRenderer::DrawImageDescriptor(HDC hdc, IRenderResourcesUI* resources, const RECT& control,
+                                        const RECT& paint, const ImageDescriptorInput& descriptor,
+                                        const ImageDescriptorInput& modifier)
+{
+    return ::SkinUI::DrawImageDescriptor(hdc, resources, control, paint, descriptor, modifier);
+}
+
+bool CSkinRenderer::ImageDescriptorCoversControl(IRenderResourcesUI* resources, const RECT& control,
+                                                 const CImageDescriptorPairs& descriptor)
+{
+    return ::SkinUI::ImageDescriptorCoversControl(resources, control, descriptor);
+}
+
 int CSkinRenderer::DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, const RECT& source,
                                  const RECT& corners, bool useAlpha, BYTE fade, bool hole, bool xtiled, bool ytiled)
 {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "toolkit/render/GdiplusSession.h"
+#include "toolkit/render/ImageDescriptor.h"
 #include "toolkit/render/RenderClip.h"
 #include "toolkit/render/RenderResourcesUI.h"
 
@@ -30,6 +31,14 @@ public:
     // the descriptor.
     static bool DrawImageDescriptor(HDC hdc, IRenderResourcesUI* resources, const RECT& control, const RECT& paint,
                                     std::wstring_view descriptor, std::wstring_view modifier = {});
+    // The same from texts or from pairs read before (a control reads its
+    // descriptors when they are set).
+    static bool DrawImageDescriptor(HDC hdc, IRenderResourcesUI* resources, const RECT& control, const RECT& paint,
+                                    const ImageDescriptorInput& descriptor, const ImageDescriptorInput& modifier);
+    // Whether the descriptor fills the whole control with opaque pixels (an
+    // image not loaded yet is not known, so false).
+    static bool ImageDescriptorCoversControl(IRenderResourcesUI* resources, const RECT& control,
+                                             const CImageDescriptorPairs& descriptor);
 
     // Returns the number of blits made.
     static int DrawImagePart(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, const RECT& source,

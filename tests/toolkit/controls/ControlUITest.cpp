@@ -8,6 +8,8 @@
 
 #include "tests/toolkit/controls/ControlTestDoubles.h"
 #include "tests/toolkit/SkinTestCanvas.h"
+#include "toolkit/controls/ButtonUI.h"
+#include "toolkit/controls/ProgressUI.h"
 #include "toolkit/layout/VerticalLayoutUI.h"
 #include "toolkit/window/WindowManagerUI.h"
 
@@ -294,6 +296,47 @@ TEST_F(ControlPaintTest, ImageThatCannotLoadIsClearedAndNotRetried)
     Paint(&control, {0, 0, 40, 40});
     EXPECT_TRUE(control.BackgroundImage().IsEmpty());
     EXPECT_EQ(canvas.Pixel(20, 20), kRed);  // the rest still paints
+}
+
+// What lets a parent paint a control without clipping it: whether the
+// control's painting can reach outside its rectangle.
+TEST(ControlUITest, KnowsWhenItsPaintingReachesOutsideItsRectangle)
+{
+    struct Case {
+        const char* what;
+        CControlUI* control;
+        Attributes attributes;
+        bool outside;
+    };
+    CControlUI plain, image, before, border, thin;
+    CLabelUI label, padded, unclipped;
+    CButtonUI button, state;
+    CProgressUI progress;
+    Case cases[] = {
+        {"plain", &plain, {{L"bkcolor", L"#FF112233"}, {L"bordersize", L"3"}, {L"bordercolor", L"#FF000000"}}, false},
+        {"image in the control", &image, {{L"bkimage", L"file='a.png' dest='2,2,900,900'"}}, false},
+        {"image before the control", &before, {{L"bkimage", L"file='a.png' dest='-2,0,9,9'"}}, true},
+        {"wide border side", &border, {{L"leftbordersize", L"2"}, {L"bordercolor", L"#FF000000"}}, true},
+        {"one-pixel border sides", &thin, {{L"bordersize", L"1,1,1,1"}, {L"bordercolor", L"#FF000000"}}, false},
+        {"label", &label, {{L"textpadding", L"2,2,2,2"}, {L"align", L"right"}}, false},
+        {"label padded outward", &padded, {{L"textpadding", L"0,-1,0,0"}}, true},
+        {"button", &button, {{L"normalimage", L"a.png"}, {L"foreimage", L"b.png"}}, false},
+        {"button state image before it", &state, {{L"hotimage", L"file='a.png' dest='0,-4,9,9'"}}, true},
+        {"progress", &progress, {{L"foreimage", L"file='a.png' corner='3,3,3,3'"}, {L"value", L"40"}}, false},
+    };
+    for (const Case& c : cases) {
+        Apply(*c.control, c.attributes);
+        EXPECT_EQ(c.control->PaintsOutsideRect(), c.outside) << c.what;
+    }
+    unclipped.SetTextStyle(DT_NOCLIP | DT_SINGLELINE);
+    EXPECT_TRUE(unclipped.PaintsOutsideRect());
+    unclipped.SetTextStyle(DT_SINGLELINE);
+    EXPECT_FALSE(unclipped.PaintsOutsideRect());
+    // Set back inside, the image no longer reaches out.
+    state.SetHotImage(L"a.png");
+    EXPECT_FALSE(state.PaintsOutsideRect());
+    before.ApplyAttribute(L"bkimage", L"");
+    EXPECT_FALSE(before.PaintsOutsideRect());
 }
 
 }  // namespace

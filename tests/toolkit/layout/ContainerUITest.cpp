@@ -8,6 +8,7 @@
 
 #include "tests/toolkit/layout/LayoutTestTree.h"
 #include "tests/toolkit/SkinTestCanvas.h"
+#include "toolkit/render/SkinRenderer.h"
 #include "toolkit/window/WindowManagerUI.h"
 
 namespace {
@@ -274,6 +275,125 @@ TEST_F(ContainerPaintTest, PaintingOnlyTheInsetStillPaintsFloats)
     EXPECT_TRUE(canvas.AllOf(kBlue, {10, 10, 14, 14}));
     EXPECT_EQ(canvas.Count(kRed, {0, 0, 50, 50}), 0);
     EXPECT_EQ(canvas.Count(kBlue, {0, 0, 50, 50}), 16);
+}
+
+// A control of an application's own: the toolkit cannot know where it
+// paints (this one paints far beyond its rectangle).
+struct OverreachingControl : CControlUI {
+    void Paint(HDC hdc, const RECT& paint) override
+    {
+        RECT r;
+        if (!::IntersectRect(&r, &paint, &m_rcItem)) return;
+        const RECT wide = {m_rcItem.left - 20, m_rcItem.top - 20, m_rcItem.right + 20, m_rcItem.bottom + 20};
+        CSkinRenderer::FillColour(hdc, wide, 0xFF00FF00u);
+    }
+};
+
+// Children of the toolkit inside their parent paint without a clip of their
+// own; a child that reaches out (an image placed before its rectangle, an
+// application's control) is still held to its parent's content. No clip is
+// left behind, and one that was there stays.
+TEST_F(ContainerPaintTest, OnlyChildrenThatReachOutAreClipped)
+{
+    TestSkinFolder folder;
+    folder.AddSolidPng(L"red.png", 2, 2, 0xFFFF0000u);
+    manager.SetSkinFileReader(&folder.reader());
+    wide->SetVisible(false);
+    outside->SetVisible(false);
+    // At the content's top-left, 4 high; its image starts 3 pixels before it.
+    auto* reaching = new CControlUI;
+    ApplyAll(reaching, {{L"height", L"4"}, {L"bkimage", L"file='red.png' dest='-3,-3,4,4'"}});
+    box->Add(reaching);
+    box->AddAt(new OverreachingControl, 0);  // float at (23, 23), painting 20 pixels around
+    box->ChildAt(0)->ApplyAttribute(L"float", L"true");
+    box->ChildAt(0)->ApplyAttribute(L"pos", L"13,13,15,15");
+    manager.UpdateLayout({0, 0, 50, 50});
+    ASSERT_EQ(reaching->Rect().left, 15);
+    EXPECT_TRUE(reaching->PaintsOutsideRect());
+
+    TestCanvas canvas(50, 50);
+    manager.PaintTree(canvas.dc(), {0, 0, 50, 50});
+    win32::UniqueRegion none(::CreateRectRgn(0, 0, 0, 0));
+    EXPECT_EQ(::GetClipRgn(canvas.dc(), none.get()), 0);  // no clip left behind
+    EXPECT_TRUE(canvas.AllOf(kRed, {15, 15, 19, 19}));
+    EXPECT_EQ(canvas.Count(kRed, {0, 0, 50, 50}), 16);  // cut at the content
+    EXPECT_EQ(canvas.Pixel(12, 12), kBlue);              // the corner float, not painted over
+    EXPECT_EQ(canvas.Pixel(29, 29), kGreen);
+    EXPECT_EQ(canvas.Pixel(9, 9), kWhite);  // the application's control is held to the box
+    EXPECT_EQ(canvas.Pixel(30, 30), kWhite);
+
+    // A clip already on the DC is kept, and limits the painting.
+    TestCanvas clipped(50, 50);
+    win32::UniqueRegion left(::CreateRectRgn(0, 0, 25, 50));
+    ::SelectClipRgn(clipped.dc(), left.get());
+    manager.PaintTree(clipped.dc(), {0, 0, 50, 50});
+    win32::UniqueRegion after(::CreateRectRgn(0, 0, 0, 0));
+    ASSERT_EQ(::GetClipRgn(clipped.dc(), after.get()), 1);
+    EXPECT_TRUE(::EqualRgn(after.get(), left.get()));
+    EXPECT_EQ(clipped.Pixel(24, 24), kGreen);
+    EXPECT_EQ(clipped.Pixel(26, 26), kWhite);
+}
+
+// Remembers whether its own background was painted.
+struct BackgroundProbe : CVerticalLayoutUI {
+    int backgrounds = 0;
+    void PaintBackgroundColour(HDC hdc) override
+    {
+        ++backgrounds;
+        CVerticalLayoutUI::PaintBackgroundColour(hdc);
+    }
+};
+
+// A background that a child paints over whole, with opaque pixels, is not
+// painted (the launcher's white root under the download page's picture).
+TEST(ContainerUITest, BackgroundACoveringChildHidesIsNotPainted)
+{
+    TestSkinFolder folder;
+    folder.AddSolidPng(L"opaque.png", 4, 4, 0xFF0000FFu);
+    folder.AddSolidPng(L"translucent.png", 4, 4, 0x800000FFu);
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const wchar_t*, const wchar_t*>> page;
+        RECT paint;
+        int backgrounds;  // after two paints: an image is known to be opaque once it is loaded
+    } cases[] = {
+        {"opaque colour", {{L"bkcolor", L"#FF0000FF"}}, {0, 0, 40, 30}, 0},
+        {"opaque colour, part of the window", {{L"bkcolor", L"#FF0000FF"}}, {5, 5, 10, 10}, 0},
+        {"translucent colour", {{L"bkcolor", L"#800000FF"}}, {0, 0, 40, 30}, 2},
+        {"gradient", {{L"bkcolor", L"#FF0000FF"}, {L"bkcolor2", L"#FF00FF00"}}, {0, 0, 40, 30}, 2},
+        {"rounded corners", {{L"bkcolor", L"#FF0000FF"}, {L"borderround", L"4,4"}}, {0, 0, 40, 30}, 2},
+        {"opaque image", {{L"bkimage", L"opaque.png"}}, {0, 0, 40, 30}, 1},
+        {"translucent image", {{L"bkimage", L"translucent.png"}}, {0, 0, 40, 30}, 2},
+        {"image over a part", {{L"bkimage", L"file='opaque.png' dest='0,0,20,30'"}}, {0, 0, 40, 30}, 2},
+        // Only a background over the whole control counts, even where only a part is painted.
+        {"image over the painted part", {{L"bkimage", L"file='opaque.png' dest='0,0,20,30'"}}, {0, 0, 20, 30}, 2},
+        {"hidden", {{L"bkcolor", L"#FF0000FF"}, {L"visible", L"false"}}, {0, 0, 40, 30}, 2},
+    };
+    for (const Case& c : cases) {
+        CWindowManagerUI manager;
+        manager.SetSkinFileReader(&folder.reader());
+        auto* root = new BackgroundProbe;
+        root->ApplyAttribute(L"bkcolor", L"#FFFF0000");
+        auto* tab = new CTabLayoutUI;  // the page lies a level deeper, as in the launcher
+        auto* page = new CVerticalLayoutUI;
+        for (const auto& a : c.page) page->ApplyAttribute(a.first, a.second);
+        tab->Add(page);
+        root->Add(tab);
+        manager.AttachTree(root);
+        manager.UpdateLayout({0, 0, 40, 30});
+        TestCanvas first(40, 30), second(40, 30);
+        manager.PaintTree(first.dc(), c.paint);
+        manager.PaintTree(second.dc(), c.paint);
+        EXPECT_EQ(root->backgrounds, c.backgrounds) << c.what;
+        // Either way the two paints look alike.
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x)
+                if (first.RawPixel(x, y) != second.RawPixel(x, y)) {
+                    ADD_FAILURE() << c.what << " at " << x << "," << y;
+                    y = 30;
+                    break;
+                }
+    }
 }
 
 CControlUI* Record(CControlUI* control, void* data)

@@ -13,19 +13,43 @@ using namespace SkinUI;
 // The launcher's progress bar: 530 x 13 at (320, 320).
 const SkinRect kControl = {320, 320, 850, 333};
 
-std::vector<ImageDescriptor> Read(std::wstring_view descriptor, std::wstring_view modifier = {},
-                                  const SkinRect& control = kControl)
+bool Same(const SkinRect& a, const SkinRect& b)
 {
-    CImageDescriptorReader reader(descriptor, modifier, control);
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::vector<ImageDescriptor> ReadAll(CImageDescriptorReader& reader)
+{
     std::vector<ImageDescriptor> images;
     ImageDescriptor image;
     while (reader.Next(image)) images.push_back(image);
     return images;
 }
 
-bool Same(const SkinRect& a, const SkinRect& b)
+// Reads the texts, and also the pairs read from them once (as a control
+// keeps them): both must give the same images.
+std::vector<ImageDescriptor> Read(std::wstring_view descriptor, std::wstring_view modifier = {},
+                                  const SkinRect& control = kControl)
 {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    CImageDescriptorReader reader(descriptor, modifier, control);
+    const std::vector<ImageDescriptor> images = ReadAll(reader);
+
+    CImageDescriptorPairs readDescriptor, readModifier;
+    EXPECT_TRUE(readDescriptor.Assign(descriptor));
+    EXPECT_TRUE(readModifier.Assign(modifier));
+    CImageDescriptorReader pairs(ImageDescriptorInput::Read(readDescriptor),
+                                 ImageDescriptorInput::Read(readModifier.Pairs(), readModifier.Count()), control);
+    const std::vector<ImageDescriptor> replayed = ReadAll(pairs);
+    EXPECT_EQ(replayed.size(), images.size()) << std::wstring(descriptor);
+    for (std::size_t i = 0; i < images.size() && i < replayed.size(); ++i) {
+        const ImageDescriptor& a = images[i];
+        const ImageDescriptor& b = replayed[i];
+        EXPECT_TRUE(a.name == b.name && a.type == b.type && Same(a.dest, b.dest) && Same(a.source, b.source) &&
+                    Same(a.corner, b.corner) && a.mask == b.mask && a.fade == b.fade && a.hole == b.hole &&
+                    a.xtiled == b.xtiled && a.ytiled == b.ytiled)
+            << "read once, image " << i << " of " << std::wstring(descriptor) << " " << std::wstring(modifier);
+    }
+    return images;
 }
 
 TEST(ImageDescriptorTest, BareNameTakesEveryDefault)
@@ -159,6 +183,32 @@ TEST(ImageDescriptorTest, MaskTakesAnOptionalHash)
 {
     EXPECT_EQ(Read(L"file='a.png' mask='FF00FF'")[0].mask, 0x00FF00FFu);
     EXPECT_EQ(Read(L"file='a.png' mask='#ffff00ff'")[0].mask, 0xFFFF00FFu);
+}
+
+TEST(ImageDescriptorTest, ReadOnceKnowsWhetherAnImageReachesOutsideTheControl)
+{
+    struct Case {
+        const wchar_t* descriptor;
+        bool outside;
+    } cases[] = {
+        {L"a.png", false},
+        {L"file='a.png' dest='0,0,600,600'", false},  // right and bottom are cut at the control
+        {L"file='a.png' dest='-1,0,10,10'", true},
+        {L"file='a.png' dest='0,-3,10,10'", true},
+        {L"file='a.png' file='b.png' dest='-1,-1,5,5'", true},  // any layer
+        {L"file='a.png'dest='-1,-1,5,5'", false},               // not read: the text ends before it
+    };
+    for (const Case& c : cases) {
+        CImageDescriptorPairs pairs;
+        ASSERT_TRUE(pairs.Assign(c.descriptor));
+        EXPECT_EQ(pairs.ReachesOutside(), c.outside) << c.descriptor;
+        EXPECT_EQ(pairs.Text(), c.descriptor);
+    }
+    CImageDescriptorPairs pairs;
+    pairs.Assign(L"file='a.png' dest='-1,0,10,10'");
+    pairs.Clear();
+    EXPECT_FALSE(pairs.IsValid());
+    EXPECT_FALSE(pairs.ReachesOutside());
 }
 
 }  // namespace

@@ -238,4 +238,43 @@ TEST(SkinPixelsTest, BlendsLikeAlphaBlend)
     EXPECT_EQ(dst3[0], 0u);
 }
 
+TEST(SkinPixelsTest, CoverageFindsTheShownPixelsAndAnOpaqueBand)
+{
+    constexpr std::uint32_t O = 0xFF102030u, T = 0x80402010u, Z = 0;
+    struct Case {
+        const char* what;
+        int width, height;
+        std::vector<std::uint32_t> pixels;
+        SkinRect visible, opaque;
+    } cases[] = {
+        {"all zero", 3, 2, {Z, Z, Z, Z, Z, Z}, {0, 0, 0, 0}, {0, 0, 0, 0}},
+        {"a translucent mark in a zero margin", 4, 3, {Z, Z, Z, Z, Z, T, T, Z, Z, Z, Z, Z}, {1, 1, 3, 2}, {0, 0, 0, 0}},
+        // The progress fill's shape: rounded translucent corners, opaque columns between.
+        {"opaque columns", 5, 3, {T, O, O, O, T, O, O, O, O, O, T, O, O, O, T}, {0, 0, 5, 3}, {1, 0, 4, 3}},
+        {"opaque rows win when larger", 3, 4, {T, T, T, O, O, O, O, O, O, O, O, T}, {0, 0, 3, 4}, {0, 1, 3, 3}},
+        {"the longest run", 6, 1, {O, T, O, O, O, T}, {0, 0, 6, 1}, {2, 0, 5, 1}},
+        {"zero counts as not opaque", 2, 2, {O, Z, O, O}, {0, 0, 2, 2}, {0, 0, 1, 2}},
+    };
+    for (Case& c : cases) {
+        const PixelCoverage coverage =
+            MeasurePixelCoverage({c.pixels.data(), c.width, c.height, c.width});
+        const SkinRect& v = coverage.visible;
+        const SkinRect& o = coverage.opaque;
+        EXPECT_TRUE(v.left == c.visible.left && v.top == c.visible.top && v.right == c.visible.right &&
+                    v.bottom == c.visible.bottom)
+            << c.what << ": visible " << v.left << "," << v.top << "," << v.right << "," << v.bottom;
+        EXPECT_TRUE(o.left == c.opaque.left && o.top == c.opaque.top && o.right == c.opaque.right &&
+                    o.bottom == c.opaque.bottom)
+            << c.what << ": opaque " << o.left << "," << o.top << "," << o.right << "," << o.bottom;
+    }
+    // Rows start a stride apart; what lies beyond the width is not looked at.
+    std::vector<std::uint32_t> padded = {Z, O, 0xDEADBEEFu, Z, O, 0xDEADBEEFu};
+    const PixelCoverage coverage = MeasurePixelCoverage({padded.data(), 2, 2, 3});
+    EXPECT_EQ(coverage.visible.left, 1);
+    EXPECT_EQ(coverage.visible.right, 2);
+    EXPECT_EQ(coverage.opaque.left, 1);
+    EXPECT_EQ(coverage.opaque.right, 2);
+    EXPECT_EQ(coverage.opaque.bottom, 2);
+}
+
 }  // namespace

@@ -341,6 +341,68 @@ TEST_F(SkinRendererTest, RepaintedGridIsComposedOnceAndLooksTheSame)
     EXPECT_EQ(grid->pComposed->hBitmap.get(), composed);
 }
 
+// Drawn by descriptor, a blended image leaves out its zero pixels and
+// copies its opaque band instead of blending it: the pixels must be those of
+// one plain blend of the whole part, to the bit. Drawn by descriptor, an
+// image also keeps its bitmap selected in a DC of its own; drawing the same
+// bitmap by handle must still work.
+TEST_F(SkinRendererTest, BlendingByCoverageGivesThePixelsOfOneBlend)
+{
+    // 10 x 7: a zero margin, translucent rounded corners, opaque columns between.
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const bool margin = x == 0 || x == 9 || y == 0 || y == 6;
+            const bool corner = (x == 1 || x == 8) && (y == 1 || y == 5);
+            pixels.push_back(margin ? 0u : corner ? 0x80C08040u : (x == 1 || x == 8) ? 0xC0206080u : 0xFF3070B0u);
+        }
+    folder.AddPng(L"band.png", 10, 7, pixels);
+    // 6 x 6 translucent with corners, stretched and composed into a grid.
+    std::vector<std::uint32_t> frame(36, 0x90FF8000u);
+    for (int i = 0; i < 6; ++i) frame[static_cast<std::size_t>(i * 6 + i)] = 0xFF00A0FFu;
+    folder.AddPng(L"frame.png", 6, 6, frame);
+    const TImageInfo* band = Image(L"band.png");
+    const TImageInfo* framed = Image(L"frame.png");
+    ASSERT_TRUE(band && framed);
+
+    struct Case {
+        const wchar_t* descriptor;
+        RECT control, paint;
+        const TImageInfo* image;
+        RECT corners;
+    } cases[] = {
+        {L"band.png", {3, 2, 13, 9}, {0, 0, 30, 20}, band, {0, 0, 0, 0}},
+        {L"band.png", {3, 2, 13, 9}, {5, 0, 9, 6}, band, {0, 0, 0, 0}},  // a paint cutting the band
+        {L"file='frame.png' corner='2,2,2,2'", {1, 1, 25, 15}, {0, 0, 30, 20}, framed, {2, 2, 2, 2}},
+        {L"file='frame.png' corner='2,2,2,2'", {1, 1, 25, 15}, {4, 3, 20, 12}, framed, {2, 2, 2, 2}},
+    };
+    for (const Case& c : cases) {
+        for (int round = 0; round < 3; ++round) {  // part by part, composed, from the composition
+            TestCanvas canvas(30, 20, 0x204060);
+            ASSERT_TRUE(
+                CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, c.control, c.paint, c.descriptor));
+            TestCanvas expected(30, 20, 0x204060);
+            ASSERT_GT(CSkinRenderer::DrawImagePart(expected.dc(), c.image->hBitmap.get(), c.control, c.paint,
+                                                   {0, 0, c.image->nWidth, c.image->nHeight}, c.corners, true, 255,
+                                                   false, false, false),
+                      0);
+            // Inside the paint rectangle: outside it a stretched part may or may not be drawn.
+            int wrong = 0;
+            for (int y = c.paint.top; y < c.paint.bottom; ++y)
+                for (int x = c.paint.left; x < c.paint.right; ++x)
+                    if (canvas.RawPixel(x, y) != expected.RawPixel(x, y) && ++wrong <= 3)
+                        ADD_FAILURE() << c.descriptor << " round " << round << " at " << x << "," << y << std::hex
+                                      << " got " << canvas.RawPixel(x, y) << " want " << expected.RawPixel(x, y);
+            EXPECT_EQ(wrong, 0) << c.descriptor << " round " << round;
+        }
+    }
+    // The band's zero margin drew nothing, its opaque band covered the ground.
+    TestCanvas canvas(30, 20, 0x204060);
+    CSkinRenderer::DrawImageDescriptor(canvas.dc(), &resources, {3, 2, 13, 9}, {0, 0, 30, 20}, L"band.png");
+    EXPECT_TRUE(canvas.AllOf(0x204060, {3, 2, 13, 3}));
+    EXPECT_TRUE(canvas.AllOf(0x3070B0, {5, 3, 11, 8}));
+}
+
 TEST_F(SkinRendererTest, LayeredDescriptorDrawsEachImage)
 {
     TestCanvas canvas(40, 40);
