@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "base/ProcedurePointers.h"
+#include "base/SystemLibrary.h"
 #include "base/Win32Handles.h"
 #include "toolkit/controls/ButtonUI.h"
 #include "toolkit/controls/ControlUI.h"
@@ -35,7 +36,7 @@ const TOleaccExports& Oleacc()
 {
     static const TOleaccExports exports = [] {
         TOleaccExports found;
-        const HMODULE module = ::LoadLibraryW(L"oleacc.dll");  // kept loaded on purpose
+        const HMODULE module = win32::LoadSystemLibrary(L"oleacc.dll");  // kept loaded on purpose
         found.lresultFromObject =
             win32::ExportedFunction<TOleaccExports::LresultFromObjectProc>(module, "LresultFromObject");
         found.objectFromWindow =
