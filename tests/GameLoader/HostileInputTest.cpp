@@ -38,15 +38,7 @@ constexpr UINT kBystanderSentinel = 2047;  // the last number the simulator reco
 const char kPageLoads[] = "page *\n";
 const char kNoQueuedRequest[] = "GameLoaderWnd::OnOpenGameWakeUp|WM_LAUNCHER_OPEN_GAME without a queued request";
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000)
-{
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start >= timeoutMs) return false;
-        ::Sleep(50);
-    }
-    return true;
-}
+using testsupport::WaitFor;
 
 // The visible top-level windows of the process with the given title.
 struct WindowCount {

@@ -29,6 +29,7 @@
 #include "tests/support/InProcessLog.h"
 #include "tests/support/LauncherProcess.h"
 #include "tests/support/LauncherWorld.h"
+#include "tests/support/TestSupport.h"
 #include "toolkit/controls/ControlUI.h"
 #include "toolkit/layout/TabLayoutUI.h"
 #include "toolkit/skinwindow/AccessibleWindowUI.h"
@@ -36,6 +37,7 @@
 
 namespace {
 
+using testsupport::PumpUntil;
 using win32::ComPtr;
 
 const std::wstring kOneDot = L"\u6b63\u5728\u4e0b\u8f7d\u6e38\u620f\u6587\u4ef6\uff0c\u8bf7\u8010\u5fc3\u7b49\u5f85.";
@@ -168,22 +170,6 @@ std::vector<SkinUI::CControlUI*> AllControls(SkinUI::CControlUI* root)
     return all;
 }
 
-// Runs the thread's messages until the condition holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
-{
-    const DWORD start = ::GetTickCount();
-    MSG msg;
-    while (!done()) {
-        if (::GetTickCount() - start > timeoutMs) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-    return true;
-}
 
 // Everything posted to this thread before the call has been handled when it returns.
 bool PumpPostedSoFar()

@@ -24,15 +24,7 @@ using testsupport::PlatformSimulator;
 
 constexpr UINT kTrayNotify = 1126, kClose = 1130, kDownloadResult = 1135;
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000)
-{
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start >= timeoutMs) return false;
-        ::Sleep(50);
-    }
-    return true;
-}
+using testsupport::WaitFor;
 
 // A visible top-level window of the process, by class name and title
 // (either may be none).

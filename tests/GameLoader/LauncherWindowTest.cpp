@@ -37,15 +37,7 @@ const char kPlayerStarts[] = "page *\non timer 300 click start\n";
 const char kPageLoads[] = "page *\n";
 const char kNoNetwork[] = "page *\nerror i4 0x800C0005\n";
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000)
-{
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start >= timeoutMs) return false;
-        ::Sleep(50);
-    }
-    return true;
-}
+using testsupport::WaitFor;
 
 std::vector<std::wstring> SplitArguments(const std::wstring& commandLine)
 {

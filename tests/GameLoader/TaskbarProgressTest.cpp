@@ -24,11 +24,15 @@
 #include "tests/support/InProcessLog.h"
 #include "tests/support/LauncherProcess.h"
 #include "tests/support/LauncherWorld.h"
+#include "tests/support/TestSupport.h"
 #include "tests/support/LogEntry.h"
 #include "toolkit/controls/ProgressUI.h"
 #include "toolkit/window/WindowManagerUI.h"
 
 namespace {
+
+using testsupport::DrainMessages;
+using testsupport::PumpUntil;
 
 // What the recording taskbar lists were asked, and how they answer.
 struct TaskbarRecord {
@@ -165,31 +169,7 @@ SkinUI::CWindowManagerUI* ManagerOf(HWND window)
     return nullptr;
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000)
-{
-    const DWORD start = ::GetTickCount();
-    MSG msg;
-    while (!done()) {
-        if (::GetTickCount() - start > timeoutMs) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-    return true;
-}
 
-void DrainMessages()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 std::vector<std::string> TaskbarLogLines(const testsupport::InProcessLog& log)
 {
@@ -330,7 +310,7 @@ TEST_F(TaskbarProgressTest, AFailedDownloadShowsTheErrorStateWhileTheNoticeIsUp)
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 200, PressOkOnTheNotice);
     ::PostMessageW(m_window, WM_LAUNCHER_DOWNLOAD_RESULT, 7, 0);
     const HWND window = m_window;
-    EXPECT_TRUE(PumpUntil([window] { return !::IsWindow(window); }));
+    EXPECT_TRUE(PumpUntil([window] { return !::IsWindow(window); }, 10000));
     ::KillTimer(nullptr, timer);
     m_window = nullptr;
 

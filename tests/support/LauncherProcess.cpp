@@ -82,6 +82,16 @@ HWND FindLauncherWindow(DWORD processId)
     return processId == 0 ? nullptr : FindTitledWindowOf(processId);
 }
 
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start >= timeoutMs) return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
 bool WaitUntilIdle(HWND window, DWORD timeoutMs)
 {
     DWORD_PTR ignored = 0;

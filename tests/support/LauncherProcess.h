@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ private:
 // The top-level window titled "Vorkan" owned by the process, or null (also
 // for process id 0: a failed start must not find another launcher).
 HWND FindLauncherWindow(DWORD processId);
+
+// Polls the condition until it holds; false at the timeout.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000);
 
 // Waits until the window's thread takes messages: a window is found by its
 // title while it is still being created.

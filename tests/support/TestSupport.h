@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ private:
 };
 
 void RemoveTree(const std::wstring& path);
+
+// Runs this thread's messages (a posted WM_QUIT is dropped) until the
+// condition holds; false at the timeout (always, for an empty condition).
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+// Runs the messages this thread has now, without waiting for more.
+void DrainMessages();
 
 // The folder of the running test binary (the build folder: vrk_main.exe and
 // the tools sit beside it).

@@ -16,7 +16,7 @@
 namespace hosttest {
 
 // Runs the thread's messages until `done` answers true or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+using testsupport::PumpUntil;
 void PumpFor(DWORD ms);
 
 // A visible top-level window of 800 x 600 with an attached window manager
