@@ -8,6 +8,7 @@
 
 #include "toolkit/render/FillDrawing.h"
 #include "toolkit/render/FormattedText.h"
+#include "toolkit/render/GdiplusSession.h"
 #include "base/Win32Handles.h"
 
 namespace SkinUI {
@@ -17,6 +18,7 @@ namespace gp = Gdiplus::DllExports;
 
 void DrawTextGdiplus(HDC hdc, const TFontInfo& font, RECT& rect, std::wstring_view text, DWORD argb, UINT style)
 {
+    if (!EnsureGdiplusSession()) return;
     Gdiplus::GpGraphics* graphics = nullptr;
     if (gp::GdipCreateFromHDC(hdc, &graphics) != Gdiplus::Ok) return;
     gp::GdipSetTextRenderingHint(graphics, Gdiplus::TextRenderingHintAntiAlias);

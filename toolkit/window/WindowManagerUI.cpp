@@ -6,7 +6,7 @@
 #include "toolkit/controls/ControlUI.h"
 #include "toolkit/core/VectorRoom.h"
 #include "toolkit/package/SkinResources.h"
-#include "toolkit/render/Msimg32Exports.h"
+#include "toolkit/render/TextDrawing.h"
 #include "toolkit/window/ControlEvents.h"
 
 namespace SkinUI {
@@ -32,10 +32,9 @@ CControlUI* FirstControl(CControlUI* control, void*)
 
 CWindowManagerUI::CWindowManagerUI()
 {
-    // Once per process: the tooltip class lives in the common controls, and
-    // drawing blends through msimg32.
-    static const bool started = (::InitCommonControls(), Msimg32(), true);
-    (void)started;
+    // Nothing process-wide starts here: the common controls start with the
+    // first tooltip, msimg32 with the first blend, GDI+ with the first text
+    // that needs it. A window that is never shown needs none of them.
     m_measureDc.reset(::CreateCompatibleDC(nullptr));
     m_hDcPaint = m_measureDc.get();
 }

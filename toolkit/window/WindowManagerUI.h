@@ -24,7 +24,6 @@
 #include "toolkit/controls/UiEvents.h"
 #include "toolkit/core/UiPtrArray.h"
 #include "toolkit/core/UiString.h"
-#include "toolkit/render/GdiplusSession.h"
 #include "toolkit/render/RenderResourcesUI.h"
 #include "toolkit/render/SkinRenderer.h"
 #include "toolkit/window/ControlRegistry.h"
@@ -239,7 +238,6 @@ private:
     std::optional<win32::WindowDc> m_windowDc;
     win32::UniqueMemoryDc m_measureDc;     // without a window
     BYTE m_nOpacity = 255;
-    CGdiplusSession m_gdiplus;
 
     bool m_bFirstLayout = true;
     bool m_bUpdateNeeded = false;
