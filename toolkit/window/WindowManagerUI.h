@@ -124,6 +124,11 @@ public:
     void UpdateLayout(const RECT& client);
     // Paints the tree and the controls that paint after it.
     void PaintTree(HDC hdc, const RECT& paint);
+    // The window's off-screen paint, with `target` standing for the window:
+    // brings `area` of the retained surface up to date (what `stale` marks,
+    // or all of it while the surface is incomplete) and copies it to the
+    // target. WM_PAINT does this with the window's DC.
+    void PaintOffscreen(HDC target, const RECT& client, const RECT& area, const RECT& stale);
     void AddPaintAfterTree(CControlUI* control) override;
     void ClearInvalidated() { m_surface.ClearInvalid(); }
     bool IsOffscreenPaint() const { return m_bOffscreenPaint; }
