@@ -36,5 +36,8 @@ std::wstring GetProgramFilesX86Dir()
 
 std::wstring GetLocalAppDataDir()
 {
-    return SpecialFolder(CSIDL_LOCAL_APPDATA);
+    // Asked for by start-up and by every settings access: looked up once
+    // (a registry walk under Wine) and kept for the process.
+    static const std::wstring dir = SpecialFolder(CSIDL_LOCAL_APPDATA);
+    return dir;
 }

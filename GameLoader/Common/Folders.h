@@ -7,4 +7,5 @@
 std::wstring GetModuleDir();
 std::wstring GetDesktopDir();
 std::wstring GetProgramFilesX86Dir();
+// Looked up at the first call and kept for the process.
 std::wstring GetLocalAppDataDir();

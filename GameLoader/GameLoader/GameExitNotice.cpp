@@ -49,15 +49,15 @@ bool IsGameExit(const std::wstring& cmdJson, const std::wstring& settingFilePath
 
     try {
         LOG_W(LOG_LEVEL_INFO, L"game exit notify:" << cmdJson);
-        std::wstring loginSource;
-        if (!ReadSettingLoginSource(settingFilePath, loginSource) || loginSource.empty()) return true;
-        std::wstring windowId;
-        if (!ReadSettingWindowId(settingFilePath, windowId)) {
+        // The file is read once for both values.
+        const PlatformSettingValues settings = ReadPlatformSettings(settingFilePath);
+        if (!settings.loginSourceFound || settings.loginSource.empty()) return true;
+        if (!settings.windowIdFound) {
             LOG_W(LOG_LEVEL_INFO, L"Qixel wnd not get");
             return true;
         }
         LOG_W(LOG_LEVEL_INFO, L"Qixel wnd get");
-        SendGameExitNotice(WindowFromDecimalText(windowId));
+        SendGameExitNotice(WindowFromDecimalText(settings.windowId));
     } catch (...) {
         // Still the game-exit command: start-up must end.
     }

@@ -93,10 +93,10 @@ bool SaveSettingsReplacing(const TiXmlDocument& document, const std::wstring& pa
     return saved;
 }
 
-bool ReadSetting(const std::wstring& path, const char* name, std::wstring& value)
+// The element of the loaded document: true when it exists; value is set
+// only when its first child is text.
+bool ReadSetting(const TiXmlDocument& document, const char* name, std::wstring& value)
 {
-    TiXmlDocument document;
-    if (!LoadSettings(path, document)) return false;
     const TiXmlElement* root = document.RootElement();
     if (!root) return false;
     const TiXmlElement* element = root->FirstChildElement(name);
@@ -104,6 +104,13 @@ bool ReadSetting(const std::wstring& path, const char* name, std::wstring& value
     const TiXmlNode* first = element->FirstChild();
     if (first && first->ToText()) value = AnsiToWide(first->Value());
     return true;
+}
+
+bool ReadSetting(const std::wstring& path, const char* name, std::wstring& value)
+{
+    TiXmlDocument document;
+    if (!LoadSettings(path, document)) return false;
+    return ReadSetting(document, name, value);
 }
 
 bool WriteSetting(const char* name, const std::wstring& value, const std::wstring& path)
@@ -144,6 +151,16 @@ bool ReadSettingWindowId(const std::wstring& settingFilePath, std::wstring& valu
 bool ReadSettingLoginSource(const std::wstring& settingFilePath, std::wstring& value)
 {
     return ReadSetting(settingFilePath, kLoginSourceElement, value);
+}
+
+PlatformSettingValues ReadPlatformSettings(const std::wstring& settingFilePath)
+{
+    PlatformSettingValues values;
+    TiXmlDocument document;
+    if (!LoadSettings(settingFilePath, document)) return values;
+    values.windowIdFound = ReadSetting(document, kWindowIdElement, values.windowId);
+    values.loginSourceFound = ReadSetting(document, kLoginSourceElement, values.loginSource);
+    return values;
 }
 
 bool WriteSettingWindowId(const std::wstring& value, const std::wstring& settingFilePath)

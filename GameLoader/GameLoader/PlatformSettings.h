@@ -14,6 +14,16 @@ std::wstring GetSettingFilePath();
 bool ReadSettingWindowId(const std::wstring& settingFilePath, std::wstring& value);
 bool ReadSettingLoginSource(const std::wstring& settingFilePath, std::wstring& value);
 
+// Both values from one reading of the file, each found (and set) as the
+// reader of its own would have answered.
+struct PlatformSettingValues {
+    bool windowIdFound = false;
+    std::wstring windowId;
+    bool loginSourceFound = false;
+    std::wstring loginSource;
+};
+PlatformSettingValues ReadPlatformSettings(const std::wstring& settingFilePath);
+
 // Sets the element's text (UTF-8), creating the file with the root
 // "settings" when it is missing. A file that is not XML is left untouched
 // and gives false. True when the file was saved.

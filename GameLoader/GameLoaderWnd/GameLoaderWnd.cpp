@@ -168,7 +168,11 @@ SkinUI::CControlUI* GameLoaderWnd::CreateCustomControl(std::wstring_view classNa
 {
     if (!EqualsIgnoringCase(className, L"IeBrowser")) return nullptr;
     // The skin is built while the window is created: the handle exists.
-    return new CIeBrowserUI(m_hWnd, m_openGameRequests);
+    auto* browser = new CIeBrowserUI(m_hWnd, m_openGameRequests);
+    // The browser is made when the page is loaded (LoadWeb), not while the
+    // skin is built: a launcher that starts the game at once never loads it.
+    browser->SetCreationOnFirstUse(true);
+    return browser;
 }
 
 void GameLoaderWnd::InitWindow()
@@ -273,6 +277,7 @@ void GameLoaderWnd::LoadWeb()
 {
     LOG_W(LOG_LEVEL_INFO, L"GameLoaderWnd LoadWeb");
     if (!m_pBrowser) return;
+    m_pBrowser->EnsureHostedControl();
     if (m_pBrowserEvent && m_pBrowser->EventHandler() != m_pBrowserEvent.get()) {
         m_pBrowser->SetEventHandler(m_pBrowserEvent.get());
     }

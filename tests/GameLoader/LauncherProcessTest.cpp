@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/LauncherProcess.h"
+#include "tests/support/StubGames.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -156,6 +157,22 @@ TEST_F(LauncherProcessTest, GameExitPathLoadsNoDelayLoadedLibrary)
     ASSERT_TRUE(has(L"user32.dll") && has(L"shell32.dll")) << "no library loads were seen";
     for (const wchar_t* late : {L"ole32.dll", L"oleaut32.dll", L"comctl32.dll", L"gdiplus.dll", L"wtsapi32.dll"})
         EXPECT_FALSE(has(late)) << std::wstring(late).c_str() << " loaded by the game-exit path";
+}
+
+// Starting the game at once (tokenLogin 1) never shows the window: the
+// browser is never made, nothing is drawn, and neither the common controls
+// nor GDI+ are started.
+TEST_F(LauncherProcessTest, TokenLoginPathLoadsNoBrowserAndNoDrawingLibrary)
+{
+    testsupport::StubGames games;
+    const std::vector<std::wstring> loaded =
+        LoadedLibraries(L"\"" + m_exe + L"\" --source=web --tokenLogin=1 --token=T0k");
+    auto has = [&](const wchar_t* name) { return std::find(loaded.begin(), loaded.end(), name) != loaded.end(); };
+    ASSERT_TRUE(has(L"user32.dll") && has(L"ole32.dll")) << "no library loads were seen";
+    for (const wchar_t* late :
+         {L"vrk_browser_engine.dll", L"comctl32.dll", L"gdiplus.dll", L"msimg32.dll", L"wtsapi32.dll"})
+        EXPECT_FALSE(has(late)) << std::wstring(late).c_str() << " loaded by the tokenLogin 1 path";
+    EXPECT_TRUE(games.WaitForCount(1, 5000)) << "the game started";
 }
 
 }  // namespace

@@ -248,6 +248,7 @@ TEST_F(LauncherWindowTest, TokenLoginStartsTheGameWithoutThePageOnlyWithAToken)
             EXPECT_EQ(SplitArguments(games.CommandLines()[0]),
                       (std::vector<std::wstring>{L"--source=web", L"--tokenLogin=1", L"--token=T0k"}));
             EXPECT_TRUE(engine.LinesStartingWith("Navigate2").empty()) << "no page requested";
+            EXPECT_TRUE(engine.LinesStartingWith("create").empty()) << "the browser is not even made";
         } else {
             // Without a token there is no game to start: the portal page
             // shows instead, so the player can go on (a hidden launcher

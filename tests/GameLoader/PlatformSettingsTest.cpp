@@ -114,6 +114,20 @@ TEST(PlatformSettingsTest, ReadersFollowTheFirstElementAndExactNames)
         std::wstring value = L"unchanged";
         EXPECT_EQ(ReadSettingWindowId(path, value), c.windowIdFound) << c.xml;
         EXPECT_EQ(value, c.windowId) << c.xml;
+        // Both values from one reading answer as the single readers do.
+        const PlatformSettingValues both = ReadPlatformSettings(path);
+        EXPECT_EQ(both.windowIdFound, c.windowIdFound) << c.xml;
+        EXPECT_EQ(both.windowId, value == L"unchanged" ? std::wstring() : value) << c.xml;
+        EXPECT_FALSE(both.loginSourceFound) << c.xml;
+    }
+    {
+        TempDir dir;
+        const std::wstring path = dir.file(L"setting.xml");
+        ASSERT_TRUE(WriteFileBytes(path, "<s><loginsource>QX</loginsource><x/><qxwindowid>9</qxwindowid></s>"));
+        const PlatformSettingValues both = ReadPlatformSettings(path);
+        EXPECT_TRUE(both.loginSourceFound && both.windowIdFound);
+        EXPECT_EQ(both.loginSource, L"QX");
+        EXPECT_EQ(both.windowId, L"9");
     }
     TempDir empty;
     std::wstring value = L"unchanged";

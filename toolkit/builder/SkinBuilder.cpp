@@ -83,7 +83,11 @@ void ApplyWindowAttribute(CWindowManagerUI& manager, std::wstring_view name, std
     if (name == L"size") {
         const SkinSize size = ParseSkinSize(value);
         manager.SetInitSize({size.cx, size.cy});
-        if (!manager.Root() && hwnd)
+        RECT window{};
+        // A window made at its skin's size (WindowImplBase) is not sized again.
+        const bool sized = hwnd && ::GetWindowRect(hwnd, &window) && window.right - window.left == size.cx &&
+                           window.bottom - window.top == size.cy;
+        if (!manager.Root() && hwnd && !sized)
             ::SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
     } else if (name == L"sizebox") {
         const SkinRect r = ParseSkinRect(value);
@@ -182,6 +186,17 @@ bool CSkinBuilder::Load(std::wstring_view source, std::wstring_view resourceType
     const std::wstring text(source);
     if (!text.empty() && text[0] == L'<') return m_markup.LoadFromString(text.c_str());
     return LoadSkinMarkupFile(m_markup, text.c_str());
+}
+
+std::optional<SkinSize> CSkinBuilder::WindowSize() const
+{
+    CSkinMarkupNode root = m_markup.GetRoot();
+    if (!root.IsValid() || std::wstring_view(root.GetName()) != L"Window") return std::nullopt;
+    std::optional<SkinSize> size;
+    const int count = root.GetAttributeCount();
+    for (int i = 0; i < count; ++i)
+        if (std::wstring_view(root.GetAttributeName(i)) == L"size") size = ParseSkinSize(root.GetAttributeValue(i));
+    return size;
 }
 
 bool CSkinBuilder::BuildTree(CWindowManagerUI* manager, CControlUI* parent, int depth, CControlUI** first)

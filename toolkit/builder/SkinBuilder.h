@@ -3,9 +3,11 @@
 // attributes) to the window's manager.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "toolkit/core/SkinValue.h"
 #include "toolkit/markup/SkinMarkup.h"
 
 namespace SkinUI {
@@ -46,10 +48,15 @@ public:
     // Builds again from the markup already loaded.
     CControlUI* Build(IDialogBuilderCallback* callback, CWindowManagerUI* manager, CControlUI* parent = nullptr);
 
+    // Loads the markup without building it (`source` as for Build).
+    bool Load(std::wstring_view source, std::wstring_view resourceType);
+    // The "size" of the loaded document's root "Window" element (the last
+    // one it gives), or none: a window made from it can be made at its size.
+    std::optional<SkinSize> WindowSize() const;
+
     CSkinMarkup& Markup() { return m_markup; }
 
 private:
-    bool Load(std::wstring_view source, std::wstring_view resourceType);
     // Resources, window attributes and controls of the loaded document; false
     // when the build must fail. `first` receives the first top-level control.
     bool BuildTree(CWindowManagerUI* manager, CControlUI* parent, int depth, CControlUI** first);

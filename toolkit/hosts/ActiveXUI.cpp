@@ -112,14 +112,15 @@ void CActiveXUI::ApplyAttribute(std::wstring_view name, std::wstring_view value)
             ::CLSIDFromProgID(text.c_str(), &clsid);
         if (IsNullGuid(clsid)) return;  // unreadable: keep the previous class
         m_bCreated = false;
+        m_bCreationWaiting = false;
         m_clsid = clsid;
-        if (!m_bDelayCreate) CreateHostedControl();
+        if (!m_bDelayCreate) RequestCreation();
     } else if (name == L"modulename") {
         m_sModuleName = value;
     } else if (name == L"delaycreate") {
         const bool delay = (value == L"true");
         if (delay == m_bDelayCreate) return;
-        if (!delay && !m_bCreated && !IsNullGuid(m_clsid)) CreateHostedControl();
+        if (!delay && !m_bCreated && !m_bCreationWaiting && !IsNullGuid(m_clsid)) RequestCreation();
         m_bDelayCreate = delay;
     } else {
         CControlUI::ApplyAttribute(name, value);
@@ -163,12 +164,29 @@ LRESULT CActiveXUI::FilterMessage(UINT message, WPARAM wParam, LPARAM lParam, bo
     return result;
 }
 
-HRESULT CActiveXUI::CreateHostedObject(IUnknown** ppUnk) const
+void CActiveXUI::RequestCreation()
+{
+    if (!m_bCreateOnFirstUse) {
+        CreateHostedControl();
+        return;
+    }
+    m_sWaitingModuleName = m_sModuleName;
+    m_bCreationWaiting = true;
+    OnCreationWaiting();
+}
+
+bool CActiveXUI::EnsureHostedControl()
+{
+    if (m_bCreationWaiting) CreateHostedControl();
+    return static_cast<bool>(m_pOleObject);
+}
+
+HRESULT CActiveXUI::CreateHostedObject(const CUiString& moduleName, IUnknown** ppUnk) const
 {
     *ppUnk = nullptr;
-    if (!m_sModuleName.IsEmpty()) {
+    if (!moduleName.IsEmpty()) {
         // The library stays loaded: the objects it creates live in it.
-        if (HMODULE module = ::LoadLibraryW(m_sModuleName.Data())) {
+        if (HMODULE module = ::LoadLibraryW(moduleName.Data())) {
             using GetClassObjectProc = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
             const auto getClassObject = win32::ExportedFunction<GetClassObjectProc>(module, "DllGetClassObject");
             win32::ComPtr<IClassFactory> factory;
@@ -187,11 +205,14 @@ HRESULT CActiveXUI::CreateHostedObject(IUnknown** ppUnk) const
 
 bool CActiveXUI::CreateHostedControl()
 {
+    // A creation that waited uses the markup of the moment it was asked for.
+    const CUiString moduleName = m_bCreationWaiting ? m_sWaitingModuleName : m_sModuleName;
     ReleaseHostedControl();
+    m_bCreationWaiting = false;
     m_bCreated = true;  // also on failure: no retry until "clsid" is set again
 
     win32::ComPtr<IUnknown> unknown;
-    if (FAILED(CreateHostedObject(unknown.put())) || !unknown) return false;
+    if (FAILED(CreateHostedObject(moduleName, unknown.put())) || !unknown) return false;
     if (FAILED(unknown.As(IID_IOleObject, m_pOleObject)) || !m_pOleObject) return false;
     unknown.reset();
 
@@ -249,6 +270,7 @@ void CActiveXUI::ReleaseHostedControl()
 void CActiveXUI::ReleaseHostedControlForGood()
 {
     ReleaseHostedControl();
+    m_bCreationWaiting = false;
     m_bCreated = true;
 }
 

@@ -41,6 +41,15 @@ public:
     // Whether the control was set up. Marks the control created even when it
     // fails, so a failure is not retried until "clsid" is set again.
     virtual bool CreateHostedControl();
+    // A creation the markup asks for at once ("delaycreate" "false") waits
+    // instead until the control is first used (EnsureHostedControl) or laid
+    // out: a window that never shows the control never loads it. What the
+    // markup had set when it asked is what that creation uses.
+    void SetCreationOnFirstUse(bool on) { m_bCreateOnFirstUse = on; }
+    bool IsCreationWaiting() const { return m_bCreationWaiting; }
+    // Creates the hosted control now when a creation waits; whether a hosted
+    // object is there.
+    bool EnsureHostedControl();
     // What the client site answers for this control beyond its own
     // interfaces, when the hosted control asks the site (a browser's
     // document host, command target and services). None here.
@@ -57,6 +66,11 @@ public:
     HRESULT QueryHostedControl(REFIID riid, void** ppv) const;
 
 protected:
+    // A creation the markup asks for: at once, or waiting for the first use.
+    void RequestCreation();
+    // A creation starts waiting: what of the markup it depends on is taken now.
+    virtual void OnCreationWaiting() {}
+
     CLSID m_clsid = {};
     CUiString m_sModuleName;
     bool m_bCreated = false;
@@ -66,11 +80,15 @@ protected:
     HWND m_hwndHost = nullptr;
 
 private:
+    bool m_bCreateOnFirstUse = false;
+    bool m_bCreationWaiting = false;
+    CUiString m_sWaitingModuleName;  // "modulename" when the waiting creation was asked for
+
     friend class CActiveXCtrl;
     friend class CActiveXWnd;
 
-    // The hosted object from m_sModuleName's class factory, else from COM.
-    HRESULT CreateHostedObject(IUnknown** ppUnk) const;
+    // The hosted object from the module's class factory, else from COM.
+    HRESULT CreateHostedObject(const CUiString& moduleName, IUnknown** ppUnk) const;
     void ShowHostWindow();
     void ReleaseOwnHostedControl();
 };

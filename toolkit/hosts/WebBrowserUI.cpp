@@ -113,12 +113,23 @@ HRESULT CWebBrowserUI::ConnectBrowserEvents(bool advise)
     return hr;
 }
 
+void CWebBrowserUI::OnCreationWaiting()
+{
+    m_bWaitingHomeNavigation = m_bAutoNavigate && !m_sHomePage.IsEmpty();
+    m_sWaitingHomePage = m_sHomePage;
+}
+
 bool CWebBrowserUI::CreateHostedControl()
 {
+    // "autonavi" and "homepage" count as they stood when the creation was
+    // asked for, also when it waited for the first use.
+    const bool waited = IsCreationWaiting();
+    const bool navigateHome = waited ? m_bWaitingHomeNavigation : m_bAutoNavigate && !m_sHomePage.IsEmpty();
+    const CUiString homePage = waited ? m_sWaitingHomePage : m_sHomePage;
     if (!CActiveXUI::CreateHostedControl()) return false;
     if (m_pManager) m_pManager->AddAccelerator(this, this);
     m_pOleObject.As(IID_IWebBrowser2, m_pWebBrowser);
-    if (m_bAutoNavigate && !m_sHomePage.IsEmpty()) NavigateTo(m_sHomePage.Data());
+    if (navigateHome) NavigateTo(homePage.Data());
     ConnectBrowserEvents(true);
     return true;
 }

@@ -107,11 +107,17 @@ public:
     LRESULT PreTranslate(MSG* pMsg) override;
 
 protected:
+    void OnCreationWaiting() override;
+
     win32::ComPtr<IWebBrowser2> m_pWebBrowser;
     DWORD m_dwEventCookie = 0;
     CUiString m_sHomePage;
     bool m_bAutoNavigate = false;
     CWebBrowserEventHandler* m_pEventHandler = nullptr;
+    // Whether a waiting creation opens the home page, as the markup said
+    // when the creation was asked for, and the page.
+    bool m_bWaitingHomeNavigation = false;
+    CUiString m_sWaitingHomePage;
 
 private:
     void ReleaseBrowser();

@@ -23,8 +23,9 @@ win32::UniqueBitmap CreateTopDownDib(HDC hdc, int width, int height, void*& bits
 
 namespace {
 
-// The row order of the last DIB section probed, by handle, bits and size:
-// painting asks about the same off-screen bitmap again and again.
+// The row order of the last DIB sections probed, by handle, bits and size:
+// painting asks about the same few bitmaps (the off-screen surface, the
+// images blended into it) again and again.
 struct RowOrderMemo {
     HBITMAP bitmap = nullptr;
     void* bits = nullptr;
@@ -33,7 +34,9 @@ struct RowOrderMemo {
     bool bottomUp = false;
 };
 
-thread_local RowOrderMemo t_rowOrder;
+constexpr int kRowOrderMemos = 8;
+thread_local RowOrderMemo t_rowOrder[kRowOrderMemos];
+thread_local int t_nextRowOrder = 0;
 
 }  // namespace
 
@@ -51,9 +54,10 @@ bool SelectedDibPixels(HDC hdc, PixelBuffer& buffer)
     buffer.height = dib.dsBm.bmHeight;
     buffer.stride = dib.dsBm.bmWidthBytes / 4;
     if (buffer.height == 1) return true;
-    RowOrderMemo& memo = t_rowOrder;
-    if (memo.bitmap == bitmap && memo.bits == dib.dsBm.bmBits && memo.width == buffer.width &&
-        memo.height == buffer.height) {
+    for (const RowOrderMemo& memo : t_rowOrder) {
+        if (memo.bitmap != bitmap || memo.bits != dib.dsBm.bmBits || memo.width != buffer.width ||
+            memo.height != buffer.height)
+            continue;
         if (memo.bottomUp) {
             buffer.pixels += static_cast<std::size_t>(buffer.height - 1) * buffer.stride;
             buffer.stride = -buffer.stride;
@@ -83,7 +87,8 @@ bool SelectedDibPixels(HDC hdc, PixelBuffer& buffer)
         buffer.pixels += static_cast<std::size_t>(buffer.height - 1) * buffer.stride;
         buffer.stride = -buffer.stride;
     }
-    memo = {bitmap, dib.dsBm.bmBits, buffer.width, buffer.height, bottomUp};
+    t_rowOrder[t_nextRowOrder] = {bitmap, dib.dsBm.bmBits, buffer.width, buffer.height, bottomUp};
+    t_nextRowOrder = (t_nextRowOrder + 1) % kRowOrderMemos;
     return true;
 }
 

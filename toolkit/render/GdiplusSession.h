@@ -1,21 +1,14 @@
 // GDI+ for the drawing that needs it (text of layered windows and
-// "gdiplustext"); started and shut down with its owner.
+// "gdiplustext"): one session per process, started by the first drawing
+// that takes a GDI+ path and shut down when the process ends. A process
+// whose skins never take one never loads gdiplus.dll.
 #pragma once
-
-#include <windows.h>
 
 namespace SkinUI {
 
-class CGdiplusSession {
-public:
-    CGdiplusSession();
-    ~CGdiplusSession();
-    CGdiplusSession(const CGdiplusSession&) = delete;
-    CGdiplusSession& operator=(const CGdiplusSession&) = delete;
-    bool IsStarted() const { return m_token != 0; }
-
-private:
-    ULONG_PTR m_token = 0;
-};
+// Starts the process's session once; whether GDI+ can be used. UI thread.
+bool EnsureGdiplusSession() noexcept;
+// Whether this process has started its session (for tests and benchmarks).
+bool IsGdiplusSessionStarted() noexcept;
 
 }  // namespace SkinUI

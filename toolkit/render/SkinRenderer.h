@@ -9,7 +9,6 @@
 #include <memory>
 #include <string_view>
 
-#include "toolkit/render/GdiplusSession.h"
 #include "toolkit/render/ImageDescriptor.h"
 #include "toolkit/render/RenderClip.h"
 #include "toolkit/render/RenderResourcesUI.h"

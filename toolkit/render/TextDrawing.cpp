@@ -8,6 +8,7 @@
 
 #include "toolkit/render/FillDrawing.h"
 #include "toolkit/render/FormattedText.h"
+#include "toolkit/render/GdiplusSession.h"
 #include "base/Win32Handles.h"
 
 namespace SkinUI {
@@ -15,8 +16,38 @@ namespace {
 
 namespace gp = Gdiplus::DllExports;
 
+// The DCs whose text state stays selected, with the font each had first.
+struct RetainedDc {
+    HDC dc;
+    HGDIOBJ originalFont;
+};
+constexpr std::size_t kMaxRetainedDcs = 8;
+thread_local RetainedDc g_retained[kMaxRetainedDcs] = {};
+
+RetainedDc* RetainedStateOf(HDC hdc) noexcept
+{
+    for (RetainedDc& entry : g_retained)
+        if (entry.dc == hdc) return &entry;
+    return nullptr;
+}
+
+// Text into a DC of the toolkit's own: what is selected already stays.
+void DrawTextRetained(HDC hdc, RetainedDc& state, HFONT font, RECT& rect, std::wstring_view text, COLORREF colour,
+                      UINT style)
+{
+    if (::GetBkMode(hdc) != TRANSPARENT) ::SetBkMode(hdc, TRANSPARENT);
+    if (::GetTextColor(hdc) != colour) ::SetTextColor(hdc, colour);
+    if (font && ::GetCurrentObject(hdc, OBJ_FONT) != font) {
+        const HGDIOBJ previous = ::SelectObject(hdc, font);
+        if (!state.originalFont) state.originalFont = previous;
+    }
+    const int length = static_cast<int>(std::min<std::size_t>(text.size(), 0x7FFFFFFF));
+    ::DrawTextW(hdc, text.data(), length, &rect, style | DT_NOPREFIX);
+}
+
 void DrawTextGdiplus(HDC hdc, const TFontInfo& font, RECT& rect, std::wstring_view text, DWORD argb, UINT style)
 {
+    if (!EnsureGdiplusSession()) return;
     Gdiplus::GpGraphics* graphics = nullptr;
     if (gp::GdipCreateFromHDC(hdc, &graphics) != Gdiplus::Ok) return;
     gp::GdipSetTextRenderingHint(graphics, Gdiplus::TextRenderingHintAntiAlias);
@@ -76,6 +107,11 @@ void DrawTextIn(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring
     if (!hdc || !resources || text.empty()) return;
     if (resources->IsBackgroundTransparent() || resources->UsesGdiplusText()) {
         DrawTextGdiplus(hdc, resources->FontInfoAt(font), rect, text, argb, style);
+        return;
+    }
+    if (RetainedDc* retained = RetainedStateOf(hdc)) {
+        DrawTextRetained(hdc, *retained, resources->FontInfoAt(font).hFont.get(), rect, text, ArgbToColorRef(argb),
+                         style);
         return;
     }
     const int oldMode = ::SetBkMode(hdc, TRANSPARENT);
@@ -190,6 +226,22 @@ void DrawFormattedRuns(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::
 }
 
 }  // namespace
+
+void RetainTextStateIn(HDC hdc) noexcept
+{
+    if (!hdc || RetainedStateOf(hdc)) return;
+    // Full (never with the toolkit's few windows): the DC just gets its text
+    // state back after each text.
+    if (RetainedDc* free = RetainedStateOf(nullptr)) *free = {hdc, nullptr};
+}
+
+void ReleaseTextStateIn(HDC hdc) noexcept
+{
+    RetainedDc* state = hdc ? RetainedStateOf(hdc) : nullptr;
+    if (!state) return;
+    if (state->originalFont) ::SelectObject(hdc, state->originalFont);
+    *state = {nullptr, nullptr};
+}
 
 void DrawFormattedText(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring_view text, DWORD argb,
                        int font, UINT style)

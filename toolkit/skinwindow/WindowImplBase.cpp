@@ -2,6 +2,9 @@
 
 #include <windowsx.h>
 
+#include <optional>
+#include <utility>
+
 #include "base/NoThrowBoundary.h"
 #include "base/Win32Handles.h"
 #include "toolkit/controls/ControlUI.h"
@@ -106,6 +109,13 @@ LRESULT WindowImplBase::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam)
     bool handled = true;
     LRESULT result = 0;
     switch (message) {
+    case WM_NCCREATE:
+        // The system gives an overlapped window a caption whatever it asked
+        // for: the frameless style is set before the frame is first computed,
+        // so that nothing is restyled once the window exists.
+        MakeFrameless(false);
+        handled = false;
+        break;
     case WM_CREATE: result = OnWmCreate(message, wParam, lParam, handled); break;
     case WM_DESTROY:
         result = OnWmDestroy(message, wParam, lParam, handled);
@@ -170,28 +180,50 @@ LRESULT WindowImplBase::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 // ---------------------------------------------------------------- creation
 
+void WindowImplBase::PrepareCreation(TCreation& creation)
+{
+    creation.style = WindowStyleNoCaption(creation.style) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    m_pPreparedBuilder.reset();
+    m_bPreparedLoaded = false;
+    const SkinSource kind = SkinSourceKind();
+    if (!OpenSkinSource(kind, SkinFolder(), SkinZipName(), SkinResourceId())) {
+        m_preparedSkin = PreparedSkin::NoSource;
+        return;
+    }
+    m_preparedSkin = PreparedSkin::Read;
+    m_pPreparedBuilder = std::make_unique<CSkinBuilder>();
+    m_bPreparedLoaded = m_pPreparedBuilder->Load(SkinFile(), kind == SkinSource::Resource ? L"xml" : L"");
+    if (!m_bPreparedLoaded) return;
+    if (const std::optional<SkinSize> size = m_pPreparedBuilder->WindowSize()) {
+        creation.width = size->cx;
+        creation.height = size->cy;
+    }
+}
+
 LRESULT WindowImplBase::OnWmCreate(UINT, WPARAM, LPARAM, bool&)
 {
-    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, WindowStyleNoCaption() | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    // The frame changes; the window stays where it was created, in its place
-    // in the Z order and without being activated.
-    ::SetWindowPos(m_hWnd, nullptr, 0, 0, client.right - client.left, client.bottom - client.top,
-                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Frameless since WM_NCCREATE; a style changed since loses its frame here.
+    MakeFrameless(true);
 
     m_pm.Attach(m_hWnd);
     m_pm.AddPreFilter(this);
 
     const SkinSource kind = SkinSourceKind();
+    const PreparedSkin prepared = std::exchange(m_preparedSkin, PreparedSkin::None);
+    std::unique_ptr<CSkinBuilder> builder = std::move(m_pPreparedBuilder);
+    bool loaded = m_bPreparedLoaded;
     // A missing skin resource leaves the window empty, without a message.
-    if (!OpenSkinSource(kind, SkinFolder(), SkinZipName(), SkinResourceId())) return 0;
+    if (prepared == PreparedSkin::NoSource) return 0;
+    if (prepared == PreparedSkin::None) {
+        if (!OpenSkinSource(kind, SkinFolder(), SkinZipName(), SkinResourceId())) return 0;
+        builder = std::make_unique<CSkinBuilder>();
+        loaded = builder->Load(SkinFile(), kind == SkinSource::Resource ? L"xml" : L"");
+    }
     if (!m_skinReader) m_skinReader = MakeSkinFileReader();
     m_pm.SetSkinFileReader(m_skinReader.get());
     m_pm.SetResourceInstance(GetSkinResourceInstance());
 
-    CSkinBuilder builder;
-    CControlUI* root = builder.Build(SkinFile(), kind == SkinSource::Resource ? L"xml" : L"", this, &m_pm);
+    CControlUI* root = loaded ? builder->Build(this, &m_pm) : nullptr;
     if (!root) {
         ::MessageBoxW(nullptr, L"加载资源失败！", SkinFile(), MB_OK | MB_ICONERROR);
         ::ExitProcess(1);
@@ -202,9 +234,24 @@ LRESULT WindowImplBase::OnWmCreate(UINT, WPARAM, LPARAM, bool&)
     return 0;
 }
 
-LONG_PTR WindowImplBase::WindowStyleNoCaption() const
+void WindowImplBase::MakeFrameless(bool frameChanged)
 {
-    return ::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_CAPTION);
+    const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE));
+    const DWORD frameless = WindowStyleNoCaption(style) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    if (style == frameless) return;
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>(frameless));
+    if (!frameChanged) return;
+    // The frame changes; the window stays where it was created, in its place
+    // in the Z order and without being activated.
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, client.right - client.left, client.bottom - client.top,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+DWORD WindowImplBase::WindowStyleNoCaption(DWORD style) const
+{
+    return style & ~static_cast<DWORD>(WS_CAPTION);
 }
 
 void WindowImplBase::OnWindowDestroyed(HWND)
@@ -272,13 +319,21 @@ LRESULT WindowImplBase::OnWmSize(UINT, WPARAM, LPARAM, bool& handled)
 {
     handled = false;  // the manager lays the tree out again
     if (::IsIconic(m_hWnd)) return 0;
+    const SIZE corner = m_pm.RoundCorner();
+    if (corner.cx == 0 && corner.cy == 0) {
+        // Square corners need no region: the window is its own rectangle.
+        if (m_bHasRegion && ::SetWindowRgn(m_hWnd, nullptr, TRUE)) m_bHasRegion = false;
+        return 0;
+    }
     RECT window{};
     ::GetWindowRect(m_hWnd, &window);
-    const SIZE corner = m_pm.RoundCorner();
     win32::UniqueRegion region(::CreateRoundRectRgn(0, 0, window.right - window.left + 1,
                                                     window.bottom - window.top + 1, corner.cx, corner.cy));
     // The system owns a region it accepted.
-    if (region && ::SetWindowRgn(m_hWnd, region.get(), TRUE)) region.release();
+    if (region && ::SetWindowRgn(m_hWnd, region.get(), TRUE)) {
+        region.release();
+        m_bHasRegion = true;
+    }
     return 0;
 }
 

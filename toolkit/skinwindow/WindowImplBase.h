@@ -72,7 +72,8 @@ public:
     virtual LRESULT OnWmLButtonUp(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     virtual LRESULT OnWmMouseMove(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     virtual LRESULT OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
-    virtual LONG_PTR WindowStyleNoCaption() const;
+    // The style without the system caption.
+    virtual DWORD WindowStyleNoCaption(DWORD style) const;
     // Names, by control name, that the window's accessible object gives
     // controls which have neither text nor tooltip.
     virtual std::vector<TAccessibleName> AccessibleNames() const { return {}; }
@@ -90,6 +91,11 @@ protected:
     // the routing is skipped: the manager serves no window any more.
     LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnWindowDestroyed(HWND hwnd) override;
+    // The skin is read before the native window is made, which is then made
+    // at the skin's "size" (a caller's size counts only for a skin without
+    // one) and frameless before its frame is first computed: nothing is
+    // restyled or sized after creation.
+    void PrepareCreation(TCreation& creation) override;
     const TNotifyMap* NotifyMap() const override { return ClassNotifyMap(); }
     // Where the manager reads the skin's image files, made at creation.
     virtual std::unique_ptr<ISkinFileReader> MakeSkinFileReader() const;
@@ -98,12 +104,21 @@ private:
     // Declared before the manager, which points at it: it outlives the
     // manager and everything the manager's destruction does.
     std::unique_ptr<ISkinFileReader> m_skinReader;
+    // The skin read by PrepareCreation, built at WM_CREATE.
+    enum class PreparedSkin { None, NoSource, Read };
+    PreparedSkin m_preparedSkin = PreparedSkin::None;
+    std::unique_ptr<CSkinBuilder> m_pPreparedBuilder;
+    bool m_bPreparedLoaded = false;
+    bool m_bHasRegion = false;  // a "roundcorner" region was given to the window
 
 protected:
     CWindowManagerUI m_pm;
 
 private:
     LRESULT RouteMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Takes the caption away and clips children and siblings; with
+    // frameChanged the system computes the frame again.
+    void MakeFrameless(bool frameChanged);
     void ShakeModalChild();
     void StartShake();
     static void CALLBACK ShakeTick(HWND hwnd, UINT message, UINT_PTR id, DWORD time) noexcept;

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "toolkit/render/DibSection.h"
+#include "toolkit/render/TextDrawing.h"
 
 namespace SkinUI {
 namespace {
@@ -44,12 +45,14 @@ void OpaqueDrawnPixels(std::uint32_t* pixels, SIZE size, const RECT& area) noexc
 
 void CPaintSurface::Drop() noexcept
 {
+    if (m_dc) ReleaseTextStateIn(m_dc.get());
     if (m_dc && m_previousBitmap) ::SelectObject(m_dc.get(), m_previousBitmap);
     m_previousBitmap = nullptr;
     m_bitmap.reset();
     m_dc.reset();
     m_pixels = nullptr;
     m_size = {0, 0};
+    m_bComplete = false;
 }
 
 HDC CPaintSurface::Prepare(HDC windowDc, SIZE size) noexcept
@@ -64,6 +67,8 @@ HDC CPaintSurface::Prepare(HDC windowDc, SIZE size) noexcept
     win32::UniqueBitmap bitmap = CreateTopDownDib(windowDc, size.cx, size.cy, bits);
     if (!dc || !bitmap || !bits) return nullptr;
     m_previousBitmap = ::SelectObject(dc.get(), bitmap.get());
+    // Only the tree paints here: text may leave its font selected.
+    RetainTextStateIn(dc.get());
     m_dc = std::move(dc);
     m_bitmap = std::move(bitmap);
     m_pixels = static_cast<std::uint32_t*>(bits);
@@ -71,7 +76,7 @@ HDC CPaintSurface::Prepare(HDC windowDc, SIZE size) noexcept
     return m_dc.get();
 }
 
-void CPaintSurface::PaintOffscreen(HDC windowDc, const RECT& client, const RECT& paint,
+void CPaintSurface::PaintOffscreen(HDC windowDc, const RECT& client, const RECT& paint, const RECT& stale,
                                    const PaintTreeProc& paintTree)
 {
     HDC dc = Prepare(windowDc, {client.right - client.left, client.bottom - client.top});
@@ -79,12 +84,19 @@ void CPaintSurface::PaintOffscreen(HDC windowDc, const RECT& client, const RECT&
         paintTree(windowDc, paint);
         return;
     }
-    paintTree(dc, paint);
+    // A complete surface is up to date but for what was invalidated: the
+    // rest of the area is copied as it is.
+    RECT update = paint;
+    if (m_bComplete && !::IntersectRect(&update, &paint, &stale)) update = {0, 0, 0, 0};
+    if (!::IsRectEmpty(&update)) paintTree(dc, update);
+    RECT covered;
+    if (!m_bComplete && ::IntersectRect(&covered, &update, &client) && ::EqualRect(&covered, &client))
+        m_bComplete = true;
     ::BitBlt(windowDc, paint.left, paint.top, paint.right - paint.left, paint.bottom - paint.top, dc, paint.left,
              paint.top, SRCCOPY);
 }
 
-void CPaintSurface::PaintLayered(HWND hwnd, HDC windowDc, const RECT& client, const RECT& paint,
+void CPaintSurface::PaintLayered(HWND hwnd, HDC windowDc, const RECT& client, const RECT& paint, const RECT& stale,
                                  const PaintTreeProc& paintTree)
 {
     const LONG_PTR exStyle = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
@@ -94,7 +106,7 @@ void CPaintSurface::PaintLayered(HWND hwnd, HDC windowDc, const RECT& client, co
     if (!dc) return;
 
     RECT area = paint;
-    ::UnionRect(&area, &area, &m_rcInvalid);
+    ::UnionRect(&area, &area, &stale);
     if (m_bRestored) area = client;
     m_bRestored = false;
     ::IntersectRect(&area, &area, &client);

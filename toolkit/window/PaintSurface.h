@@ -1,9 +1,12 @@
 // The off-screen surface a window paints its tree into: a 32-bit top-down
-// DIB of the client size, kept between paints and made again after a layout
-// (the size may have changed). A plain window gets the painted part copied;
-// a background-transparent ("bktrans") window gets its pixels through
-// UpdateLayeredWindow with per-pixel alpha. The surface also remembers what
-// was invalidated since the last paint, which layered painting repaints.
+// DIB of the client size, kept between paints and made again only when the
+// size changes. A plain window gets the painted part copied; once the
+// surface holds the whole client area, only what was invalidated since the
+// last paint is painted again, and a paint the system asks for (the window
+// uncovered) is a copy of what the surface holds. A background-transparent
+// ("bktrans") window gets its pixels through UpdateLayeredWindow with
+// per-pixel alpha. The surface also remembers what was invalidated since
+// the last paint.
 #pragma once
 
 #include <windows.h>
@@ -25,21 +28,41 @@ public:
     CPaintSurface& operator=(const CPaintSurface&) = delete;
     ~CPaintSurface() { Drop(); }
 
-    // Paints the tree off-screen and copies the painted part to the window;
-    // straight into the window when the surface cannot be made.
-    void PaintOffscreen(HDC windowDc, const RECT& client, const RECT& paint, const PaintTreeProc& paintTree);
-    // Paints the part invalidated since the last paint (the whole client
-    // area after a restore) on cleared pixels, makes what GDI drew opaque and
-    // updates the layered window.
-    void PaintLayered(HWND hwnd, HDC windowDc, const RECT& client, const RECT& paint, const PaintTreeProc& paintTree);
+    // Brings the area up to date off-screen and copies it to the window:
+    // paints the tree where `stale` (what was invalidated since the last
+    // paint) meets the area, or the whole area while the surface does not
+    // hold the whole client area yet. Straight into the window when the
+    // surface cannot be made.
+    void PaintOffscreen(HDC windowDc, const RECT& client, const RECT& paint, const RECT& stale,
+                        const PaintTreeProc& paintTree);
+    // Paints the area and `stale` (the whole client area after a restore) on
+    // cleared pixels, makes what GDI drew opaque and updates the layered
+    // window.
+    void PaintLayered(HWND hwnd, HDC windowDc, const RECT& client, const RECT& paint, const RECT& stale,
+                      const PaintTreeProc& paintTree);
     // Forgets the surface; the next paint makes it again.
     void Drop() noexcept;
+    // What the surface holds no longer counts (a new tree): the next paint
+    // paints all it copies.
+    void MarkStale() noexcept { m_bComplete = false; }
     SIZE Size() const noexcept { return m_size; }
+    // Whether the surface holds the whole client area.
+    bool IsComplete() const noexcept { return m_bComplete; }
+    // The surface's DC while there is one: the tree is painted into it.
+    HDC Dc() const noexcept { return m_dc.get(); }
 
     // --- what was invalidated since the last paint
     void RecordInvalid(const RECT& rect) noexcept;
     const RECT& InvalidSinceLastPaint() const noexcept { return m_rcInvalid; }
     void ClearInvalid() noexcept { m_rcInvalid = {0, 0, 0, 0}; }
+    // What was invalidated since the last paint, forgotten: a paint takes it
+    // first, so that what is invalidated while it paints waits for the next.
+    RECT TakeInvalid() noexcept
+    {
+        const RECT taken = m_rcInvalid;
+        ClearInvalid();
+        return taken;
+    }
     // After a restore a layered window repaints whole.
     void MarkRestored() noexcept { m_bRestored = true; }
 
@@ -54,6 +77,7 @@ private:
     std::uint32_t* m_pixels = nullptr;
     RECT m_rcInvalid = {0, 0, 0, 0};
     bool m_bRestored = true;
+    bool m_bComplete = false;  // the whole client area has been painted since the surface was made
 };
 
 // --- the pixel work of layered painting, on a top-down BGRA buffer of

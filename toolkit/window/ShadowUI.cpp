@@ -77,6 +77,7 @@ bool CShadowUI::SetSize(int size)
 {
     if (!InRange(size, -20, 20)) return false;
     m_nSize = size;
+    MarkPixelsStale();
     RedrawIfShown();
     return true;
 }
@@ -85,6 +86,7 @@ bool CShadowUI::SetSharpness(int sharpness)
 {
     if (!InRange(sharpness, 0, 20)) return false;
     m_nSharpness = sharpness;
+    MarkPixelsStale();
     RedrawIfShown();
     return true;
 }
@@ -93,6 +95,7 @@ bool CShadowUI::SetDarkness(int darkness)
 {
     if (!InRange(darkness, 0, 255)) return false;
     m_nDarkness = darkness;
+    MarkPixelsStale();
     RedrawIfShown();
     return true;
 }
@@ -102,6 +105,7 @@ bool CShadowUI::SetPosition(int x, int y)
     if (!InRange(x, -20, 20) || !InRange(y, -20, 20)) return false;
     m_nxOffset = static_cast<signed char>(x);
     m_nyOffset = static_cast<signed char>(y);
+    MarkPixelsStale();
     RedrawIfShown();
     return true;
 }
@@ -109,17 +113,20 @@ bool CShadowUI::SetPosition(int x, int y)
 void CShadowUI::SetColour(DWORD colour)
 {
     m_dwColour = colour;
+    MarkPixelsStale();
 }
 
 void CShadowUI::SetImage(std::wstring_view name)
 {
     m_sImage = name;
+    MarkPixelsStale();
 }
 
 bool CShadowUI::SetCorner(const RECT& corner)
 {
     if (corner.left < 0 || corner.top < 0 || corner.right < 0 || corner.bottom < 0) return false;
     m_rcCorner = corner;
+    MarkPixelsStale();
     RedrawIfShown();
     return true;
 }
@@ -139,11 +146,6 @@ bool CShadowUI::Create(IRenderResourcesUI* resources, HWND owner)
     if (!RegisterWindowClass(g_shadowInstance ? g_shadowInstance : ::GetModuleHandleW(nullptr))) return false;
 
     m_pResources = resources;
-    const DWORD dlgFrame = static_cast<DWORD>(::GetWindowLongPtrW(owner, GWL_STYLE)) & WS_DLGFRAME;
-    m_hWnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, kWindowClassName, nullptr,
-                               WS_POPUP | WS_BORDER | WS_SYSMENU | dlgFrame, CW_USEDEFAULT, 0, 0, 0, owner, nullptr,
-                               g_shadowInstance, nullptr);
-    if (!m_hWnd) return false;
     m_hOwner = owner;
     m_status = kCreated;
 
@@ -167,9 +169,21 @@ bool CShadowUI::Create(IRenderResourcesUI* resources, HWND owner)
     return true;
 }
 
+bool CShadowUI::EnsureWindow()
+{
+    if (m_hWnd) return true;
+    if (!m_hOwner || !::IsWindow(m_hOwner)) return false;
+    const DWORD dlgFrame = static_cast<DWORD>(::GetWindowLongPtrW(m_hOwner, GWL_STYLE)) & WS_DLGFRAME;
+    m_hWnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, kWindowClassName, nullptr,
+                               WS_POPUP | WS_BORDER | WS_SYSMENU | dlgFrame, CW_USEDEFAULT, 0, 0, 0, m_hOwner, nullptr,
+                               g_shadowInstance, nullptr);
+    m_drawnSize = {0, 0};
+    return m_hWnd != nullptr;
+}
+
 void CShadowUI::Show()
 {
-    if (!m_hWnd) return;
+    if (!EnsureWindow()) return;
     ::ShowWindow(m_hWnd, SW_SHOWNA);
     m_status |= kShown;
 }
@@ -204,6 +218,17 @@ LRESULT CALLBACK CShadowUI::OwnerHook(HWND hwnd, UINT message, WPARAM wParam, LP
     const auto found = Owners().find(hwnd);
     if (found == Owners().end()) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     const OwnerEntry entry = found->second;
+    if (message == WM_PAINT) {
+        // The owner paints first; a pending shadow follows it. The owner's
+        // paint may have destroyed the shadow or the owner: looked up again.
+        const LRESULT result = ::CallWindowProcW(entry.previous, hwnd, message, wParam, lParam);
+        const auto after = Owners().find(hwnd);
+        if (after != Owners().end() && after->second.shadow) {
+            CShadowUI* shadow = after->second.shadow;
+            win32::CallWithoutThrowing([&] { shadow->OnOwnerMessage(message, wParam, lParam); });
+        }
+        return result;
+    }
     // The owner's own procedure runs whatever the shadow's handling did.
     if (entry.shadow) win32::CallWithoutThrowing([&] { entry.shadow->OnOwnerMessage(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
@@ -237,6 +262,8 @@ void CShadowUI::OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == SIZE_MINIMIZED || wParam == SIZE_MAXIMIZED) {
             Hide();
             if (wParam == SIZE_MAXIMIZED) Redraw();
+        } else if ((m_status & kOwnerVisible) && !m_hWnd) {
+            m_bRedrawPending = true;  // the first show: after the owner's first paint
         } else if (m_status & kOwnerVisible) {
             // Shrinking uncovers nothing of the owner: draw now. Growing
             // waits for the owner's paint so the shadow does not run ahead.
@@ -252,14 +279,16 @@ void CShadowUI::OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_PAINT:
         if (m_bRedrawPending) {
-            m_bRedrawPending = false;
+            if (!(m_status & kShown) && (m_status & kOwnerVisible)) Show();
             Redraw();
         }
         break;
     case WM_SHOWWINDOW:
         if (wParam) {
+            // Made and drawn after the owner's first paint, shown again
+            // at once when it was made before.
             m_status |= kOwnerVisible;
-            Show();
+            if (m_hWnd) Show();
             m_bRedrawPending = true;
         } else {
             m_status &= static_cast<BYTE>(~kOwnerVisible);
@@ -292,6 +321,7 @@ RECT CShadowUI::ShadowRectFor(const RECT& owner) const
 void CShadowUI::Redraw()
 {
     if (!m_hWnd || !m_hOwner) return;
+    m_bRedrawPending = false;
     RECT owner{};
     if (!::GetWindowRect(m_hOwner, &owner)) return;
     const RECT place = ShadowRectFor(owner);
@@ -303,13 +333,20 @@ void CShadowUI::Redraw()
     const int width = static_cast<int>(wideWidth);
     const int height = static_cast<int>(wideHeight);
 
+    // The window holds the pixels of this size already: it only moves.
+    if (!m_bPixelsStale && m_drawnSize.cx == width && m_drawnSize.cy == height) {
+        ::SetWindowPos(m_hWnd, nullptr, place.left, place.top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        return;
+    }
+
+    // A new DIB section is all zero (transparent): only the shadow's own
+    // pixels are written, the centre under the owner stays as it is.
     void* bits = nullptr;
     win32::UniqueBitmap bitmap = CreateTopDownDib(nullptr, width, height, bits);
     win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
     if (!bitmap || !dc || !bits) return;
     win32::SelectedObject selected(dc.get(), bitmap.get());
-    std::fill_n(static_cast<std::uint32_t*>(bits), static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                0u);
 
     if (!m_sImage.IsEmpty()) {
         if (!PaintImage(dc.get(), width, height)) return;
@@ -324,7 +361,10 @@ void CShadowUI::Redraw()
     SIZE size = {width, height};
     POINT source = {0, 0};
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::UpdateLayeredWindow(m_hWnd, nullptr, &destination, &size, dc.get(), &source, 0, &blend, ULW_ALPHA);
+    if (::UpdateLayeredWindow(m_hWnd, nullptr, &destination, &size, dc.get(), &source, 0, &blend, ULW_ALPHA)) {
+        m_bPixelsStale = false;
+        m_drawnSize = {width, height};
+    }
 }
 
 bool CShadowUI::PaintImage(HDC dc, int width, int height)

@@ -1,6 +1,9 @@
 // The drop shadow of a skinned window: a click-through layered popup owned
 // by the window, drawn around it and kept in step with its moves, sizes and
-// visibility by a hook on the owner's window procedure.
+// visibility by a hook on the owner's window procedure. The popup is made
+// when the owner is first shown (a window that never shows never has one),
+// after the owner's paint; its pixels are drawn again only when its size or
+// its attributes change, a move only moves it.
 #pragma once
 
 #include <windows.h>
@@ -50,10 +53,12 @@ public:
     bool SetCorner(const RECT& corner);  // all 0 or more
     RECT Corner() const { return m_rcCorner; }
 
-    // Creates the shadow window for the owner and hooks the owner's window
-    // procedure; images come from the resources (the owner's image cache).
+    // Hooks the owner's window procedure; the shadow window is made when
+    // the owner is shown (at once when it is shown already). Images come
+    // from the resources (the owner's image cache).
     bool Create(IRenderResourcesUI* resources, HWND owner);
-    // Draws the shadow around the owner's current window rectangle.
+    // Places the shadow around the owner's current window rectangle,
+    // drawing its pixels when they are not drawn for that size yet.
     void Redraw();
 
     HWND WindowHandle() const { return m_hWnd; }
@@ -66,8 +71,12 @@ private:
 
     static LRESULT CALLBACK OwnerHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Makes the shadow window when there is none yet.
+    bool EnsureWindow();
     void Show();
     void Hide();
+    // The attributes changed: the pixels are drawn again at the next redraw.
+    void MarkPixelsStale() { m_bPixelsStale = true; }
     void Unhook();
     void RedrawIfShown();
     bool PaintImage(HDC dc, int width, int height);
@@ -86,6 +95,8 @@ private:
     WORD m_wOwnerWidth = 0;
     WORD m_wOwnerHeight = 0;
     bool m_bRedrawPending = false;
+    bool m_bPixelsStale = true;       // the window's pixels are not those of the attributes
+    SIZE m_drawnSize = {0, 0};        // the size the window's pixels were drawn for
 
     HWND m_hWnd = nullptr;    // the shadow window; destroyed with the owner or this object
     HWND m_hOwner = nullptr;

@@ -8,6 +8,10 @@ void CToolTipWindow::Show(HWND owner, const RECT& rect, std::wstring_view text, 
     if (!owner) return;
     if (!m_window || m_tool.hwnd != owner) {
         Destroy();
+        // The tooltip class lives in the common controls: started once per
+        // process, by the first tooltip.
+        static const bool started = (::InitCommonControls(), true);
+        (void)started;
         m_window.reset(::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                                          instance, nullptr));

@@ -6,7 +6,7 @@
 #include "toolkit/controls/ControlUI.h"
 #include "toolkit/core/VectorRoom.h"
 #include "toolkit/package/SkinResources.h"
-#include "toolkit/render/Msimg32Exports.h"
+#include "toolkit/render/TextDrawing.h"
 #include "toolkit/window/ControlEvents.h"
 
 namespace SkinUI {
@@ -32,10 +32,9 @@ CControlUI* FirstControl(CControlUI* control, void*)
 
 CWindowManagerUI::CWindowManagerUI()
 {
-    // Once per process: the tooltip class lives in the common controls, and
-    // drawing blends through msimg32.
-    static const bool started = (::InitCommonControls(), Msimg32(), true);
-    (void)started;
+    // Nothing process-wide starts here: the common controls start with the
+    // first tooltip, msimg32 with the first blend, GDI+ with the first text
+    // that needs it. A window that is never shown needs none of them.
     m_measureDc.reset(::CreateCompatibleDC(nullptr));
     m_hDcPaint = m_measureDc.get();
 }
@@ -135,6 +134,7 @@ bool CWindowManagerUI::AttachTree(CControlUI* root)
     if (m_pRoot.get() != root) m_pRoot.reset(root);
     m_bFirstLayout = true;
     m_bUpdateNeeded = true;
+    m_surface.MarkStale();
     m_focus.RequestFirstTabStop();
     // A replaced tree is laid out and painted like the first one.
     if (m_hWndPaint) ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
@@ -529,6 +529,15 @@ void CWindowManagerUI::OnPaint()
     RECT update{};
     if (!::GetUpdateRect(m_hWndPaint, &update, FALSE)) return;
     const HWND hwnd = m_hWndPaint;
+    if (m_pRoot) {
+        // The layout runs before the paint begins: what it invalidates (every
+        // control it places) joins this paint instead of asking for another.
+        RECT client{};
+        ::GetClientRect(hwnd, &client);
+        UpdateLayout(client);  // also raises a pending "windowinit" and moves a requested focus
+        // "windowinit" and the focus run foreign code: the window may be gone.
+        if (m_hWndPaint != hwnd) return;
+    }
     {
         PaintScope paint(hwnd);
         if (m_pRoot) PaintWindow(hwnd, paint.Dc(), paint.Area());
@@ -543,20 +552,20 @@ void CWindowManagerUI::PaintWindow(HWND hwnd, HDC windowDc, const RECT& area)
 {
     RECT client{};
     ::GetClientRect(hwnd, &client);
-    const bool layout = m_bUpdateNeeded;
-    UpdateLayout(client);  // also raises a pending "windowinit" and moves a requested focus
-    if (layout) m_surface.Drop();  // the size may have changed
-
-    // "windowinit" and the focus run foreign code: the window may be gone.
-    if (m_hWndPaint != hwnd) return;
-    const PaintTreeProc paintTree = [this](HDC dc, const RECT& paint) { PaintTree(dc, paint); };
+    // Taken first: what is invalidated while the tree paints waits for the next paint.
+    const RECT stale = m_surface.TakeInvalid();
     if (m_bBackgroundTransparent)
-        m_surface.PaintLayered(hwnd, windowDc, client, area, paintTree);
+        m_surface.PaintLayered(hwnd, windowDc, client, area, stale,
+                               [this](HDC dc, const RECT& paint) { PaintTree(dc, paint); });
     else if (m_bOffscreenPaint)
-        m_surface.PaintOffscreen(windowDc, client, area, paintTree);
+        PaintOffscreen(windowDc, client, area, stale);
     else
         PaintTree(windowDc, area);
-    m_surface.ClearInvalid();
+}
+
+void CWindowManagerUI::PaintOffscreen(HDC target, const RECT& client, const RECT& area, const RECT& stale)
+{
+    m_surface.PaintOffscreen(target, client, area, stale, [this](HDC dc, const RECT& paint) { PaintTree(dc, paint); });
 }
 
 // ---------------------------------------------------------------- focus
@@ -638,6 +647,8 @@ HFONT CWindowManagerUI::AppendFont(std::wstring_view face, int size, bool bold, 
 
 bool CWindowManagerUI::SetDefaultFont(std::wstring_view face, int size, bool bold, bool underline, bool italic)
 {
+    // The surface may hold the font being replaced selected.
+    ReleaseTextStateIn(m_surface.Dc());
     return m_fonts.SetDefault(face, size, bold, underline, italic, m_hDcPaint);
 }
 

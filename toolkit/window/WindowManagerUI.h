@@ -24,7 +24,6 @@
 #include "toolkit/controls/UiEvents.h"
 #include "toolkit/core/UiPtrArray.h"
 #include "toolkit/core/UiString.h"
-#include "toolkit/render/GdiplusSession.h"
 #include "toolkit/render/RenderResourcesUI.h"
 #include "toolkit/render/SkinRenderer.h"
 #include "toolkit/window/ControlRegistry.h"
@@ -125,6 +124,11 @@ public:
     void UpdateLayout(const RECT& client);
     // Paints the tree and the controls that paint after it.
     void PaintTree(HDC hdc, const RECT& paint);
+    // The window's off-screen paint, with `target` standing for the window:
+    // brings `area` of the retained surface up to date (what `stale` marks,
+    // or all of it while the surface is incomplete) and copies it to the
+    // target. WM_PAINT does this with the window's DC.
+    void PaintOffscreen(HDC target, const RECT& client, const RECT& area, const RECT& stale);
     void AddPaintAfterTree(CControlUI* control) override;
     void ClearInvalidated() { m_surface.ClearInvalid(); }
     bool IsOffscreenPaint() const { return m_bOffscreenPaint; }
@@ -239,7 +243,6 @@ private:
     std::optional<win32::WindowDc> m_windowDc;
     win32::UniqueMemoryDc m_measureDc;     // without a window
     BYTE m_nOpacity = 255;
-    CGdiplusSession m_gdiplus;
 
     bool m_bFirstLayout = true;
     bool m_bUpdateNeeded = false;

@@ -67,8 +67,10 @@ HWND CWindowWnd::Create(HWND parent, const wchar_t* title, DWORD style, DWORD ex
     CDispatchFrame::ForgetRelease(this);
     m_bDeleting = false;
     if (SuperclassName() ? !RegisterSuperclass() : !RegisterOwnClass()) return nullptr;
-    return ::CreateWindowExW(exStyle, WindowClassName(), title, style, x, y, width, height, parent, nullptr,
-                             ModuleInstance(), this);
+    TCreation creation = {style, exStyle, x, y, width, height};
+    PrepareCreation(creation);
+    return ::CreateWindowExW(creation.exStyle, WindowClassName(), title, creation.style, creation.x, creation.y,
+                             creation.width, creation.height, parent, nullptr, ModuleInstance(), this);
 }
 
 bool CWindowWnd::RegisterOwnClass()

@@ -33,11 +33,22 @@ public:
     void CloseWithCode(UINT code);
 
 protected:
+    // What Create asks the system for.
+    struct TCreation {
+        DWORD style;
+        DWORD exStyle;
+        int x, y, width, height;
+    };
+
     virtual const wchar_t* WindowClassName() const = 0;
     // A system class to superclass, or none to register a class of our own.
     virtual const wchar_t* SuperclassName() const { return nullptr; }
     virtual UINT WindowClassStyle() const { return 0; }
     virtual LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Runs before the native window is made: a window may change what is
+    // asked for (its final style and size, so that none changes after
+    // creation). The default asks for what the caller gave.
+    virtual void PrepareCreation(TCreation&) {}
     // Runs at WM_NCDESTROY with the handle already detached. Frames of this
     // object (and of others) may still be on the stack: it must not delete
     // the object.

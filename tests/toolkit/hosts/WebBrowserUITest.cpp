@@ -112,6 +112,63 @@ TEST_F(WebBrowserUITest, HomePageOpensOnlyWhenAutonaviComesBeforeDelaycreate)
     }
 }
 
+// Created on first use, the browser waits for EnsureHostedControl (or its
+// layout): nothing of the engine is loaded before, and the home page counts
+// as the markup had it when "delaycreate" asked, not as it is later.
+TEST_F(WebBrowserUITest, CreationOnFirstUseWaitsAndKeepsTheMarkupOfItsRequest)
+{
+    const struct {
+        const wchar_t* attributes;
+        bool opened;
+    } cases[] = {
+        {L"homepage=\"https://home.test/\" delaycreate=\"false\" autonavi=\"true\"", false},
+        {L"homepage=\"https://home.test/\" autonavi=\"true\" delaycreate=\"false\" homepage=\"https://late.test/\"",
+         true},
+    };
+    for (const auto& c : cases) {
+        m_engine.reset();
+        m_engine = std::make_unique<EngineSession>("");
+        HostTestWindow window;
+        auto* browser = new CWebBrowserUI;
+        window.AttachRoot(browser);
+        browser->SetCreationOnFirstUse(true);
+        browser->ApplyAttributes(c.attributes);
+        hosttest::PumpFor(50);
+        EXPECT_TRUE(browser->IsCreationWaiting()) << c.attributes;
+        EXPECT_EQ(browser->WebBrowser(), nullptr);
+        EXPECT_FALSE(m_engine->Has("create")) << "nothing of the engine before the first use";
+        EXPECT_EQ(browser->NavigateTo(kPortal), S_FALSE) << "no browser to navigate yet";
+
+        ASSERT_TRUE(browser->EnsureHostedControl()) << c.attributes;
+        EXPECT_FALSE(browser->IsCreationWaiting());
+        ASSERT_NE(browser->WebBrowser(), nullptr);
+        hosttest::PumpFor(50);
+        EXPECT_TRUE(m_engine->Has("create"));
+        EXPECT_EQ(m_engine->Has("Navigate2 url=https://home.test/"), c.opened) << c.attributes << m_engine->Text();
+        EXPECT_FALSE(m_engine->Has("Navigate2 url=https://late.test/")) << m_engine->Text();
+        EXPECT_TRUE(browser->EnsureHostedControl()) << "made once";
+    }
+
+    // Laid out, a waiting browser is made as a delayed one is.
+    m_engine.reset();
+    m_engine = std::make_unique<EngineSession>("");
+    HostTestWindow window;
+    auto* browser = new CWebBrowserUI;
+    window.AttachRoot(browser);
+    browser->SetCreationOnFirstUse(true);
+    browser->ApplyAttributes(L"delaycreate=\"false\"");
+    EXPECT_EQ(browser->WebBrowser(), nullptr);
+    browser->Place({0, 0, 320, 200});
+    EXPECT_NE(browser->WebBrowser(), nullptr);
+    // Released for good, a waiting creation never happens.
+    auto* released = new CWebBrowserUI;
+    released->SetCreationOnFirstUse(true);
+    released->ApplyAttributes(L"delaycreate=\"false\"");
+    released->ReleaseHostedControlForGood();
+    EXPECT_FALSE(released->EnsureHostedControl());
+    delete released;
+}
+
 TEST_F(WebBrowserUITest, NavigateToNeedsAnAddressAndABrowser)
 {
     CWebBrowserUI unplaced;

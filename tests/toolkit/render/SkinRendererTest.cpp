@@ -5,6 +5,8 @@
 #include "tests/toolkit/SkinTestCanvas.h"
 #include "tests/toolkit/TestImages.h"
 #include "tests/toolkit/render/TestRenderResources.h"
+#include "toolkit/render/Msimg32Exports.h"
+#include "toolkit/render/TextDrawing.h"
 
 namespace {
 
@@ -553,6 +555,91 @@ TEST_F(SkinRendererTest, SoftwareBlendMatchesAlphaBlend)
     const auto* rows = static_cast<const std::uint32_t*>(bits);
     EXPECT_EQ(rows[2] & 0xFFFFFF, 0x0000FFu);  // memory row 1 is the top row: the blue pixel
     EXPECT_EQ(rows[0], 0u);
+}
+
+// A large unscaled blend is done on the target's pixels: the bytes must be
+// those of AlphaBlend itself, wherever the DC's origin and clip put it.
+TEST_F(SkinRendererTest, LargeBlendsOnPixelsGiveAlphaBlendsBytes)
+{
+    // 64 x 48 (above the size blended on pixels), alpha and colour varying.
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const std::uint32_t a = static_cast<std::uint32_t>((x * 4 + y * 7) % 256);
+            const auto red = static_cast<std::uint32_t>(x * 3), green = static_cast<std::uint32_t>(y * 5);
+            pixels.push_back((a << 24) | (red << 16) | (green << 8) | 0x40u);
+        }
+    folder.AddPng(L"large.png", 64, 48, pixels);
+    const TImageInfo* image = Image(L"large.png");
+    ASSERT_NE(image, nullptr);
+    ASSERT_TRUE(image->bAlpha);
+
+    const struct {
+        const char* what;
+        POINT origin;
+        bool clipped;
+    } cases[] = {{"plain", {0, 0}, false}, {"moved origin", {-7, 5}, false}, {"two clip rectangles", {3, -2}, true}};
+    for (const auto& c : cases) {
+        TestCanvas canvas(90, 70, 0x30A050);
+        TestCanvas expected(90, 70, 0x30A050);
+        for (HDC dc : {canvas.dc(), expected.dc()}) {
+            ::SetViewportOrgEx(dc, c.origin.x, c.origin.y, nullptr);
+            if (!c.clipped) continue;
+            win32::UniqueRegion clip(::CreateRectRgn(0, 0, 30, 70));
+            win32::UniqueRegion more(::CreateRectRgn(50, 10, 90, 40));
+            ::CombineRgn(clip.get(), clip.get(), more.get(), RGN_OR);
+            ::SelectClipRgn(dc, clip.get());
+        }
+        const RECT dest = {12, 9, 76, 57};
+        ASSERT_GT(CSkinRenderer::DrawImagePart(canvas.dc(), image->hBitmap.get(), dest, {0, 0, 90, 70},
+                                               {0, 0, 64, 48}, {0, 0, 0, 0}, true, 255, false, false, false),
+                  0);
+        // Selected only now: a bitmap is selected into one DC at a time.
+        win32::UniqueMemoryDc source(::CreateCompatibleDC(nullptr));
+        win32::SelectedObject selected(source.get(), image->hBitmap.get());
+        const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        ASSERT_TRUE(Msimg32().alphaBlend(expected.dc(), 12, 9, 64, 48, source.get(), 0, 0, 64, 48, blend));
+        ::GdiFlush();
+        int wrong = 0;
+        for (int y = 0; y < 70; ++y)
+            for (int x = 0; x < 90; ++x)
+                if (canvas.RawPixel(x, y) != expected.RawPixel(x, y) && ++wrong <= 3)
+                    ADD_FAILURE() << c.what << " at " << x << "," << y << std::hex << " got " << canvas.RawPixel(x, y)
+                                  << " want " << expected.RawPixel(x, y);
+        EXPECT_EQ(wrong, 0) << c.what;
+    }
+}
+
+// Text into a DC that only the toolkit paints (a window's surface) leaves
+// its font, colour and mode selected for the next text; any other DC gets
+// them back after each text. Released, the surface gets its own font back.
+TEST_F(SkinRendererTest, TextStateStaysOnlyInTheToolkitsOwnDc)
+{
+    TestCanvas own(60, 20);
+    TestCanvas other(60, 20);
+    const HGDIOBJ ownFont = ::GetCurrentObject(own.dc(), OBJ_FONT);
+    const HGDIOBJ otherFont = ::GetCurrentObject(other.dc(), OBJ_FONT);
+    const HFONT skinFont = resources.FontInfoAt(0).hFont.get();
+    ASSERT_NE(ownFont, skinFont);
+    RetainTextStateIn(own.dc());
+    for (int round = 0; round < 2; ++round) {
+        RECT rc = {0, 0, 60, 20};
+        CSkinRenderer::DrawTextIn(own.dc(), &resources, rc, L"WWW", 0xFF102030u, 0, DT_SINGLELINE);
+        rc = {0, 0, 60, 20};
+        CSkinRenderer::DrawTextIn(other.dc(), &resources, rc, L"WWW", 0xFF102030u, 0, DT_SINGLELINE);
+        EXPECT_EQ(::GetCurrentObject(own.dc(), OBJ_FONT), skinFont) << round;
+        EXPECT_EQ(::GetTextColor(own.dc()), RGB(0x10, 0x20, 0x30)) << round;
+        EXPECT_EQ(::GetBkMode(own.dc()), TRANSPARENT) << round;
+        EXPECT_EQ(::GetCurrentObject(other.dc(), OBJ_FONT), otherFont) << round;
+        EXPECT_NE(::GetBkMode(other.dc()), TRANSPARENT) << round;
+        EXPECT_LT(own.Count(kWhite, {0, 0, 60, 20}), 60 * 20) << "drawn";
+        EXPECT_LT(other.Count(kWhite, {0, 0, 60, 20}), 60 * 20) << "drawn";
+    }
+    ReleaseTextStateIn(own.dc());
+    EXPECT_EQ(::GetCurrentObject(own.dc(), OBJ_FONT), ownFont);
+    RECT rc = {0, 0, 60, 20};
+    CSkinRenderer::DrawTextIn(own.dc(), &resources, rc, L"W", 0xFF000000u, 0, DT_SINGLELINE);
+    EXPECT_EQ(::GetCurrentObject(own.dc(), OBJ_FONT), ownFont) << "forgotten: restored after each text again";
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <string_view>
 
 #include "toolkit/package/SkinFileReader.h"
-#include "toolkit/render/GdiplusSession.h"
 #include "toolkit/render/RenderResourcesUI.h"
 #include "toolkit/render/SkinRenderer.h"
 
@@ -57,7 +56,6 @@ public:
 
 private:
     const SkinUI::ISkinFileReader* m_files;
-    SkinUI::CGdiplusSession m_gdiplus;
     win32::UniqueMemoryDc m_measure{::CreateCompatibleDC(nullptr)};
     SkinUI::TFontInfo m_font;
     std::map<std::wstring, std::unique_ptr<SkinUI::TImageInfo>, std::less<>> m_images;

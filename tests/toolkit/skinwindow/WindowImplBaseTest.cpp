@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -84,13 +85,9 @@ TEST(WindowImplBaseTest, FrameMessagesOfTheFramelessWindow)
     EXPECT_EQ(::SendMessageW(hwnd, WM_NCACTIVATE, FALSE, 0), TRUE);
     EXPECT_EQ(::SendMessageW(hwnd, WM_NCACTIVATE, TRUE, 0), FALSE);
 
-    // Without "roundcorner" the region is a plain rectangle over the whole window.
+    // Without "roundcorner" the window has no region: it is its own rectangle.
     win32::UniqueRegion region(::CreateRectRgn(0, 0, 0, 0));
-    ASSERT_EQ(::GetWindowRgn(hwnd, region.get()), SIMPLEREGION);
-    RECT box{};
-    ::GetRgnBox(region.get(), &box);
-    EXPECT_TRUE(box.left == 0 && box.top == 0 && box.right >= 960 && box.bottom >= 620)
-        << box.right << "," << box.bottom;
+    EXPECT_EQ(::GetWindowRgn(hwnd, region.get()), ERROR);
 
     // Work-area limits first, then the manager applies "mininfo" and "maxinfo".
     MINMAXINFO info{};
@@ -118,6 +115,113 @@ TEST(WindowImplBaseTest, FrameMessagesOfTheFramelessWindow)
     EXPECT_EQ(HitTest(hwnd, {480, 2}), HTCAPTION);
     ::ShowWindow(hwnd, SW_RESTORE);
     EXPECT_EQ(::SendMessageW(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&proposed)), 0);
+}
+
+// A window whose skin is markup text, which records what it was like when
+// each message of its creation arrived.
+class MarkupSkinWindow : public WindowImplBase {
+public:
+    explicit MarkupSkinWindow(std::wstring markup) : m_markup(std::move(markup)) {}
+
+    struct Seen {
+        UINT message;
+        LONG_PTR style;
+        SIZE size;
+    };
+    std::vector<Seen> seen;
+    bool recording = true;
+
+protected:
+    const wchar_t* WindowClassName() const override { return L"MarkupSkinTestWindow"; }
+    const wchar_t* SkinFolder() const override { return L""; }
+    const wchar_t* SkinFile() const override { return m_markup.c_str(); }
+    LRESULT ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (recording) {
+            RECT r{};
+            ::GetWindowRect(m_hWnd, &r);
+            seen.push_back({message, ::GetWindowLongPtrW(m_hWnd, GWL_STYLE), {r.right - r.left, r.bottom - r.top}});
+        }
+        return WindowImplBase::ProcessMessage(message, wParam, lParam);
+    }
+
+private:
+    std::wstring m_markup;
+};
+
+// The window is made frameless and at its skin's size by CreateWindowEx
+// itself: nothing restyles or sizes it after WM_CREATE (each change costs a
+// round of frame messages and, under a window system, a resize).
+TEST(WindowImplBaseTest, TheWindowIsMadeWithItsFinalStyleAndSize)
+{
+    skintest::StartToolkit();
+    MarkupSkinWindow window(L"<Window size=\"420,250\"><VerticalLayout bkcolor=\"#FF336699\" /></Window>");
+    const HWND hwnd = window.Create(nullptr, L"final", WS_OVERLAPPEDWINDOW, 0, 30, 40, 0, 0);
+    ASSERT_NE(hwnd, nullptr);
+    window.recording = false;
+    // From the first computation of the frame on, the window is what it
+    // ends as (before it, the system gives an overlapped window a caption,
+    // which WM_NCCREATE takes away).
+    const auto framed = std::find_if(window.seen.begin(), window.seen.end(),
+                                     [](const MarkupSkinWindow::Seen& s) { return s.message == WM_NCCALCSIZE; });
+    ASSERT_NE(framed, window.seen.end());
+    bool created = false;
+    for (auto it = framed; it != window.seen.end(); ++it) {
+        const MarkupSkinWindow::Seen& s = *it;
+        created = created || s.message == WM_CREATE;
+        EXPECT_NE(s.message, WM_STYLECHANGING) << "restyled after creation";
+        EXPECT_NE(s.message, WM_WINDOWPOSCHANGING) << "moved or sized after creation";
+        EXPECT_EQ(s.style & WS_CAPTION, 0) << "message " << s.message;
+        EXPECT_EQ(s.style & (WS_CLIPCHILDREN | WS_CLIPSIBLINGS), WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+        if (s.message == WM_NCCALCSIZE || s.message == WM_CREATE || s.message == WM_SIZE) {
+            EXPECT_EQ(s.size.cx, 420) << "message " << s.message;
+            EXPECT_EQ(s.size.cy, 250) << "message " << s.message;
+        }
+    }
+    EXPECT_TRUE(created);
+    RECT outer{};
+    ::GetWindowRect(hwnd, &outer);
+    EXPECT_EQ(outer.left, 30);
+    EXPECT_EQ(outer.top, 40);
+    EXPECT_EQ(outer.right - outer.left, 420);
+    EXPECT_EQ(outer.bottom - outer.top, 250);
+    EXPECT_NE(window.Manager().Root(), nullptr);
+    ::DestroyWindow(hwnd);
+}
+
+// Rounded corners clip the window to a rounded region, following its size;
+// square ones ("roundcorner" 0,0 or none) leave it without a region.
+TEST(WindowImplBaseTest, OnlyRoundCornersGiveTheWindowARegion)
+{
+    skintest::StartToolkit();
+    const struct {
+        const wchar_t* markup;
+        bool region;
+    } cases[] = {
+        {L"<Window size=\"200,100\" roundcorner=\"8,8\"><VerticalLayout /></Window>", true},
+        {L"<Window size=\"200,100\" roundcorner=\"0,0\"><VerticalLayout /></Window>", false},
+        {L"<Window size=\"200,100\"><VerticalLayout /></Window>", false},
+    };
+    for (const auto& c : cases) {
+        MarkupSkinWindow window(c.markup);
+        window.recording = false;
+        const HWND hwnd = window.Create(nullptr, L"corners", WS_POPUP | WS_VISIBLE, 0, 10, 10, 0, 0);
+        ASSERT_NE(hwnd, nullptr);
+        ::SetWindowPos(hwnd, nullptr, 0, 0, 240, 120, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        win32::UniqueRegion region(::CreateRectRgn(0, 0, 0, 0));
+        const int kind = ::GetWindowRgn(hwnd, region.get());
+        if (c.region) {
+            EXPECT_EQ(kind, COMPLEXREGION) << c.markup;
+            RECT box{};
+            ::GetRgnBox(region.get(), &box);
+            EXPECT_EQ(box.right, 240) << "follows the size";
+            EXPECT_FALSE(::PtInRegion(region.get(), 0, 0)) << "the corner is cut";
+            EXPECT_TRUE(::PtInRegion(region.get(), 120, 60));
+        } else {
+            EXPECT_EQ(kind, ERROR) << c.markup;
+        }
+        ::DestroyWindow(hwnd);
+    }
 }
 
 TEST(WindowImplBaseTest, LauncherHitTestsFollowSizeboxAndCaption)

@@ -161,15 +161,19 @@ TEST_F(ShadowFixture, GoesAwayWithTheOwner)
     EXPECT_EQ(CShadowUI::ForOwner(ownerWindow), nullptr);
 }
 
-TEST_F(ShadowFixture, AHiddenOwnerGetsItsShadowWhenShown)
+// A window that is never shown never makes its shadow window; the first
+// show makes it, drawn after the owner's first paint.
+TEST_F(ShadowFixture, AHiddenOwnerGetsItsShadowWindowWhenFirstShown)
 {
     auto owner = MakeOwner({100, 100, 400, 300}, WS_POPUP);
-    const HWND shadow = owner->manager.Shadow().WindowHandle();
-    ASSERT_NE(shadow, nullptr);
-    EXPECT_FALSE(::IsWindowVisible(shadow));
+    EXPECT_EQ(owner->manager.Shadow().WindowHandle(), nullptr) << "hidden: no shadow window yet";
+    EXPECT_EQ(CShadowUI::ForOwner(owner->hwnd()), &owner->manager.Shadow()) << "the owner is hooked";
     ::ShowWindow(owner->hwnd(), SW_SHOWNA);
+    EXPECT_EQ(owner->manager.Shadow().WindowHandle(), nullptr) << "made after the owner's first paint";
     ::UpdateWindow(owner->hwnd());
     owner->Pump();
+    const HWND shadow = owner->manager.Shadow().WindowHandle();
+    ASSERT_NE(shadow, nullptr);
     EXPECT_TRUE(::IsWindowVisible(shadow));
     ExpectAround(shadow, owner->hwnd(), "shown");
 }

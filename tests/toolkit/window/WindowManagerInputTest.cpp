@@ -700,6 +700,86 @@ TEST(WindowManagerInputTest, PaintCoversOnlyWhatWasInvalidated)
     EXPECT_TRUE(::IsRectEmpty(&window.manager.InvalidatedSinceLastPaint()));
 }
 
+// A layout runs before its paint begins, so what it invalidates is painted
+// in the same paint (not in a second one right after); the surface is kept
+// while the size stays; a paint the system alone asks for (the window
+// uncovered) is a copy of the surface, and one that meets a change paints
+// only the change.
+TEST(WindowManagerInputTest, OnePaintPerLayoutAndUncoveringCopiesTheSurface)
+{
+    struct PaintProbe : CVerticalLayoutUI {
+        std::vector<RECT> paints;
+        void Paint(HDC hdc, const RECT& paint) override
+        {
+            paints.push_back(paint);
+            CVerticalLayoutUI::Paint(hdc, paint);
+        }
+    };
+    ManagerTestWindow window({0, 0, 200, 100});
+    auto* root = new PaintProbe;
+    root->ApplyAttribute(L"bkcolor", L"#FFFF0000");
+    auto* label = Placed<CLabelUI>(L"label", L"20,40,180,60");
+    root->Add(label);
+    window.manager.AttachTree(root);
+    auto pixel = [&](int x, int y) {
+        win32::WindowDc dc(window.hwnd());
+        return ::GetPixel(dc.get(), x, y);
+    };
+    auto paintNow = [&] {
+        ::UpdateWindow(window.hwnd());
+        window.Pump();
+    };
+    auto expectWhole = [&](const RECT& r, LONG right, LONG bottom, const char* when) {
+        EXPECT_TRUE(r.left == 0 && r.top == 0 && r.right == right && r.bottom == bottom)
+            << when << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    };
+
+    paintNow();
+    ASSERT_EQ(root->paints.size(), 1u) << "the first layout and its paint are one paint";
+    expectWhole(root->paints[0], 200, 100, "first paint");
+    EXPECT_EQ(pixel(5, 5), RGB(255, 0, 0));
+
+    root->paints.clear();
+    ::SetWindowPos(window.hwnd(), nullptr, 0, 0, 240, 120, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    paintNow();
+    ASSERT_EQ(root->paints.size(), 1u) << "a resize is one layout and one paint";
+    expectWhole(root->paints[0], 240, 120, "after the resize");
+
+    // Uncovered: the system invalidates, nothing in the tree changed. What
+    // the screen lost comes back from the surface, without painting the tree.
+    {
+        win32::WindowDc dc(window.hwnd());
+        win32::UniqueBrush blue(::CreateSolidBrush(RGB(0, 0, 255)));
+        const RECT lost = {0, 0, 240, 120};
+        ::FillRect(dc.get(), &lost, blue.get());
+    }
+    root->paints.clear();
+    ::RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_INVALIDATE);
+    paintNow();
+    EXPECT_TRUE(root->paints.empty()) << "the tree was painted for an uncovering";
+    EXPECT_EQ(pixel(5, 5), RGB(255, 0, 0));
+    EXPECT_EQ(pixel(230, 110), RGB(255, 0, 0));
+
+    // A change and an uncovering together: the tree paints only the change.
+    label->SetText(L"changed");
+    ::RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_INVALIDATE);
+    paintNow();
+    ASSERT_EQ(root->paints.size(), 1u);
+    const RECT& change = root->paints[0];
+    EXPECT_TRUE(change.left == 20 && change.top == 40 && change.right == 180 && change.bottom == 60)
+        << change.left << "," << change.top << "," << change.right << "," << change.bottom;
+    EXPECT_EQ(pixel(5, 5), RGB(255, 0, 0));
+
+    // A new tree counts as all changed.
+    auto* next = new PaintProbe;
+    next->ApplyAttribute(L"bkcolor", L"#FF00FF00");
+    window.manager.AttachTree(next);
+    paintNow();
+    ASSERT_EQ(next->paints.size(), 1u);
+    expectWhole(next->paints[0], 240, 120, "a new tree");
+    EXPECT_EQ(pixel(5, 5), RGB(0, 255, 0));
+}
+
 // "bktrans": the window becomes layered and paints through per-pixel alpha.
 TEST(WindowManagerInputTest, TransparentBackgroundPaintsLayered)
 {
