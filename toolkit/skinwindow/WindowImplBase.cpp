@@ -2,12 +2,14 @@
 
 #include <windowsx.h>
 
+#include "base/ForeignAddress.h"
 #include "base/NoThrowBoundary.h"
 #include "base/Win32Handles.h"
 #include "toolkit/controls/ControlUI.h"
 #include "toolkit/hosts/ActiveXUI.h"
 #include "toolkit/skinwindow/FrameHitTest.h"
 #include "toolkit/window/DispatchFrame.h"
+#include "toolkit/window/WindowDpi.h"
 
 namespace SkinUI {
 namespace {
@@ -149,6 +151,9 @@ LRESULT WindowImplBase::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_GETOBJECT:
         handled = AnswerAccessibleObject(m_hWnd, wParam, lParam, AccessibleNames(), result);
         break;
+    case kWmDpiChanged:
+        OnDpiChanged(wParam, lParam);
+        return 0;
     default:
         if (message != 0 && message == AccessibleActionMessage()) {
             RunAccessibleAction(m_pm, wParam, lParam);
@@ -408,6 +413,42 @@ LRESULT WindowImplBase::FilterMessage(UINT message, WPARAM wParam, LPARAM, bool&
 CControlUI* WindowImplBase::CreateCustomControl(std::wstring_view)
 {
     return nullptr;
+}
+
+// ---------------------------------------------------------------- display scale
+
+void WindowImplBase::OnDpiChanged(WPARAM wParam, LPARAM lParam)
+{
+    // The system gives one DPI for both axes; anything else did not come
+    // from it.
+    const int dpi = HIWORD(wParam);
+    if (dpi != LOWORD(wParam) || dpi == 0) return;
+    const CDisplayScale scale(dpi);
+    // The suggested rectangle is only a pointer when the system sent the
+    // message: read through it only as far as it is readable, and take only
+    // a rectangle a screen can hold.
+    constexpr LONG kLargestSide = 32767;
+    RECT suggested{};
+    const bool hasRect = win32::ReadForeignAddress(lParam, suggested) && suggested.right > suggested.left &&
+                         suggested.bottom > suggested.top && suggested.right - suggested.left <= kLargestSide &&
+                         suggested.bottom - suggested.top <= kLargestSide && suggested.left >= -kLargestSide &&
+                         suggested.top >= -kLargestSide && suggested.right <= kLargestSide &&
+                         suggested.bottom <= kLargestSide;
+    const CDisplayScale from = m_pm.DisplayScale();
+    m_pm.ChangeDisplayScale(scale);
+    if (!m_hWnd) return;
+    if (hasRect) {
+        ::SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                       suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    // Without a usable suggestion the window keeps its place and takes its
+    // size at the new scale.
+    RECT window{};
+    if (!::GetWindowRect(m_hWnd, &window)) return;
+    const int width = Rescale(static_cast<int>(window.right - window.left), from, scale);
+    const int height = Rescale(static_cast<int>(window.bottom - window.top), from, scale);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 }
 
 // ---------------------------------------------------------------- modal child and shake

@@ -1,12 +1,14 @@
 // The drop shadow of a skinned window: a click-through layered popup owned
 // by the window, drawn around it and kept in step with its moves, sizes and
-// visibility by a hook on the owner's window procedure.
+// visibility by a hook on the owner's window procedure. Its attributes are
+// the skin's, in logical pixels; it is drawn at the owner's display scale.
 #pragma once
 
 #include <windows.h>
 
 #include <string_view>
 
+#include "toolkit/core/DisplayScale.h"
 #include "toolkit/core/UiString.h"
 
 namespace SkinUI {
@@ -49,6 +51,11 @@ public:
     const CUiString& Image() const { return m_sImage; }
     bool SetCorner(const RECT& corner);  // all 0 or more
     RECT Corner() const { return m_rcCorner; }
+    // The corners at the display scale: the image's corners (the image is
+    // kept at that scale) and how far the shadow reaches past the owner.
+    RECT ScaledCorner() const;
+    // The owner's display scale; a shown shadow is drawn again at the new one.
+    void SetDisplayScale(const CDisplayScale& scale);
 
     // Creates the shadow window for the owner and hooks the owner's window
     // procedure; images come from the resources (the owner's image cache).
@@ -83,6 +90,7 @@ private:
     DWORD m_dwColour = 0;
     CUiString m_sImage;
     RECT m_rcCorner = {0, 0, 0, 0};
+    CDisplayScale m_scale;
     WORD m_wOwnerWidth = 0;
     WORD m_wOwnerHeight = 0;
     bool m_bRedrawPending = false;
