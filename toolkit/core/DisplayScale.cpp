@@ -35,6 +35,18 @@ int CDisplayScale::Unscale(int physical) const
     return MulDivRounded(physical, kLogicalDpi, m_dpi);
 }
 
+int CDisplayScale::ScaleCorner(int logical) const
+{
+    if (m_dpi == kLogicalDpi) return logical;
+    return ClampToInt(static_cast<long long>(logical) * m_dpi / kLogicalDpi);
+}
+
+SkinRect CDisplayScale::ScaleCorner(const SkinRect& logical) const
+{
+    return {ScaleCorner(logical.left), ScaleCorner(logical.top), ScaleCorner(logical.right),
+            ScaleCorner(logical.bottom)};
+}
+
 SkinRect CDisplayScale::Scale(const SkinRect& logical) const
 {
     return {Scale(logical.left), Scale(logical.top), Scale(logical.right), Scale(logical.bottom)};

@@ -38,6 +38,13 @@ public:
     SkinRect Scale(const SkinRect& logical) const;
     SkinSize Scale(const SkinSize& logical) const;
     SkinPoint Scale(const SkinPoint& logical) const;
+    // A nine-grid corner of art drawn at this scale: the pixels that lie
+    // whole inside the scaled corner (rounded toward zero). A corner that
+    // ends between two pixels leaves the pixel it cuts to the part beyond
+    // it: a shadow's contact line stays next to the window it surrounds,
+    // and a rounded edge loses nothing a pixel can show.
+    int ScaleCorner(int logical) const;
+    SkinRect ScaleCorner(const SkinRect& logical) const;
 
 private:
     int m_dpi = kLogicalDpi;

@@ -199,7 +199,7 @@ void CImageDescriptorReader::Apply(const ImageDescriptorPair& pair, bool logical
         m_current.source = scale.Scale(pair.rect);
         break;
     case ImageKey::Corner:
-        m_current.corner = scale.Scale(pair.rect);
+        m_current.corner = scale.ScaleCorner(pair.rect);
         break;
     case ImageKey::Mask:
         m_current.mask = pair.number;

@@ -126,8 +126,8 @@ bool CShadowUI::SetCorner(const RECT& corner)
 
 RECT CShadowUI::ScaledCorner() const
 {
-    return {m_scale.Scale(m_rcCorner.left), m_scale.Scale(m_rcCorner.top), m_scale.Scale(m_rcCorner.right),
-            m_scale.Scale(m_rcCorner.bottom)};
+    return {m_scale.ScaleCorner(m_rcCorner.left), m_scale.ScaleCorner(m_rcCorner.top),
+            m_scale.ScaleCorner(m_rcCorner.right), m_scale.ScaleCorner(m_rcCorner.bottom)};
 }
 
 void CShadowUI::SetDisplayScale(const CDisplayScale& scale)
