@@ -38,7 +38,11 @@ int CDisplayScale::Unscale(int physical) const
 int CDisplayScale::ScaleCorner(int logical) const
 {
     if (m_dpi == kLogicalDpi) return logical;
-    return ClampToInt(static_cast<long long>(logical) * m_dpi / kLogicalDpi);
+    const long long product = static_cast<long long>(logical) * m_dpi;
+    const long long magnitude = product >= 0 ? product : -product;
+    // Nearest, half toward zero.
+    const long long rounded = (magnitude + kLogicalDpi / 2 - 1) / kLogicalDpi;
+    return ClampToInt(product >= 0 ? rounded : -rounded);
 }
 
 SkinRect CDisplayScale::ScaleCorner(const SkinRect& logical) const

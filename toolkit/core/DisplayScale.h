@@ -38,11 +38,11 @@ public:
     SkinRect Scale(const SkinRect& logical) const;
     SkinSize Scale(const SkinSize& logical) const;
     SkinPoint Scale(const SkinPoint& logical) const;
-    // A nine-grid corner of art drawn at this scale: the pixels that lie
-    // whole inside the scaled corner (rounded toward zero). A corner that
-    // ends between two pixels leaves the pixel it cuts to the part beyond
-    // it: a shadow's contact line stays next to the window it surrounds,
-    // and a rounded edge loses nothing a pixel can show.
+    // A nine-grid corner of art drawn at this scale: rounded to the nearest
+    // pixel, and a corner that ends exactly between two pixels leaves the
+    // pixel it cuts to the part beyond it (the stretched edge, or the centre
+    // a shadow leaves to its window): the shadow's contact line at 150 %
+    // stays against the window, and a rounded cap at 125 % keeps its curve.
     int ScaleCorner(int logical) const;
     SkinRect ScaleCorner(const SkinRect& logical) const;
 

@@ -72,4 +72,22 @@ TEST(DisplayScaleTest, RectanglesScaleEachEdge)
     EXPECT_EQ(back.right, 1158);
 }
 
+// Nine-grid corners round to the nearest pixel, and one that ends exactly
+// between two pixels keeps the inner one out: 9 at 150 % is 13, 3 at 125 %
+// is 4.
+TEST(DisplayScaleTest, CornersRoundToTheNearestPixelAndHalvesInward)
+{
+    struct Case {
+        int dpi, logical, corner;
+    } cases[] = {
+        {96, 9, 9},   {120, 9, 11},  {144, 9, 13},  {192, 9, 18},  {120, 3, 4},   {144, 3, 4},
+        {168, 3, 5},  {144, 1, 1},   {144, -9, -13}, {120, 0, 0},  {240, 3, 7},   {144, 5, 7},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CDisplayScale(c.dpi).ScaleCorner(c.logical), c.corner) << c.dpi << " " << c.logical;
+    const SkinRect r = CDisplayScale(144).ScaleCorner(SkinRect{3, 3, 9, 3});
+    EXPECT_EQ(r.left, 4);
+    EXPECT_EQ(r.right, 13);
+}
+
 }  // namespace
