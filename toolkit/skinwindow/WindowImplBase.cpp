@@ -29,6 +29,12 @@ TModalState& ModalState()
     return state;
 }
 
+// One step of the shake: a pixel at 100 %, as far at any other scale.
+int ShakeStep(HWND hwnd)
+{
+    return CDisplayScale(DpiForWindow(hwnd)).Scale(1);
+}
+
 void MoveBy(HWND hwnd, int dx, int dy)
 {
     RECT r{};
@@ -469,8 +475,11 @@ void WindowImplBase::StartShake()
     TModalState& state = ModalState();
     if (state.hCurrent && ::IsWindow(state.hCurrent)) ::KillTimer(state.hCurrent, kShakeTimerId);
     if (state.hPrevious && ::IsWindow(state.hPrevious)) ::KillTimer(state.hPrevious, kShakeTimerId);
-    // An interrupted shake stands one pixel off: put it back first.
-    if (state.nShakeStep % 2 != 0 && state.hShaking && ::IsWindow(state.hShaking)) MoveBy(state.hShaking, 1, 1);
+    // An interrupted shake stands one step off: put it back first.
+    if (state.nShakeStep % 2 != 0 && state.hShaking && ::IsWindow(state.hShaking)) {
+        const int step = ShakeStep(state.hShaking);
+        MoveBy(state.hShaking, step, step);
+    }
     state.nShakeStep = 0;
     ::SetTimer(m_hWnd, kShakeTimerId, kShakeIntervalMs, ShakeTick);
 }
@@ -481,7 +490,8 @@ void CALLBACK WindowImplBase::ShakeTick(HWND hwnd, UINT message, UINT_PTR id, DW
     if (message != WM_TIMER || !::IsWindow(hwnd)) return;
     TModalState& state = ModalState();
     state.hShaking = hwnd;
-    const int delta = state.nShakeStep % 2 == 0 ? -1 : 1;
+    const int step = ShakeStep(hwnd);
+    const int delta = state.nShakeStep % 2 == 0 ? -step : step;
     MoveBy(hwnd, delta, delta);
     if (++state.nShakeStep >= 8) {
         state.nShakeStep = 0;

@@ -583,4 +583,35 @@ TEST_F(SkinDisplayScaleTest, MovingBetweenDisplaysRescalesEverythingAndComesBack
     EXPECT_EQ(manager.TextMetricsAt(0).tmHeight, startFont);
 }
 
+// A click on the disabled owner shakes the notice box by a pixel at 100 %,
+// and by as much at the display's scale; the shake ends where it began.
+TEST_F(SkinDisplayScaleTest, TheNoticeBoxShakesByAPixelOfTheDisplay)
+{
+    PackedSkinWindow owner(L"ScaleShakeOwner", L"GameLoader.xml");
+    const HWND ownerWnd = owner.CreateShown(nullptr, 10, 10);
+    PackedSkinWindow box(L"ScaleShakeBox", L"CustomMsgBox.xml");
+    const HWND boxWnd = box.CreateShown(ownerWnd, 300, 200);
+    ASSERT_TRUE(ownerWnd && boxWnd);
+    ::SendMessageW(ownerWnd, WM_MODAL_CHILD_SET, 0, reinterpret_cast<LPARAM>(boxWnd));
+    ::EnableWindow(ownerWnd, FALSE);
+    const auto origin = [&] {
+        RECT r{};
+        ::GetWindowRect(boxWnd, &r);
+        return POINT{r.left, r.top};
+    };
+    const POINT start = origin();
+    ::SendMessageW(ownerWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(ownerWnd), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    int farthest = 0;
+    const DWORD began = ::GetTickCount();
+    while (::GetTickCount() - began < kShakeIntervalMs * 12) {
+        skintest::PumpFor(10);
+        const POINT now = origin();
+        farthest = std::max({farthest, static_cast<int>(std::abs(now.x - start.x)), static_cast<int>(std::abs(now.y - start.y))});
+    }
+    EXPECT_EQ(farthest, S(1));
+    EXPECT_EQ(origin().x, start.x);
+    EXPECT_EQ(origin().y, start.y);
+    ::EnableWindow(ownerWnd, TRUE);
+}
+
 }  // namespace
