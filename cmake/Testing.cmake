@@ -7,9 +7,14 @@ enable_testing()
 # fault in a static destructor prints after the summary. Each Wine test runs
 # in a prefix and on a display of its own (scripts/wine-run). COST orders
 # the long programs first.
+#
+# WINE_DPI dpi...: the program runs once per DPI (test NAME_dpiN), each in a
+# prefix whose system DPI is N (Windows' per-user "LogPixels") on a display
+# as much larger as a panel of that scale is; scripts/wine-run sets both
+# up before the program starts (VRK_WINE_DPI).
 set(VRK_TEST_REPORT_DIR ${CMAKE_BINARY_DIR}/test-report)
 function(vrk_add_gtest name)
-  cmake_parse_arguments(ARG "" "TIMEOUT;COST;SHARDS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT;COST;SHARDS" "SOURCES;LIBS;WINE_DPI" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
@@ -33,6 +38,15 @@ function(vrk_add_gtest name)
       list(APPEND tests ${name}_${index})
     endforeach()
   endif()
+  if(ARG_WINE_DPI)
+    if(ARG_SHARDS OR NOT WIN32)
+      message(FATAL_ERROR "${name}: WINE_DPI runs a Windows program whole, once per DPI")
+    endif()
+    set(tests)
+    foreach(dpi ${ARG_WINE_DPI})
+      list(APPEND tests ${name}_dpi${dpi})
+    endforeach()
+  endif()
   set(index 0)
   foreach(test ${tests})
     add_test(NAME ${test}
@@ -45,6 +59,11 @@ function(vrk_add_gtest name)
     if(ARG_SHARDS)
       set_tests_properties(${test} PROPERTIES
         ENVIRONMENT "GTEST_TOTAL_SHARDS=${ARG_SHARDS};GTEST_SHARD_INDEX=${index}")
+      math(EXPR index "${index} + 1")
+    endif()
+    if(ARG_WINE_DPI)
+      list(GET ARG_WINE_DPI ${index} dpi)
+      set_tests_properties(${test} PROPERTIES ENVIRONMENT "VRK_WINE_DPI=${dpi}")
       math(EXPR index "${index} + 1")
     endif()
   endforeach()

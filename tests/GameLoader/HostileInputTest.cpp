@@ -356,6 +356,25 @@ TEST_F(HostileInputTest, PostsFromAnyProcessLeaveTheLauncherWorkingAndStartTheGa
              EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(run.window) != FALSE; }));
          },
          Afterwards::AliveAndClosable, 0, 0, nothing},
+        {"WM_DPICHANGED posted from outside: numbers that point at nothing, two DPIs", shown, kPageLoads, none,
+         [&](HostileRun& run) {
+             constexpr UINT kDpiChanged = 0x02E0;
+             RECT before{};
+             ::GetWindowRect(run.window, &before);
+             run.Post(kDpiChanged, MAKEWPARAM(144, 144), 0x10);
+             run.Post(kDpiChanged, MAKEWPARAM(192, 192), static_cast<LPARAM>(-16));  // runs past the address space
+             run.Post(kDpiChanged, MAKEWPARAM(120, 168), 0x10);
+             EXPECT_TRUE(HandledEverythingPosted(run));
+             ::ShowWindow(run.window, SW_RESTORE);
+             ASSERT_TRUE(WaitFor([&] { return ::IsIconic(run.window) == FALSE; }));
+             RECT after{};
+             ::GetWindowRect(run.window, &after);
+             // Scaled in place to 200 %: no rectangle was read.
+             EXPECT_EQ(after.left, before.left);
+             EXPECT_EQ(after.top, before.top);
+             EXPECT_EQ(after.right - after.left, 2 * (before.right - before.left));
+         },
+         Afterwards::AliveAndClosable, 0, 0, nothing},
         {"1136 with 0xFFFFFFFF and -5", shown, kPageLoads, none,
          [](HostileRun& run) {
              run.Post(kProgress, 0xFFFFFFFFu);

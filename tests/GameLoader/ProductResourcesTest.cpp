@@ -30,6 +30,7 @@
 #include "toolkit/package/SkinArchive.h"
 #include "toolkit/package/SkinFileReader.h"
 #include "toolkit/render/ImageDrawing.h"
+#include "toolkit/render/ImageScaleSet.h"
 #include "toolkit/render/SkinImageLoader.h"
 
 namespace {
@@ -182,7 +183,35 @@ const SkinImage kSkinImages[] = {
     {"pirn_download_bk.jpg", 960, 620, true},
 };
 
-TEST_F(ProductResourcesTest, SkinArchiveHoldsBothLayoutsAndEveryImageAtItsSize)
+// Buttons: the normal glyphs are whole pixels (no antialiased fringe), and
+// hovering visibly changes both the glyph and its surroundings.
+struct ButtonArt {
+    const char* normal;
+    const char* hover;
+    int glyphX, glyphY;  // a pixel of the glyph
+    int plateX, plateY;  // a pixel beside the glyph, inside the hover plate
+    Rgb under;           // what the button is drawn on
+};
+const ButtonArt kButtons[] = {
+    {"gmin_normal.png", "gmin_hover.png", 12, 12, 4, 12, {24, 32, 60}},
+    {"gclose_normal.png", "gclose_hover.png", 14, 15, 4, 15, {24, 32, 60}},
+    {"btn_close.png", "btn_close_hover.png", 12, 12, 4, 12, {255, 255, 255}},
+};
+
+// The name of an image in a set ("shadow@150.png").
+std::string SetName(const char* name, int percent)
+{
+    return testsupport::WideToUtf8(SkinUI::ImageSetName(testsupport::Utf8ToWide(name), percent));
+}
+
+// A length of the 100 % art in a set, as the build draws it and the layout
+// scales it.
+int AtSet(int length, int percent)
+{
+    return SkinUI::CDisplayScale(SkinUI::ImageSetDpi(percent)).Scale(length);
+}
+
+TEST_F(ProductResourcesTest, SkinArchiveHoldsBothLayoutsAndEveryImageAtItsSizeInEverySet)
 {
     for (const char* layout : {"GameLoader.xml", "CustomMsgBox.xml"}) {
         const std::vector<unsigned char> bytes = Entry(layout);
@@ -191,22 +220,84 @@ TEST_F(ProductResourcesTest, SkinArchiveHoldsBothLayoutsAndEveryImageAtItsSize)
         EXPECT_NE(text.find("<Window"), std::string::npos) << layout;
     }
     for (const SkinImage& expected : kSkinImages) {
-        SCOPED_TRACE(expected.name);
-        const std::vector<unsigned char> bytes = Entry(expected.name);
-        ASSERT_GE(bytes.size(), 8u);
-        // The file format matches the name: the loader does not care, but a
-        // PNG saved as .jpg would lose its alpha in every other tool.
-        if (expected.jpeg) {
-            EXPECT_TRUE(bytes[0] == 0xFF && bytes[1] == 0xD8);
-        } else {
-            EXPECT_TRUE(bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G');
+        for (const int percent : SkinUI::kImageSetPercents) {
+            const std::string name = SetName(expected.name, percent);
+            SCOPED_TRACE(name);
+            const std::vector<unsigned char> bytes = Entry(name.c_str());
+            ASSERT_GE(bytes.size(), 8u);
+            // The file format matches the name: the loader does not care, but a
+            // PNG saved as .jpg would lose its alpha in every other tool.
+            if (expected.jpeg) {
+                EXPECT_TRUE(bytes[0] == 0xFF && bytes[1] == 0xD8);
+            } else {
+                EXPECT_TRUE(bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G');
+            }
+            // Each set at the layout's size at its scale: drawn 1:1 there.
+            const Image image = Decode(bytes);
+            EXPECT_EQ(image.width, AtSet(expected.width, percent));
+            EXPECT_EQ(image.height, AtSet(expected.height, percent));
         }
-        const Image image = Decode(bytes);
-        EXPECT_EQ(image.width, expected.width);
-        EXPECT_EQ(image.height, expected.height);
     }
     // Nothing else: a stale or misspelt image would be dead weight.
-    EXPECT_EQ(s_archive->EntryCount(), 2 + std::size(kSkinImages));
+    EXPECT_EQ(s_archive->EntryCount(), 2 + std::size(kSkinImages) * SkinUI::kImageSetPercents.size());
+}
+
+// Each set is the art drawn at its scale, not the 100 % pixels stretched:
+// the crisp glyphs are whole pixels at every scale (and at 200 % exactly
+// the 100 % glyphs doubled), the shadow's contact line lies against the
+// window at every scale's corner and its ring fades out, and the progress
+// caps stay round with middle columns that stretch without a trace.
+TEST_F(ProductResourcesTest, EverySetIsTheArtDrawnAtItsScale)
+{
+    for (const int percent : SkinUI::kImageSetPercents) {
+        SCOPED_TRACE(percent);
+        const SkinUI::CDisplayScale scale(SkinUI::ImageSetDpi(percent));
+        for (const ButtonArt& button : kButtons) {
+            const Image base = ImageEntry(button.normal);
+            const Image normal = ImageEntry(SetName(button.normal, percent).c_str());
+            std::set<int> alphas;
+            for (int y = 0; y < normal.height; ++y)
+                for (int x = 0; x < normal.width; ++x) alphas.insert(normal.Alpha(x, y));
+            EXPECT_LE(alphas.size(), 3u) << button.normal << ": whole pixels, no antialiased fringe";
+            if (percent != 200) continue;
+            for (int y = 0; y < normal.height; ++y)
+                for (int x = 0; x < normal.width; ++x)
+                    ASSERT_EQ(std::memcmp(normal.At(x, y), base.At(x / 2, y / 2), 4), 0)
+                        << button.normal << " at " << x << "," << y;
+        }
+
+        const Image shadow = ImageEntry(SetName("shadow.png", percent).c_str());
+        const int k = scale.ScaleCorner(9);
+        const int last = shadow.width - 1, mid = shadow.width / 2;
+        struct Walk {
+            int x, y, dx, dy;
+        };
+        for (const Walk& w : {Walk{mid, 0, 0, 1}, Walk{mid, last, 0, -1}, Walk{0, mid, 1, 0}, Walk{last, mid, -1, 0}}) {
+            EXPECT_EQ(shadow.Alpha(w.x, w.y), 0) << "fades to nothing at the outer edge";
+            int previous = 0;
+            for (int step = 0; step < k; ++step) {
+                const int alpha = shadow.Alpha(w.x + w.dx * step, w.y + w.dy * step);
+                EXPECT_GE(alpha, previous) << "from " << w.x << "," << w.y << " step " << step;
+                previous = alpha;
+            }
+            EXPECT_GE(previous, 96) << "firm against the window, from " << w.x << "," << w.y;
+        }
+
+        const int cap = scale.ScaleCorner(3);
+        for (const char* name : {"gprogress_bk.png", "gprogress_fore.png"}) {
+            const Image image = ImageEntry(SetName(name, percent).c_str());
+            const int r = image.width - 1, b = image.height - 1;
+            for (auto [x, y] : {std::pair{0, 0}, {r, 0}, {0, b}, {r, b}})
+                EXPECT_LT(image.Alpha(x, y), 160) << name << " rounded at " << x << "," << y;
+            // Where a cap ends between pixels, the column it cuts is a
+            // little lighter: within a few steps of the others.
+            for (int y = 0; y <= b; ++y)
+                for (int x = cap; x <= r - cap; ++x)
+                    for (int c = 0; c < 4; ++c)
+                        EXPECT_LE(std::abs(image.At(x, y)[c] - image.At(image.width / 2, y)[c]), 3)
+                            << name << " " << x << "," << y;
+        }
+    }
 }
 
 // The size table above is an expectation, not the product's list: the
@@ -366,21 +457,6 @@ TEST_F(ProductResourcesTest, RendererDrawsAOnePercentFillAndASoftShadowRing)
     }
     EXPECT_GT(previous, 60) << "firm where it meets the window";
 }
-
-// Buttons: the normal glyphs are whole pixels (no antialiased fringe), and
-// hovering visibly changes both the glyph and its surroundings.
-struct ButtonArt {
-    const char* normal;
-    const char* hover;
-    int glyphX, glyphY;  // a pixel of the glyph
-    int plateX, plateY;  // a pixel beside the glyph, inside the hover plate
-    Rgb under;           // what the button is drawn on
-};
-const ButtonArt kButtons[] = {
-    {"gmin_normal.png", "gmin_hover.png", 12, 12, 4, 12, {24, 32, 60}},
-    {"gclose_normal.png", "gclose_hover.png", 14, 15, 4, 15, {24, 32, 60}},
-    {"btn_close.png", "btn_close_hover.png", 12, 12, 4, 12, {255, 255, 255}},
-};
 
 TEST_F(ProductResourcesTest, ButtonGlyphsAreCrispAndTheHoverStateIsVisible)
 {
@@ -614,7 +690,7 @@ std::string AttributeOf(const TiXmlElement* element, const char* name)
     return value != nullptr ? value : "";
 }
 
-TEST_F(ProductResourcesTest, ManifestNamesWindows7To11RunsAsInvokerAndLeavesDpiAlone)
+TEST_F(ProductResourcesTest, ManifestNamesWindows7To11RunsAsInvokerAndDeclaresPerMonitorDpi)
 {
     const ResourceBytes bytes = FindBytes(s_module->get(), MAKEINTRESOURCEW(IDR_APP_MANIFEST), MAKEINTRESOURCEW(24));
     ASSERT_NE(bytes.data, nullptr) << "no RT_MANIFEST 1 in vrk_main.exe";
@@ -633,13 +709,16 @@ TEST_F(ProductResourcesTest, ManifestNamesWindows7To11RunsAsInvokerAndLeavesDpiA
     CollectElements(assembly, elements);
     std::set<std::string> supported;
     const TiXmlElement* level = nullptr;
+    std::vector<const TiXmlElement*> dpiAware, dpiAwareness;
     for (const TiXmlElement* element : elements) {
         const std::string name = element->Value();
         if (name == "supportedOS") supported.insert(AttributeOf(element, "Id"));
         if (name == "requestedExecutionLevel") level = element;
-        // Nothing that changes how the system scales the window (yet).
-        EXPECT_TRUE(name != "windowsSettings" && name != "dpiAware" && name != "dpiAwareness" && name != "gdiScaling")
-            << name;
+        if (name == "dpiAware") dpiAware.push_back(element);
+        if (name == "dpiAwareness") dpiAwareness.push_back(element);
+        // The window draws itself at every scale: nothing asks the system
+        // to stretch or to scale its drawing instead.
+        EXPECT_TRUE(name != "gdiScaling") << name;
     }
     // Windows 7, 8, 8.1 and 10/11, and no other.
     EXPECT_EQ(supported, (std::set<std::string>{"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
@@ -653,6 +732,27 @@ TEST_F(ProductResourcesTest, ManifestNamesWindows7To11RunsAsInvokerAndLeavesDpiA
     EXPECT_EQ(AttributeOf(level, "uiAccess"), "false");
     EXPECT_EQ(AttributeOf(assembly->FirstChildElement("trustInfo"), "xmlns"), "urn:schemas-microsoft-com:asm.v3");
 
+    // Per-monitor v2 where the system has it, per monitor on 8.1, the
+    // system's scale on 7 and 8 ("true" of "true/pm"): each setting once,
+    // in the windowsSettings of an asm.v3 application element, in the
+    // namespace the system reads it from.
+    ASSERT_EQ(dpiAware.size(), 1u);
+    ASSERT_EQ(dpiAwareness.size(), 1u);
+    EXPECT_STREQ(dpiAware[0]->GetText(), "true/pm");
+    EXPECT_EQ(AttributeOf(dpiAware[0], "xmlns"), "http://schemas.microsoft.com/SMI/2005/WindowsSettings");
+    EXPECT_STREQ(dpiAwareness[0]->GetText(), "PerMonitorV2,PerMonitor");
+    EXPECT_EQ(AttributeOf(dpiAwareness[0], "xmlns"), "http://schemas.microsoft.com/SMI/2016/WindowsSettings");
+    for (const TiXmlElement* setting : {dpiAware[0], dpiAwareness[0]}) {
+        const TiXmlElement* settings = setting->Parent() ? setting->Parent()->ToElement() : nullptr;
+        ASSERT_NE(settings, nullptr);
+        EXPECT_STREQ(settings->Value(), "windowsSettings");
+        const TiXmlElement* application = settings->Parent() ? settings->Parent()->ToElement() : nullptr;
+        ASSERT_NE(application, nullptr);
+        EXPECT_STREQ(application->Value(), "application");
+        EXPECT_EQ(AttributeOf(application, "xmlns"), "urn:schemas-microsoft-com:asm.v3");
+        EXPECT_EQ(application->Parent(), assembly);
+    }
+
     // The system's own reader takes it as the program's activation context.
     ACTCTXW context{};
     context.cbSize = sizeof(context);
@@ -661,8 +761,18 @@ TEST_F(ProductResourcesTest, ManifestNamesWindows7To11RunsAsInvokerAndLeavesDpiA
     context.lpResourceName = MAKEINTRESOURCEW(IDR_APP_MANIFEST);
     context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
     const HANDLE created = ::CreateActCtxW(&context);
-    EXPECT_NE(created, INVALID_HANDLE_VALUE) << ::GetLastError();
-    if (created != INVALID_HANDLE_VALUE) ::ReleaseActCtx(created);
+    ASSERT_NE(created, INVALID_HANDLE_VALUE) << ::GetLastError();
+    // And reads the DPI settings back as the system's window manager does.
+    const auto setting = [&](const wchar_t* space, const wchar_t* name) {
+        wchar_t value[64] = {};
+        SIZE_T written = 0;
+        return ::QueryActCtxSettingsW(0, created, space, name, value, 64, &written) ? std::wstring(value)
+                                                                                  : std::wstring(L"(none)");
+    };
+    EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"), L"true/pm");
+    EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+              L"PerMonitorV2,PerMonitor");
+    ::ReleaseActCtx(created);
 }
 
 }  // namespace

@@ -1073,4 +1073,59 @@ TEST_F(BrowserEngineTest, ThePortalPageIsPaintedWithItsButtonAndBar)
     EXPECT_TRUE(gold);
 }
 
+// The optical zoom, as the system engine takes it through IWebBrowser2:
+// recorded, laid out anew (the parts where the zoomed page has them), and
+// hit there; a zoom outside 10..1000 % or of another type is refused.
+TEST_F(BrowserEngineTest, TheOpticalZoomIsRecordedAndZoomsThePage)
+{
+    UseScenario("page *\n");
+    Embed();
+    Connect();
+    ASSERT_EQ(Navigate(kPortal), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return Completed(kPortal); }));
+
+    OLECMDF status = static_cast<OLECMDF>(0);
+    EXPECT_EQ(browser->QueryStatusWB(OLECMDID_OPTICAL_ZOOM, &status), S_OK);
+    EXPECT_EQ(status, static_cast<OLECMDF>(OLECMDF_SUPPORTED | OLECMDF_ENABLED));
+    VARIANT zoom;
+    ::VariantInit(&zoom);
+    zoom.vt = VT_I4;
+    zoom.lVal = 150;
+    VARIANT out;
+    ::VariantInit(&out);
+    ASSERT_EQ(browser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &zoom, &out), S_OK);
+    EXPECT_EQ(out.vt, VT_I4);
+    EXPECT_EQ(out.lVal, 150);
+    EXPECT_TRUE(Recorded("ExecWB OLECMDID_OPTICAL_ZOOM option=2 in=VT_I4:0x00000096 hr=0x00000000 zoom=150"));
+    const engine::PortalLayout layout = engine::ComputePortalLayout(kViewWidth, kViewHeight, 150);
+    const auto layouts = Lines("layout ");
+    ASSERT_FALSE(layouts.empty());
+    EXPECT_NE(layouts.back().find("start=" + std::to_string(layout.start.left) + "," + std::to_string(layout.start.top)),
+              std::string::npos)
+        << layouts.back();
+
+    // The zoomed start button is hit where the zoomed page has it.
+    const HWND view = View();
+    const LPARAM at = MAKELPARAM(layout.start.CenterX(), layout.start.CenterY());
+    ::SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(view, WM_LBUTTONUP, 0, at);
+    Settle();
+    EXPECT_TRUE(Recorded("click part=start"));
+
+    for (const auto& bad : {std::pair<VARTYPE, LONG>{VT_I4, 5}, std::pair<VARTYPE, LONG>{VT_I4, 1001},
+                            std::pair<VARTYPE, LONG>{VT_BSTR, 0}}) {
+        VARIANT wrong;
+        ::VariantInit(&wrong);
+        wrong.vt = bad.first;
+        if (bad.first == VT_BSTR) wrong.bstrVal = ::SysAllocString(L"150");
+        else wrong.lVal = bad.second;
+        EXPECT_EQ(browser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &wrong, nullptr), E_INVALIDARG);
+        ::VariantClear(&wrong);
+    }
+    // Asked without a value, it tells the zoom in effect.
+    ::VariantInit(&out);
+    ASSERT_EQ(browser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, &out), S_OK);
+    EXPECT_EQ(out.lVal, 150);
+}
+
 }  // namespace

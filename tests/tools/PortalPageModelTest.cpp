@@ -65,4 +65,30 @@ TEST(PortalPageModel, EachPartIsHitAtItsCentreAndPartsDoNotOverlap)
     EXPECT_EQ(engine::PartFromName("Start"), PagePart::None);
 }
 
+// At an optical zoom the page is laid out in its own pixels (the view's
+// size at 100 %) and scaled to the view: at 150 % in a view of 1440 x 930
+// every part is the 960 x 620 part scaled, and still hit at its centre.
+TEST(PortalPageModel, AZoomedPageIsThePageOfTheUnzoomedSizeScaled)
+{
+    const engine::PortalLayout page = engine::ComputePortalLayout(960, 620);
+    const engine::PortalLayout zoomed = engine::ComputePortalLayout(1440, 930, 150);
+    const PagePart parts[] = {PagePart::Start, PagePart::Minimise, PagePart::Close, PagePart::Drag, PagePart::Link};
+    for (const PagePart part : parts) {
+        const engine::PageRect* p = page.Rect(part);
+        const engine::PageRect* z = zoomed.Rect(part);
+        EXPECT_EQ(z->left, (p->left * 3 + 1) / 2) << engine::PartName(part);
+        EXPECT_EQ(z->top, (p->top * 3 + 1) / 2) << engine::PartName(part);
+        EXPECT_EQ(z->right, (p->right * 3 + 1) / 2) << engine::PartName(part);
+        EXPECT_EQ(z->bottom, (p->bottom * 3 + 1) / 2) << engine::PartName(part);
+        EXPECT_EQ(zoomed.HitTest(z->CenterX(), z->CenterY()), part) << engine::PartName(part);
+    }
+    EXPECT_EQ(engine::PageSide(1440, 150), 960);
+    EXPECT_EQ(engine::PageSide(1441, 150), 961) << "rounded up: the page covers the view";
+    EXPECT_EQ(engine::PageSide(775, 125), 620);
+    // Zooms outside 10..1000 % are held to that range; 100 % is the page itself.
+    const engine::PortalLayout same = engine::ComputePortalLayout(960, 620, 100);
+    EXPECT_EQ(same.start.left, page.start.left);
+    EXPECT_EQ(engine::PageSide(960, 5000), engine::PageSide(960, 1000));
+}
+
 }  // namespace

@@ -80,9 +80,19 @@ void DeleteSubtree(CControlUI* control)
 void ApplyWindowAttribute(CWindowManagerUI& manager, std::wstring_view name, std::wstring_view value)
 {
     const HWND hwnd = manager.WindowHandle();
+    // Sizes and areas are logical pixels, kept in the window's.
+    const CDisplayScale scale = manager.DisplayScale();
+    const auto scaledSize = [&] {
+        const SkinSize size = scale.Scale(ParseSkinSize(value));
+        return SIZE{size.cx, size.cy};
+    };
+    const auto scaledRect = [&] {
+        const SkinRect r = scale.Scale(ParseSkinRect(value));
+        return RECT{r.left, r.top, r.right, r.bottom};
+    };
     if (name == L"size") {
-        const SkinSize size = ParseSkinSize(value);
-        manager.SetInitSize({size.cx, size.cy});
+        const SIZE size = scaledSize();
+        manager.SetInitSize(size);
         RECT window{};
         // A window made at its skin's size (WindowImplBase) is not sized again.
         const bool sized = hwnd && ::GetWindowRect(hwnd, &window) && window.right - window.left == size.cx &&
@@ -90,20 +100,15 @@ void ApplyWindowAttribute(CWindowManagerUI& manager, std::wstring_view name, std
         if (!manager.Root() && hwnd && !sized)
             ::SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
     } else if (name == L"sizebox") {
-        const SkinRect r = ParseSkinRect(value);
-        manager.SetSizeBox({r.left, r.top, r.right, r.bottom});
+        manager.SetSizeBox(scaledRect());
     } else if (name == L"caption") {
-        const SkinRect r = ParseSkinRect(value);
-        manager.SetCaptionRect({r.left, r.top, r.right, r.bottom});
+        manager.SetCaptionRect(scaledRect());
     } else if (name == L"roundcorner") {
-        const SkinSize size = ParseSkinSize(value);
-        manager.SetRoundCorner({size.cx, size.cy});
+        manager.SetRoundCorner(scaledSize());
     } else if (name == L"mininfo") {
-        const SkinSize size = ParseSkinSize(value);
-        manager.SetMinInfo({size.cx, size.cy});
+        manager.SetMinInfo(scaledSize());
     } else if (name == L"maxinfo") {
-        const SkinSize size = ParseSkinSize(value);
-        manager.SetMaxInfo({size.cx, size.cy});
+        manager.SetMaxInfo(scaledSize());
     } else if (name == L"alpha") {
         const int alpha = ParseSkinInt(value);
         const BYTE stored = static_cast<BYTE>(std::clamp(alpha, 0, 255));
@@ -229,7 +234,8 @@ void CSkinBuilder::ApplyResources(CSkinMarkupNode root, CWindowManagerUI& manage
             const bool bold = ParseSkinBool(AttributeOr(node, L"bold"));
             const bool underline = ParseSkinBool(AttributeOr(node, L"underline"));
             const bool italic = ParseSkinBool(AttributeOr(node, L"italic"));
-            manager.AppendFont(face, size, bold, underline, italic);
+            // Made when first used: a window that is never shown makes none.
+            manager.AddFont(face, size, bold, underline, italic);
             if (ParseSkinBool(AttributeOr(node, L"default"))) manager.SetDefaultFont(face, size, bold, underline, italic);
         } else if (element == L"Default") {
             const std::wstring_view name = AttributeOr(node, L"name");

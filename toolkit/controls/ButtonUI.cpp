@@ -232,7 +232,7 @@ void CButtonUI::ApplyAttribute(std::wstring_view name, std::wstring_view value)
 SIZE CButtonUI::MeasureSize(SIZE available)
 {
     if (m_cxyFixed.cy == 0 && m_pManager)
-        return {m_cxyFixed.cx, m_pManager->RenderResources()->TextMetricsAt(m_iFont).tmHeight + 8};
+        return {m_cxyFixed.cx, m_pManager->RenderResources()->TextMetricsAt(m_iFont).tmHeight + Scaled(8)};
     return CLabelUI::MeasureSize(available);
 }
 

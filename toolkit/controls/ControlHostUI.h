@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "toolkit/controls/MessageFilterUI.h"
+#include "toolkit/core/DisplayScale.h"
 
 namespace SkinUI {
 
@@ -23,6 +24,9 @@ public:
     // Default colours (0xAARRGGBB) for controls that set none.
     virtual DWORD DefaultFontColour() const = 0;
     virtual DWORD DefaultDisabledColour() const = 0;
+    // The window's display scale: its controls keep their geometry in its
+    // pixels (CControlUI::SetDisplayScale).
+    virtual CDisplayScale DisplayScale() const = 0;
 
     // --- invalidation and layout
     // Invalidates without erasing; painting follows at the next WM_PAINT.

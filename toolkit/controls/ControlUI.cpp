@@ -25,6 +25,16 @@ RECT ToRect(const SkinRect& r)
     return {r.left, r.top, r.right, r.bottom};
 }
 
+SkinRect ToSkin(const RECT& r)
+{
+    return {static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right), static_cast<int>(r.bottom)};
+}
+
+SIZE RescaleSize(const SIZE& size, const CDisplayScale& from, const CDisplayScale& to)
+{
+    return {Rescale(static_cast<int>(size.cx), from, to), Rescale(static_cast<int>(size.cy), from, to)};
+}
+
 }  // namespace
 
 CControlAlive::CControlAlive(CControlUI* control) noexcept : m_pControl(control)
@@ -96,8 +106,32 @@ void CControlUI::AttachManager(IControlHostUI* manager, CControlUI* parent, bool
     if (m_pManager && m_pManager != manager) m_pManager->ForgetControl(this);
     m_pManager = manager;
     m_pParent = parent;
+    if (manager) SetDisplayScale(manager->DisplayScale());
     if (manager && !m_sVirtualWnd.IsEmpty()) manager->SetUsesVirtualWindows();
     if (initialise && manager) Initialise();
+}
+
+void CControlUI::SetDisplayScale(const CDisplayScale& scale)
+{
+    if (scale == m_scale) return;
+    ScaleGeometry(m_scale, scale);
+    m_scale = scale;
+    m_bNeedsLayout = true;
+    if (m_pManager) m_pManager->SetUpdateNeeded();
+}
+
+void CControlUI::ScaleGeometry(const CDisplayScale& from, const CDisplayScale& to)
+{
+    m_rcPadding = ToRect(Rescale(ToSkin(m_rcPadding), from, to));
+    m_cxyFloatOffset = RescaleSize(m_cxyFloatOffset, from, to);
+    m_cxyFixed = RescaleSize(m_cxyFixed, from, to);
+    m_cxyMin = RescaleSize(m_cxyMin, from, to);
+    m_cxyMax = RescaleSize(m_cxyMax, from, to);
+    m_relative.szParent = RescaleSize(m_relative.szParent, from, to);
+    m_nToolTipWidth = Rescale(m_nToolTipWidth, from, to);
+    m_nBorderSize = Rescale(m_nBorderSize, from, to);
+    m_rcBorderSize = ToRect(Rescale(ToSkin(m_rcBorderSize), from, to));
+    m_cxyBorderRound = RescaleSize(m_cxyBorderRound, from, to);
 }
 
 CControlUI* CControlUI::Parent() const
@@ -508,18 +542,20 @@ void CControlUI::HandleEvent(TEventRecord& event)
 
 void CControlUI::ApplyAttribute(std::wstring_view name, std::wstring_view value)
 {
+    // Lengths are scaled one by one, sizes included: a width is the scaled
+    // width, not the difference of two scaled edges.
     if (name == L"pos") {
         const SkinRect r = ParseSkinRect(value);
-        SIZE offset = {r.left >= 0 ? r.left : r.right, r.top >= 0 ? r.top : r.bottom};
+        SIZE offset = {Scaled(r.left >= 0 ? r.left : r.right), Scaled(r.top >= 0 ? r.top : r.bottom)};
         SetFloatOffset(offset);
         int width = 0, height = 0;
-        if (Difference(r.right, r.left, width)) SetFixedWidth(width);
-        if (Difference(r.bottom, r.top, height)) SetFixedHeight(height);
+        if (Difference(r.right, r.left, width)) SetFixedWidth(Scaled(width));
+        if (Difference(r.bottom, r.top, height)) SetFixedHeight(Scaled(height));
     } else if (name == L"relativepos") {
         const SkinRect r = ParseSkinRect(value);
         SetRelativePlacement({r.left, r.top}, {r.right, r.bottom});
     } else if (name == L"padding") {
-        SetPadding(ToRect(ParseSkinRect(value)));
+        SetPadding(ToRect(m_scale.Scale(ParseSkinRect(value))));
     } else if (name == L"bkcolor" || name == L"bkcolor1") {
         SetBackgroundColour(ParseSkinColour(value));
     } else if (name == L"bkcolor2") {
@@ -534,46 +570,46 @@ void CControlUI::ApplyAttribute(std::wstring_view name, std::wstring_view value)
         m_bColourHsl = ParseSkinBool(value);
     } else if (name == L"bordersize") {
         if (value.find(L',') == std::wstring_view::npos) {
-            SetBorderSize(ParseSkinInt(value));
+            SetBorderSize(Scaled(ParseSkinInt(value)));
             SetBorderSides({0, 0, 0, 0});
         } else {
-            SetBorderSides(ToRect(ParseSkinRect(value)));
+            SetBorderSides(ToRect(m_scale.Scale(ParseSkinRect(value))));
         }
     } else if (name == L"leftbordersize") {
         RECT sides = m_rcBorderSize;
-        sides.left = ParseSkinInt(value);
+        sides.left = Scaled(ParseSkinInt(value));
         SetBorderSides(sides);
     } else if (name == L"topbordersize") {
         RECT sides = m_rcBorderSize;
-        sides.top = ParseSkinInt(value);
+        sides.top = Scaled(ParseSkinInt(value));
         SetBorderSides(sides);
     } else if (name == L"rightbordersize") {
         RECT sides = m_rcBorderSize;
-        sides.right = ParseSkinInt(value);
+        sides.right = Scaled(ParseSkinInt(value));
         SetBorderSides(sides);
     } else if (name == L"bottombordersize") {
         RECT sides = m_rcBorderSize;
-        sides.bottom = ParseSkinInt(value);
+        sides.bottom = Scaled(ParseSkinInt(value));
         SetBorderSides(sides);
     } else if (name == L"borderstyle") {
         SetBorderStyle(ParseSkinInt(value));
     } else if (name == L"borderround") {
-        const SkinSize s = ParseSkinSize(value);
+        const SkinSize s = m_scale.Scale(ParseSkinSize(value));
         SetBorderRound({s.cx, s.cy});
     } else if (name == L"bkimage") {
         SetBackgroundImage(value);
     } else if (name == L"width") {
-        SetFixedWidth(ParseSkinInt(value));
+        SetFixedWidth(Scaled(ParseSkinInt(value)));
     } else if (name == L"height") {
-        SetFixedHeight(ParseSkinInt(value));
+        SetFixedHeight(Scaled(ParseSkinInt(value)));
     } else if (name == L"minwidth") {
-        SetMinWidth(ParseSkinInt(value));
+        SetMinWidth(Scaled(ParseSkinInt(value)));
     } else if (name == L"minheight") {
-        SetMinHeight(ParseSkinInt(value));
+        SetMinHeight(Scaled(ParseSkinInt(value)));
     } else if (name == L"maxwidth") {
-        SetMaxWidth(ParseSkinInt(value));
+        SetMaxWidth(Scaled(ParseSkinInt(value)));
     } else if (name == L"maxheight") {
-        SetMaxHeight(ParseSkinInt(value));
+        SetMaxHeight(Scaled(ParseSkinInt(value)));
     } else if (name == L"name") {
         SetName(value);
     } else if (name == L"text") {

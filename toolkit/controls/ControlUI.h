@@ -1,5 +1,12 @@
 // The plain control and base of every control: geometry, attributes,
 // invalidation and layout requests, event handling and the paint order.
+//
+// Geometry is kept in the pixels of the control's display scale: logical
+// pixels until the control joins a window, that window's pixels after.
+// Attributes are written in logical pixels and scaled as they are applied;
+// setters and getters speak the display's pixels. A control that joins a
+// window of another scale, or whose window moves to another display,
+// converts what it holds (SetDisplayScale).
 #pragma once
 
 #include <windows.h>
@@ -11,6 +18,7 @@
 
 #include "toolkit/controls/ImageAttribute.h"
 #include "toolkit/controls/UiEvents.h"
+#include "toolkit/core/DisplayScale.h"
 #include "toolkit/core/UiString.h"
 
 namespace SkinUI {
@@ -169,6 +177,12 @@ public:
     // name="value" pairs separated by one space; stops at the first deviation.
     void ApplyAttributes(std::wstring_view list);
 
+    // The scale the control's geometry is in.
+    const CDisplayScale& DisplayScale() const { return m_scale; }
+    // Converts the control's own geometry (not its children's) to another
+    // scale and asks for layout; the same scale changes nothing.
+    void SetDisplayScale(const CDisplayScale& scale);
+
     void Invalidate();
     bool NeedsLayout() const { return m_bNeedsLayout; }
     void MarkForLayout();
@@ -216,6 +230,13 @@ public:
 
 protected:
     friend class CControlAlive;
+
+    // Converts every length the control keeps from one scale to the other
+    // (exact for lengths that came from logical ones). A class that keeps
+    // lengths of its own converts them and calls its base.
+    virtual void ScaleGeometry(const CDisplayScale& from, const CDisplayScale& to);
+    // A skin length in the control's pixels.
+    int Scaled(int logical) const { return m_scale.Scale(logical); }
 
     // Draws an image attribute into the control, then the modifier's pairs;
     // an image that cannot be loaded clears the attribute so that it is not
@@ -280,6 +301,7 @@ protected:
     CImageAttribute m_sBkImage;
     CImageAttribute m_sForeImage;
     unsigned m_uPaintsOutside = 0;
+    CDisplayScale m_scale;
 };
 
 }  // namespace SkinUI

@@ -123,7 +123,7 @@ void CLabelUI::ApplyAttribute(std::wstring_view name, std::wstring_view value)
     } else if (name == L"disabledtextcolor") {
         SetDisabledTextColour(ParseSkinColour(value));
     } else if (name == L"textpadding") {
-        const SkinRect r = ParseSkinRect(value);
+        const SkinRect r = m_scale.Scale(ParseSkinRect(value));
         SetTextPadding({r.left, r.top, r.right, r.bottom});
     } else if (name == L"showhtml") {
         SetShowHtml(ParseSkinBool(value));
@@ -150,7 +150,7 @@ void CLabelUI::ApplyAttribute(std::wstring_view name, std::wstring_view value)
     } else if (name == L"gradientlength") {
         m_effects.nGradientLength = ParseSkinInt(value);
     } else if (name == L"shadowoffset") {
-        const SkinPoint p = ParseSkinPoint(value);
+        const SkinPoint p = m_scale.Scale(ParseSkinPoint(value));
         m_effects.ptShadowOffset = {p.x, p.y};
     } else if (name == L"textcolor1") {
         m_effects.dwTextColour1 = ParseSkinColour(value);
@@ -163,6 +163,18 @@ void CLabelUI::ApplyAttribute(std::wstring_view name, std::wstring_view value)
     } else {
         CControlUI::ApplyAttribute(name, value);
     }
+}
+
+void CLabelUI::ScaleGeometry(const CDisplayScale& from, const CDisplayScale& to)
+{
+    CControlUI::ScaleGeometry(from, to);
+    const RECT& p = m_rcTextPadding;
+    const SkinRect padding = Rescale(SkinRect{static_cast<int>(p.left), static_cast<int>(p.top),
+                                              static_cast<int>(p.right), static_cast<int>(p.bottom)},
+                                     from, to);
+    m_rcTextPadding = {padding.left, padding.top, padding.right, padding.bottom};
+    m_effects.ptShadowOffset = {Rescale(static_cast<int>(m_effects.ptShadowOffset.x), from, to),
+                                Rescale(static_cast<int>(m_effects.ptShadowOffset.y), from, to)};
 }
 
 SIZE CLabelUI::MeasureSize(SIZE)
@@ -179,7 +191,8 @@ SIZE CLabelUI::MeasureSize(SIZE)
         // Set directly: measuring is part of a layout, not a request for one.
         m_cxyFixed.cx = ClampLayoutValue(static_cast<long long>(width) + m_rcTextPadding.left + m_rcTextPadding.right);
     }
-    if (m_cxyFixed.cy == 0) return {m_cxyFixed.cx, m_pManager->RenderResources()->TextMetricsAt(m_iFont).tmHeight + 4};
+    if (m_cxyFixed.cy == 0)
+        return {m_cxyFixed.cx, m_pManager->RenderResources()->TextMetricsAt(m_iFont).tmHeight + Scaled(4)};
     return m_cxyFixed;
 }
 

@@ -54,6 +54,7 @@ public:
     const TTextEffects& TextEffects() const { return m_effects; }
 
 protected:
+    void ScaleGeometry(const CDisplayScale& from, const CDisplayScale& to) override;
     // Colours left at 0 take the window manager's defaults (and keep them).
     void TakeDefaultColours();
     RECT TextRect() const;

@@ -139,6 +139,43 @@ void CWebBrowserUI::ReleaseHostedControl()
     ReleaseBrowser();
 }
 
+void CWebBrowserUI::Place(const RECT& rect)
+{
+    CControlAlive alive(this);
+    CActiveXUI::Place(rect);
+    if (alive && m_pWebBrowser && m_scale.Percent() != m_nZoomGiven) ApplyZoom(false);
+}
+
+// The engine lays a page out in CSS pixels of 96 DPI (a host that does not
+// ask for DOCHOSTUIFLAG_DPI_AWARE gets no scaling of its own, and the flag
+// would only ever give the system's DPI): the window's display scale is
+// given as the optical zoom instead, per window and per display.
+void CWebBrowserUI::ApplyZoom(bool newDocument)
+{
+    const int wanted = m_scale.Percent();
+    if (wanted == m_nZoomGiven && !(newDocument && wanted != 100)) return;
+    // Held across the call, which runs the browser's code.
+    const win32::ComPtr<IWebBrowser2> browser = m_pWebBrowser;
+    if (!browser) return;
+    VARIANT zoom;
+    ::VariantInit(&zoom);
+    zoom.vt = VT_I4;
+    zoom.lVal = wanted;
+    CControlAlive alive(this);
+    const HRESULT hr = browser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &zoom, nullptr);
+    if (alive && SUCCEEDED(hr)) m_nZoomGiven = wanted;
+}
+
+bool CWebBrowserUI::IsTopFrame(IDispatch* frame) const
+{
+    if (frame == nullptr || !m_pWebBrowser) return false;
+    // COM identity: the same object answers the same IUnknown.
+    win32::ComPtr<IUnknown> a, b;
+    if (FAILED(frame->QueryInterface(IID_IUnknown, a.put_void())) || !a) return false;
+    if (FAILED(m_pWebBrowser.As(IID_IUnknown, b)) || !b) return false;
+    return a.get() == b.get();
+}
+
 HRESULT CWebBrowserUI::QuerySiteInterface(REFIID riid, void** ppv)
 {
     if (riid == IID_IDocHostUIHandler || riid == kIidDocHostUIHandler || riid == IID_IOleCommandTarget ||
@@ -366,10 +403,19 @@ HRESULT CWebBrowserUI::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD, DISP
         if (handler != nullptr && args.Has(2) && args.IsRef(0, VT_VARIANT))
             handler->NavigateComplete2(args.Dispatch(1), args.At(0).pvarVal);
         return S_OK;
-    case DISPID_DOCUMENTCOMPLETE:
+    case DISPID_DOCUMENTCOMPLETE: {
+        // The page takes the zoom before anyone is told it is there (the
+        // launcher shows its window then).
+        if (args.Has(2) && IsTopFrame(args.Dispatch(1))) {
+            CControlAlive alive(this);
+            ApplyZoom(true);
+            if (!alive) return S_OK;
+            handler = m_pEventHandler;
+        }
         if (handler != nullptr && args.Has(2) && args.IsRef(0, VT_VARIANT))
             handler->DocumentComplete(args.Dispatch(1), args.At(0).pvarVal);
         return S_OK;
+    }
     case DISPID_NAVIGATEERROR:
         if (handler != nullptr && args.Has(5) && args.IsRef(3, VT_VARIANT) && args.IsRef(2, VT_VARIANT) &&
             args.IsRef(1, VT_VARIANT) && args.IsRef(0, VT_BOOL))

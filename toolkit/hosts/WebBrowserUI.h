@@ -2,6 +2,8 @@
 // attached handler; it is the document's host (frame style, context menu,
 // external object), its command target (no script error dialogs), its
 // download manager, and it translates keys while the focus is inside it.
+// The page is shown at its window's display scale through the browser's
+// optical zoom.
 #pragma once
 
 #include <windows.h>
@@ -48,6 +50,8 @@ public:
     // cleanly. A later creation starts from nothing.
     void ReleaseHostedControl() override;
     bool CreateHostedControl() override;
+    // Placed after its window moved to another scale: the page follows.
+    void Place(const RECT& rect) override;
     // The browser asks the client site for its document host, command target
     // and services while it creates each document: the site answers with
     // the host object's.
@@ -61,6 +65,8 @@ public:
     HRESULT NavigateTo(const wchar_t* address);
     HRESULT ConnectBrowserEvents(bool advise);
     IWebBrowser2* WebBrowser() const { return m_pWebBrowser.get(); }
+    // The zoom in percent the browser last took (100: none given, its own).
+    int GivenZoom() const { return m_nZoomGiven; }
     const CUiString& HomePage() const { return m_sHomePage; }
     bool IsAutoNavigate() const { return m_bAutoNavigate; }
     // The COM object the browser and the page call for this control (made
@@ -121,11 +127,18 @@ protected:
 
 private:
     void ReleaseBrowser();
+    // Gives the browser the zoom of the control's scale
+    // (OLECMDID_OPTICAL_ZOOM) when it has another; a new top document gets
+    // it again whenever it is not 100 %.
+    void ApplyZoom(bool newDocument);
+    // Whether an event's frame is the browser itself (the top document).
+    bool IsTopFrame(IDispatch* frame) const;
     // Navigation complete: the host object becomes the host of the new
     // document; on release it stops being its host.
     void InstallDocumentHost(bool install);
 
     win32::ComPtr<CWebBrowserHost> m_pHost;
+    int m_nZoomGiven = 100;
 };
 
 }  // namespace SkinUI

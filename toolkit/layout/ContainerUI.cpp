@@ -224,17 +224,28 @@ void CContainerUI::HandleEvent(TEventRecord& event)
 void CContainerUI::ApplyAttribute(std::wstring_view name, std::wstring_view value)
 {
     if (name == L"inset") {
-        const SkinRect r = ParseSkinRect(value);
+        const SkinRect r = m_scale.Scale(ParseSkinRect(value));
         SetInset({r.left, r.top, r.right, r.bottom});
     } else if (name == L"childpadding") {
-        SetChildPadding(ParseSkinInt(value));
+        SetChildPadding(Scaled(ParseSkinInt(value)));
     } else if (name == L"mousechild") {
         SetMouseChildEnabled(ParseSkinBool(value));
     } else if (name == L"scrollstepsize") {
-        m_nScrollStepSize = ParseSkinInt(value);
+        m_nScrollStepSize = Scaled(ParseSkinInt(value));
     } else {
         CControlUI::ApplyAttribute(name, value);
     }
+}
+
+void CContainerUI::ScaleGeometry(const CDisplayScale& from, const CDisplayScale& to)
+{
+    CControlUI::ScaleGeometry(from, to);
+    const SkinRect inset = Rescale(SkinRect{static_cast<int>(m_rcInset.left), static_cast<int>(m_rcInset.top),
+                                            static_cast<int>(m_rcInset.right), static_cast<int>(m_rcInset.bottom)},
+                                   from, to);
+    m_rcInset = {inset.left, inset.top, inset.right, inset.bottom};
+    m_iChildPadding = Rescale(m_iChildPadding, from, to);
+    m_nScrollStepSize = Rescale(m_nScrollStepSize, from, to);
 }
 
 RECT CContainerUI::Inset() const

@@ -74,6 +74,7 @@ public:
     virtual void PlaceFloatChild(CControlUI* child);
 
 protected:
+    void ScaleGeometry(const CDisplayScale& from, const CDisplayScale& to) override;
     // The rectangle minus the inset.
     RECT ContentRect() const;
     // A removed child leaves the window: deleted, queued for deletion when

@@ -132,14 +132,16 @@ void CImageDescriptorPairs::Clear() noexcept
 }
 
 CImageDescriptorReader::CImageDescriptorReader(std::wstring_view descriptor, std::wstring_view modifier,
-                                               const SkinRect& control)
-    : CImageDescriptorReader(ImageDescriptorInput::Text(descriptor), ImageDescriptorInput::Text(modifier), control)
+                                               const SkinRect& control, const CDisplayScale& scale)
+    : CImageDescriptorReader(ImageDescriptorInput::Text(descriptor), ImageDescriptorInput::Text(modifier), control,
+                             scale)
 {
 }
 
 CImageDescriptorReader::CImageDescriptorReader(const ImageDescriptorInput& descriptor,
-                                               const ImageDescriptorInput& modifier, const SkinRect& control)
-    : m_control(control)
+                                               const ImageDescriptorInput& modifier, const SkinRect& control,
+                                               const CDisplayScale& scale)
+    : m_control(control), m_scale(scale)
 {
     m_inputs[0] = descriptor;
     m_inputs[1] = modifier;
@@ -148,10 +150,11 @@ CImageDescriptorReader::CImageDescriptorReader(const ImageDescriptorInput& descr
 }
 
 // The next pair with a value, from the descriptor, then the modifier.
-bool CImageDescriptorReader::NextPair(ImageDescriptorPair& pair)
+bool CImageDescriptorReader::NextPair(ImageDescriptorPair& pair, bool& logical)
 {
     while (m_inputIndex < 2) {
         const ImageDescriptorInput& input = m_inputs[m_inputIndex];
+        logical = m_inputIndex == 0;
         if (input.read) {
             if (input.pairs && m_position < input.count) {
                 pair = input.pairs[m_position++];
@@ -171,8 +174,9 @@ bool CImageDescriptorReader::NextPair(ImageDescriptorPair& pair)
     return false;
 }
 
-void CImageDescriptorReader::Apply(const ImageDescriptorPair& pair)
+void CImageDescriptorReader::Apply(const ImageDescriptorPair& pair, bool logical)
 {
+    const CDisplayScale scale = logical ? m_scale : CDisplayScale();
     switch (pair.key) {
     case ImageKey::File:
     case ImageKey::Res:
@@ -182,7 +186,7 @@ void CImageDescriptorReader::Apply(const ImageDescriptorPair& pair)
         m_current.type = pair.text;
         break;
     case ImageKey::Dest: {
-        const SkinRect& r = pair.rect;
+        const SkinRect r = scale.Scale(pair.rect);
         m_current.dest.left = AddClamped(m_control.left, r.left);
         m_current.dest.top = AddClamped(m_control.top, r.top);
         const int right = AddClamped(m_control.left, r.right);
@@ -192,10 +196,10 @@ void CImageDescriptorReader::Apply(const ImageDescriptorPair& pair)
         break;
     }
     case ImageKey::Source:
-        m_current.source = pair.rect;
+        m_current.source = scale.Scale(pair.rect);
         break;
     case ImageKey::Corner:
-        m_current.corner = pair.rect;
+        m_current.corner = scale.ScaleCorner(pair.rect);
         break;
     case ImageKey::Mask:
         m_current.mask = pair.number;
@@ -223,20 +227,22 @@ bool CImageDescriptorReader::Next(ImageDescriptor& image)
     if (m_pendingPair) {
         // The name key that ended the previous image starts this one.
         m_pendingPair = false;
-        Apply(m_pending);
+        Apply(m_pending, m_pendingLogical);
     }
     ImageDescriptorPair pair;
-    while (NextPair(pair)) {
+    bool logical = true;
+    while (NextPair(pair, logical)) {
         if (IsLayeringKey(pair.key)) {
             if (m_nameKeySeen) {
                 image = m_current;
                 m_pending = pair;
+                m_pendingLogical = logical;
                 m_pendingPair = true;
                 return true;
             }
             m_nameKeySeen = true;
         }
-        Apply(pair);
+        Apply(pair, logical);
     }
     m_finished = true;
     image = m_current;

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "toolkit/core/DisplayScale.h"
 #include "toolkit/core/SkinValue.h"
 
 namespace SkinUI {
@@ -93,27 +94,38 @@ struct ImageDescriptorInput {
 
 // Yields the images of a descriptor in drawing order. Malformed text ends
 // the reading at the fault; what was read so far still counts.
+//
+// A descriptor is written in logical pixels: "dest" offsets into the
+// control, "source" and "corner" in the 100 % image. `scale` is the
+// display's, which the control's rectangle and the window's images are
+// at (each image is kept at its window's scale): every length of the
+// descriptor is scaled by it. A modifier is made at paint time from the
+// control's own rectangle, so it is in the display's pixels already.
 class CImageDescriptorReader {
 public:
-    CImageDescriptorReader(std::wstring_view descriptor, std::wstring_view modifier, const SkinRect& control);
+    CImageDescriptorReader(std::wstring_view descriptor, std::wstring_view modifier, const SkinRect& control,
+                           const CDisplayScale& scale = CDisplayScale());
     CImageDescriptorReader(const ImageDescriptorInput& descriptor, const ImageDescriptorInput& modifier,
-                           const SkinRect& control);
+                           const SkinRect& control, const CDisplayScale& scale = CDisplayScale());
 
     // The next image to draw; false when every image was given. The last
     // image is always given, even with an empty name (the caller fails it).
     bool Next(ImageDescriptor& image);
 
 private:
-    bool NextPair(ImageDescriptorPair& pair);
-    void Apply(const ImageDescriptorPair& pair);
+    // `logical`: the pair is the descriptor's (not the modifier's).
+    bool NextPair(ImageDescriptorPair& pair, bool& logical);
+    void Apply(const ImageDescriptorPair& pair, bool logical);
 
     ImageDescriptorInput m_inputs[2];
     int m_inputIndex = 0;
     std::size_t m_position = 0;
     SkinRect m_control;
+    CDisplayScale m_scale;
     ImageDescriptor m_current;
     bool m_nameKeySeen = false;
     bool m_pendingPair = false;
+    bool m_pendingLogical = false;
     ImageDescriptorPair m_pending;
     bool m_finished = false;
 };

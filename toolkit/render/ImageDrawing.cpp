@@ -427,7 +427,7 @@ bool DrawImageDescriptor(HDC hdc, IRenderResourcesUI* resources, const RECT& con
                          std::wstring_view descriptor, std::wstring_view modifier)
 {
     if (!hdc || !resources) return false;
-    CImageDescriptorReader reader(descriptor, modifier, ToSkinRect(control));
+    CImageDescriptorReader reader(descriptor, modifier, ToSkinRect(control), resources->DisplayScale());
     return DrawImages(hdc, resources, control, paint, reader);
 }
 
@@ -435,7 +435,7 @@ bool DrawImageDescriptor(HDC hdc, IRenderResourcesUI* resources, const RECT& con
                          const ImageDescriptorInput& descriptor, const ImageDescriptorInput& modifier)
 {
     if (!hdc || !resources) return false;
-    CImageDescriptorReader reader(descriptor, modifier, ToSkinRect(control));
+    CImageDescriptorReader reader(descriptor, modifier, ToSkinRect(control), resources->DisplayScale());
     return DrawImages(hdc, resources, control, paint, reader);
 }
 
@@ -443,7 +443,8 @@ bool ImageDescriptorCoversControl(IRenderResourcesUI* resources, const RECT& con
                                   const CImageDescriptorPairs& descriptor)
 {
     if (!resources || !descriptor.IsValid() || resources->IsBackgroundTransparent()) return false;
-    CImageDescriptorReader reader(ImageDescriptorInput::Read(descriptor), {}, ToSkinRect(control));
+    CImageDescriptorReader reader(ImageDescriptorInput::Read(descriptor), {}, ToSkinRect(control),
+                                  resources->DisplayScale());
     ImageDescriptor image;
     while (reader.Next(image)) {
         // A plain copy or stretch of an opaque image fills its destination.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string_view>
 
+#include "toolkit/core/DisplayScale.h"
 #include "toolkit/core/UiString.h"
 #include "toolkit/render/BitmapSourceDc.h"
 #include "toolkit/render/SkinPixels.h"
@@ -43,12 +44,16 @@ struct TComposedGrid {
 };
 
 // A loaded skin image (the value of a window's image cache).
+// It is kept at its window's display scale: from the set drawn for that
+// scale, or from the nearest other set, resampled.
 struct TImageInfo {
     win32::UniqueBitmap hBitmap;  // 32-bit top-down DIB section, premultiplied BGRA
     void* pBits = nullptr; // the DIB's pixels
     mutable CBitmapSourceDc sourceDc;  // keeps hBitmap selected once drawn; goes before it
     int nWidth = 0;
     int nHeight = 0;
+    int nSetPercent = 100;  // the set its pixels came from (ImageScaleSet.h)
+    bool bResampled = false; // drawn from another set's pixels
     bool bAlpha = false;   // some pixel is not opaque or matched the mask
     CUiString sResType;    // empty for files
     DWORD dwMask = 0;
@@ -56,15 +61,18 @@ struct TImageInfo {
     mutable TPixelCoverage coverage;                   // a cache too
 };
 
-// One of a window's fonts.
+// One of a window's fonts: its description in logical pixels, and the font
+// made for the window's display scale (when first used).
 struct TFontInfo {
-    win32::UniqueFont hFont;
+    win32::UniqueFont hFont;   // none until first used
     CUiString sFontName;
-    int iSize = 0;
+    int iSize = 0;             // character height in pixels at nSizeDpi
+    int nSizeDpi = kLogicalDpi; // logical for a skin's fonts; 0: the system's (its GUI font)
     bool bBold = false;
     bool bUnderline = false;
     bool bItalic = false;
-    LOGFONTW logFont{};        // the description the font was made from (GDI+ text)
+    bool bClearType = false;
+    LOGFONTW logFont{};        // the description the font was made from, in the display's pixels (GDI+ text)
     TEXTMETRICW tm{};
     bool bMeasured = false;    // tm is measured on first use
 };
@@ -81,6 +89,9 @@ public:
     // Layered painting: images always blend and text takes the GDI+ path.
     virtual bool IsBackgroundTransparent() const = 0;
     virtual bool UsesGdiplusText() const = 0;
+    // The display scale the window's images and fonts are made for, which
+    // image descriptors (logical) are scaled by.
+    virtual CDisplayScale DisplayScale() const { return CDisplayScale(); }
 
 protected:
     ~IRenderResourcesUI() = default;

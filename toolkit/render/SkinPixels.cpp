@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 // Four pixels at a time with SSE2: always where the compiler may assume it,
 // after a check of the processor where it may not (a 32-bit x86 build).
 #if defined(__SSE2__)
@@ -362,6 +363,100 @@ PixelCoverage MeasurePixelCoverage(const PixelBuffer& buffer)
     else if (rowArea > 0)
         coverage.opaque = {0, r0, w, r1};
     return coverage;
+}
+
+namespace {
+
+// The source pixels under one destination pixel of one axis, with their
+// weights (summing to 1).
+struct AxisTaps {
+    std::vector<int> first;    // per destination index: the first source index
+    std::vector<int> count;    // and how many follow
+    std::vector<float> weights;  // `width` per destination index
+    int width = 0;
+};
+
+AxisTaps TapsFor(int sourceSize, int destSize)
+{
+    AxisTaps taps;
+    const double ratio = static_cast<double>(sourceSize) / destSize;
+    const double support = std::max(1.0, ratio);  // in source pixels, each side
+    taps.width = static_cast<int>(std::ceil(support * 2)) + 1;
+    taps.first.resize(static_cast<std::size_t>(destSize));
+    taps.count.resize(static_cast<std::size_t>(destSize));
+    taps.weights.assign(static_cast<std::size_t>(destSize) * static_cast<std::size_t>(taps.width), 0.0f);
+    for (int d = 0; d < destSize; ++d) {
+        const double centre = (d + 0.5) * ratio - 0.5;
+        const int from = static_cast<int>(std::floor(centre - support)) + 1;
+        float* w = &taps.weights[static_cast<std::size_t>(d) * static_cast<std::size_t>(taps.width)];
+        double total = 0;
+        int n = 0;
+        for (int i = from; i < from + taps.width; ++i, ++n) {
+            const double weight = std::max(0.0, 1.0 - std::fabs(i - centre) / support);
+            w[n] = static_cast<float>(weight);
+            total += weight;
+        }
+        for (int i = 0; i < n; ++i) w[i] = static_cast<float>(w[i] / total);
+        taps.first[static_cast<std::size_t>(d)] = from;
+        taps.count[static_cast<std::size_t>(d)] = n;
+    }
+    return taps;
+}
+
+}  // namespace
+
+bool ResamplePixels(const PixelBuffer& source, const PixelBuffer& dest, bool& hasAlpha)
+{
+    hasAlpha = false;
+    if (!source.pixels || !dest.pixels || source.width <= 0 || source.height <= 0 || dest.width <= 0 ||
+        dest.height <= 0 || source.stride < source.width || dest.stride < dest.width)
+        return false;
+    bool translucent = false;
+    try {
+        const AxisTaps columns = TapsFor(source.width, dest.width);
+        const AxisTaps rows = TapsFor(source.height, dest.height);
+        // One source-wide row of the vertical pass at a time.
+        std::vector<float> row(static_cast<std::size_t>(source.width) * 4);
+        for (int y = 0; y < dest.height; ++y) {
+            std::fill(row.begin(), row.end(), 0.0f);
+            const float* wy = &rows.weights[static_cast<std::size_t>(y) * static_cast<std::size_t>(rows.width)];
+            for (int t = 0; t < rows.count[static_cast<std::size_t>(y)]; ++t) {
+                if (wy[t] == 0.0f) continue;
+                const int sy = std::clamp(rows.first[static_cast<std::size_t>(y)] + t, 0, source.height - 1);
+                const std::uint32_t* in = source.pixels + static_cast<std::ptrdiff_t>(sy) * source.stride;
+                for (int x = 0; x < source.width; ++x) {
+                    const std::uint32_t p = in[x];
+                    float* out = &row[static_cast<std::size_t>(x) * 4];
+                    for (int c = 0; c < 4; ++c) out[c] += wy[t] * static_cast<float>(Channel(p, c * 8));
+                }
+            }
+            std::uint32_t* out = dest.pixels + static_cast<std::ptrdiff_t>(y) * dest.stride;
+            for (int x = 0; x < dest.width; ++x) {
+                const float* wx =
+                    &columns.weights[static_cast<std::size_t>(x) * static_cast<std::size_t>(columns.width)];
+                float sum[4] = {0, 0, 0, 0};
+                for (int t = 0; t < columns.count[static_cast<std::size_t>(x)]; ++t) {
+                    if (wx[t] == 0.0f) continue;
+                    const int sx = std::clamp(columns.first[static_cast<std::size_t>(x)] + t, 0, source.width - 1);
+                    const float* p = &row[static_cast<std::size_t>(sx) * 4];
+                    for (int c = 0; c < 4; ++c) sum[c] += wx[t] * p[c];
+                }
+                const auto channel = [&](int c, std::uint32_t limit) {
+                    const long v = std::lround(sum[c]);
+                    return static_cast<std::uint32_t>(std::clamp<long>(v, 0, static_cast<long>(limit)));
+                };
+                const std::uint32_t a = channel(3, 255);
+                // Premultiplied: no colour above its alpha.
+                const std::uint32_t pixel = (a << 24) | (channel(2, a) << 16) | (channel(1, a) << 8) | channel(0, a);
+                if (a != 255) translucent = true;
+                out[x] = pixel;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    hasAlpha = translucent;
+    return true;
 }
 
 }  // namespace SkinUI

@@ -67,6 +67,14 @@ struct PixelCoverage {
 };
 PixelCoverage MeasurePixelCoverage(const PixelBuffer& pixels);
 
+// Resamples premultiplied pixels to the destination's size with a tent
+// filter as wide as one destination pixel (area-weighted when shrinking,
+// bilinear when growing), so an image of a larger set shrinks to a display's
+// scale without dropping lines. Edges repeat their outermost pixels.
+// `hasAlpha` tells whether some pixel came out not opaque. False when a
+// buffer is empty or the weights cannot be had.
+bool ResamplePixels(const PixelBuffer& source, const PixelBuffer& dest, bool& hasAlpha);
+
 // AlphaBlend's AC_SRC_OVER on premultiplied pixels: the source part is scaled
 // to the destination part (nearest pixel), multiplied by the constant alpha,
 // and laid over the destination by its own alpha (useSourceAlpha) or by the

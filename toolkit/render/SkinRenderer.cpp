@@ -8,9 +8,10 @@
 namespace SkinUI {
 
 std::unique_ptr<TImageInfo> CSkinRenderer::LoadSkinImage(std::wstring_view name, std::wstring_view type, DWORD mask,
-                                                         const ISkinFileReader* files, HINSTANCE resources)
+                                                         const ISkinFileReader* files, HINSTANCE resources,
+                                                         const CDisplayScale& display)
 {
-    return ::SkinUI::LoadSkinImage(name, type, mask, files, resources);
+    return ::SkinUI::LoadSkinImage(name, type, mask, files, resources, display);
 }
 
 bool CSkinRenderer::DrawImageDescriptor(HDC hdc, IRenderResourcesUI* resources, const RECT& control,

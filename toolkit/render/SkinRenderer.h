@@ -20,10 +20,12 @@ class ISkinFileReader;
 class CSkinRenderer {
 public:
     // Loads an image: with a resource type from the module's resources,
-    // otherwise from the reader, then by the name as a path. None when no
-    // bytes were found, they do not decode or memory runs out.
+    // otherwise from the reader, then by the name as a path; made for the
+    // display (SkinImageLoader.h). None when no bytes were found, they do
+    // not decode or memory runs out.
     static std::unique_ptr<TImageInfo> LoadSkinImage(std::wstring_view name, std::wstring_view type, DWORD mask,
-                                                     const ISkinFileReader* files, HINSTANCE resources);
+                                                     const ISkinFileReader* files, HINSTANCE resources,
+                                                     const CDisplayScale& display = CDisplayScale());
 
     // Draws every image of a descriptor into the control rectangle. False
     // only when a named image cannot be obtained; the caller then clears

@@ -5,12 +5,14 @@
 #include <optional>
 #include <utility>
 
+#include "base/ForeignAddress.h"
 #include "base/NoThrowBoundary.h"
 #include "base/Win32Handles.h"
 #include "toolkit/controls/ControlUI.h"
 #include "toolkit/hosts/ActiveXUI.h"
 #include "toolkit/skinwindow/FrameHitTest.h"
 #include "toolkit/window/DispatchFrame.h"
+#include "toolkit/window/WindowDpi.h"
 
 namespace SkinUI {
 namespace {
@@ -28,6 +30,12 @@ TModalState& ModalState()
 {
     static TModalState state;
     return state;
+}
+
+// One step of the shake: a pixel at 100 %, as far at any other scale.
+int ShakeStep(HWND hwnd)
+{
+    return CDisplayScale(DpiForWindow(hwnd)).Scale(1);
 }
 
 void MoveBy(HWND hwnd, int dx, int dy)
@@ -159,6 +167,9 @@ LRESULT WindowImplBase::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_GETOBJECT:
         handled = AnswerAccessibleObject(m_hWnd, wParam, lParam, AccessibleNames(), result);
         break;
+    case kWmDpiChanged:
+        OnDpiChanged(wParam, lParam);
+        return 0;
     default:
         if (message != 0 && message == AccessibleActionMessage()) {
             RunAccessibleAction(m_pm, wParam, lParam);
@@ -195,8 +206,11 @@ void WindowImplBase::PrepareCreation(TCreation& creation)
     m_bPreparedLoaded = m_pPreparedBuilder->Load(SkinFile(), kind == SkinSource::Resource ? L"xml" : L"");
     if (!m_bPreparedLoaded) return;
     if (const std::optional<SkinSize> size = m_pPreparedBuilder->WindowSize()) {
-        creation.width = size->cx;
-        creation.height = size->cy;
+        // At the system's scale: a window that lands on a display of another
+        // scale is sized again when its skin is built.
+        const SkinSize scaled = CDisplayScale(SystemDpi()).Scale(*size);
+        creation.width = scaled.cx;
+        creation.height = scaled.cy;
     }
 }
 
@@ -465,6 +479,42 @@ CControlUI* WindowImplBase::CreateCustomControl(std::wstring_view)
     return nullptr;
 }
 
+// ---------------------------------------------------------------- display scale
+
+void WindowImplBase::OnDpiChanged(WPARAM wParam, LPARAM lParam)
+{
+    // The system gives one DPI for both axes; anything else did not come
+    // from it.
+    const int dpi = HIWORD(wParam);
+    if (dpi != LOWORD(wParam) || dpi == 0) return;
+    const CDisplayScale scale(dpi);
+    // The suggested rectangle is only a pointer when the system sent the
+    // message: read through it only as far as it is readable, and take only
+    // a rectangle a screen can hold.
+    constexpr LONG kLargestSide = 32767;
+    RECT suggested{};
+    const bool hasRect = win32::ReadForeignAddress(lParam, suggested) && suggested.right > suggested.left &&
+                         suggested.bottom > suggested.top && suggested.right - suggested.left <= kLargestSide &&
+                         suggested.bottom - suggested.top <= kLargestSide && suggested.left >= -kLargestSide &&
+                         suggested.top >= -kLargestSide && suggested.right <= kLargestSide &&
+                         suggested.bottom <= kLargestSide;
+    const CDisplayScale from = m_pm.DisplayScale();
+    m_pm.ChangeDisplayScale(scale);
+    if (!m_hWnd) return;
+    if (hasRect) {
+        ::SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                       suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    // Without a usable suggestion the window keeps its place and takes its
+    // size at the new scale.
+    RECT window{};
+    if (!::GetWindowRect(m_hWnd, &window)) return;
+    const int width = Rescale(static_cast<int>(window.right - window.left), from, scale);
+    const int height = Rescale(static_cast<int>(window.bottom - window.top), from, scale);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+}
+
 // ---------------------------------------------------------------- modal child and shake
 
 void WindowImplBase::ShakeModalChild()
@@ -483,8 +533,11 @@ void WindowImplBase::StartShake()
     TModalState& state = ModalState();
     if (state.hCurrent && ::IsWindow(state.hCurrent)) ::KillTimer(state.hCurrent, kShakeTimerId);
     if (state.hPrevious && ::IsWindow(state.hPrevious)) ::KillTimer(state.hPrevious, kShakeTimerId);
-    // An interrupted shake stands one pixel off: put it back first.
-    if (state.nShakeStep % 2 != 0 && state.hShaking && ::IsWindow(state.hShaking)) MoveBy(state.hShaking, 1, 1);
+    // An interrupted shake stands one step off: put it back first.
+    if (state.nShakeStep % 2 != 0 && state.hShaking && ::IsWindow(state.hShaking)) {
+        const int step = ShakeStep(state.hShaking);
+        MoveBy(state.hShaking, step, step);
+    }
     state.nShakeStep = 0;
     ::SetTimer(m_hWnd, kShakeTimerId, kShakeIntervalMs, ShakeTick);
 }
@@ -495,7 +548,8 @@ void CALLBACK WindowImplBase::ShakeTick(HWND hwnd, UINT message, UINT_PTR id, DW
     if (message != WM_TIMER || !::IsWindow(hwnd)) return;
     TModalState& state = ModalState();
     state.hShaking = hwnd;
-    const int delta = state.nShakeStep % 2 == 0 ? -1 : 1;
+    const int step = ShakeStep(hwnd);
+    const int delta = state.nShakeStep % 2 == 0 ? -step : step;
     MoveBy(hwnd, delta, delta);
     if (++state.nShakeStep >= 8) {
         state.nShakeStep = 0;

@@ -2,7 +2,7 @@
 // window messages to overridable operations, hides the system frame, builds
 // itself from its skin when created, answers hit tests from the skin's
 // caption and resize areas, and dispatches notifications through its
-// class's notify map.
+// class's notify map. It follows its display's scale (WM_DPICHANGED).
 #pragma once
 
 #include <windows.h>
@@ -119,6 +119,10 @@ private:
     // Takes the caption away and clips children and siblings; with
     // frameChanged the system computes the frame again.
     void MakeFrameless(bool frameChanged);
+    // WM_DPICHANGED: the window's display scale changed (it moved to
+    // another monitor, or the user changed the scale); everything it shows
+    // is scaled again and the window takes the rectangle the system suggests.
+    void OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void ShakeModalChild();
     void StartShake();
     static void CALLBACK ShakeTick(HWND hwnd, UINT message, UINT_PTR id, DWORD time) noexcept;

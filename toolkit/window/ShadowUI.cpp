@@ -131,6 +131,20 @@ bool CShadowUI::SetCorner(const RECT& corner)
     return true;
 }
 
+RECT CShadowUI::ScaledCorner() const
+{
+    return {m_scale.ScaleCorner(m_rcCorner.left), m_scale.ScaleCorner(m_rcCorner.top),
+            m_scale.ScaleCorner(m_rcCorner.right), m_scale.ScaleCorner(m_rcCorner.bottom)};
+}
+
+void CShadowUI::SetDisplayScale(const CDisplayScale& scale)
+{
+    if (scale == m_scale) return;
+    m_scale = scale;
+    MarkPixelsStale();
+    RedrawIfShown();
+}
+
 void CShadowUI::RedrawIfShown()
 {
     if (m_hWnd && (m_status & kShown)) Redraw();
@@ -308,14 +322,16 @@ void CShadowUI::OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam)
 RECT CShadowUI::ShadowRectFor(const RECT& owner) const
 {
     // Sums in 64 bits: no corner wraps an edge around.
-    if (!m_sImage.IsEmpty())
-        return {ClampLayoutValue(static_cast<long long>(owner.left) - m_rcCorner.left),
-                ClampLayoutValue(static_cast<long long>(owner.top) - m_rcCorner.top),
-                ClampLayoutValue(static_cast<long long>(owner.right) + m_rcCorner.right),
-                ClampLayoutValue(static_cast<long long>(owner.bottom) + m_rcCorner.bottom)};
-    const int size = std::abs(m_nSize);
-    return {owner.left + m_nxOffset - size, owner.top + m_nyOffset - size, owner.right + m_nxOffset + size,
-            owner.bottom + m_nyOffset + size};
+    if (!m_sImage.IsEmpty()) {
+        const RECT corner = ScaledCorner();
+        return {ClampLayoutValue(static_cast<long long>(owner.left) - corner.left),
+                ClampLayoutValue(static_cast<long long>(owner.top) - corner.top),
+                ClampLayoutValue(static_cast<long long>(owner.right) + corner.right),
+                ClampLayoutValue(static_cast<long long>(owner.bottom) + corner.bottom)};
+    }
+    const int size = m_scale.Scale(std::abs(m_nSize));
+    const int x = m_scale.Scale(m_nxOffset), y = m_scale.Scale(m_nyOffset);
+    return {owner.left + x - size, owner.top + y - size, owner.right + x + size, owner.bottom + y + size};
 }
 
 void CShadowUI::Redraw()
@@ -376,7 +392,7 @@ bool CShadowUI::PaintImage(HDC dc, int width, int height)
     const RECT whole = {0, 0, width, height};
     const RECT source = {0, 0, image->nWidth, image->nHeight};
     // The image keeps its own alpha; the centre, under the owner, stays empty.
-    CSkinRenderer::DrawImagePart(dc, image->hBitmap.get(), whole, whole, source, m_rcCorner, true, 255, true, false,
+    CSkinRenderer::DrawImagePart(dc, image->hBitmap.get(), whole, whole, source, ScaledCorner(), true, 255, true, false,
                                  false);
     return true;
 }
@@ -385,7 +401,7 @@ void CShadowUI::PaintComputed(void* bits, int width, int height, const RECT& own
 {
     // A soft edge |size| pixels wide around the owner's rectangle, darkest
     // next to it; sharpness steepens the fall-off.
-    const int size = std::abs(m_nSize);
+    const int size = m_scale.Scale(std::abs(m_nSize));
     if (size == 0) return;
     const int ownerWidth = owner.right - owner.left;
     const int ownerHeight = owner.bottom - owner.top;

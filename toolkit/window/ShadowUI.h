@@ -2,14 +2,16 @@
 // by the window, drawn around it and kept in step with its moves, sizes and
 // visibility by a hook on the owner's window procedure. The popup is made
 // when the owner is first shown (a window that never shows never has one),
-// after the owner's paint; its pixels are drawn again only when its size or
-// its attributes change, a move only moves it.
+// after the owner's paint; its pixels are drawn again only when its size,
+// its attributes or the owner's display scale change, a move only moves it.
+// Its attributes are the skin's, in logical pixels.
 #pragma once
 
 #include <windows.h>
 
 #include <string_view>
 
+#include "toolkit/core/DisplayScale.h"
 #include "toolkit/core/UiString.h"
 
 namespace SkinUI {
@@ -52,6 +54,11 @@ public:
     const CUiString& Image() const { return m_sImage; }
     bool SetCorner(const RECT& corner);  // all 0 or more
     RECT Corner() const { return m_rcCorner; }
+    // The corners at the display scale: the image's corners (the image is
+    // kept at that scale) and how far the shadow reaches past the owner.
+    RECT ScaledCorner() const;
+    // The owner's display scale; a shown shadow is drawn again at the new one.
+    void SetDisplayScale(const CDisplayScale& scale);
 
     // Hooks the owner's window procedure; the shadow window is made when
     // the owner is shown (at once when it is shown already). Images come
@@ -92,6 +99,7 @@ private:
     DWORD m_dwColour = 0;
     CUiString m_sImage;
     RECT m_rcCorner = {0, 0, 0, 0};
+    CDisplayScale m_scale;
     WORD m_wOwnerWidth = 0;
     WORD m_wOwnerHeight = 0;
     bool m_bRedrawPending = false;

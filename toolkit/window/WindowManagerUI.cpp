@@ -8,6 +8,7 @@
 #include "toolkit/package/SkinResources.h"
 #include "toolkit/render/TextDrawing.h"
 #include "toolkit/window/ControlEvents.h"
+#include "toolkit/window/WindowDpi.h"
 
 namespace SkinUI {
 namespace {
@@ -26,6 +27,17 @@ CUiPtrArray& ManagerList()
 CControlUI* FirstControl(CControlUI* control, void*)
 {
     return control;
+}
+
+SIZE RescaleSize(SIZE size, const CDisplayScale& from, const CDisplayScale& to)
+{
+    return {Rescale(static_cast<int>(size.cx), from, to), Rescale(static_cast<int>(size.cy), from, to)};
+}
+
+RECT RescaleRect(const RECT& r, const CDisplayScale& from, const CDisplayScale& to)
+{
+    return {Rescale(static_cast<int>(r.left), from, to), Rescale(static_cast<int>(r.top), from, to),
+            Rescale(static_cast<int>(r.right), from, to), Rescale(static_cast<int>(r.bottom), from, to)};
 }
 
 }  // namespace
@@ -90,6 +102,9 @@ void CWindowManagerUI::Attach(HWND hwnd)
     if (hwnd) {
         m_windowDc.emplace(hwnd);
         if (m_windowDc->get()) m_hDcPaint = m_windowDc->get();
+        // Attached at creation, before the skin is read: it is built at
+        // the window's scale from the start.
+        ChangeDisplayScale(CDisplayScale(DpiForWindow(hwnd)));
     }
     // Metrics measured on another DC may differ.
     m_fonts.ForgetMetrics();
@@ -113,6 +128,37 @@ void CWindowManagerUI::DetachWindow() noexcept
     ReleaseWindowDc();
     LeaveManagerList();
     m_hWndPaint = nullptr;
+}
+
+// ---------------------------------------------------------------- display scale
+
+void CWindowManagerUI::ChangeDisplayScale(const CDisplayScale& scale)
+{
+    if (scale == m_scale) return;
+    // Taken before anything changes: without memory for it the window
+    // stays at the scale it has, whole.
+    std::vector<CControlUI*> controls;
+    try {
+        controls = SubtreeOf(m_pRoot.get());
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    const CDisplayScale from = m_scale;
+    m_scale = scale;
+    m_szInitWindowSize = RescaleSize(m_szInitWindowSize, from, scale);
+    m_szMinWindow = RescaleSize(m_szMinWindow, from, scale);
+    m_szMaxWindow = RescaleSize(m_szMaxWindow, from, scale);
+    m_rcSizeBox = RescaleRect(m_rcSizeBox, from, scale);
+    m_rcCaption = RescaleRect(m_rcCaption, from, scale);
+    m_szRoundCorner = RescaleSize(m_szRoundCorner, from, scale);
+    // Dropped first: the surface may hold a font of the old scale selected.
+    m_surface.Drop();
+    m_fonts.SetDisplayScale(scale);
+    m_images.SetDisplayScale(scale);
+    m_shadow.SetDisplayScale(scale);
+    for (CControlUI* control : controls) control->SetDisplayScale(scale);
+    m_bUpdateNeeded = true;
+    if (m_hWndPaint) ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
 }
 
 // ---------------------------------------------------------------- the tree
@@ -645,11 +691,16 @@ HFONT CWindowManagerUI::AppendFont(std::wstring_view face, int size, bool bold, 
     return m_fonts.Append(face, size, bold, underline, italic);
 }
 
+bool CWindowManagerUI::AddFont(std::wstring_view face, int size, bool bold, bool underline, bool italic)
+{
+    return m_fonts.Add(face, size, bold, underline, italic);
+}
+
 bool CWindowManagerUI::SetDefaultFont(std::wstring_view face, int size, bool bold, bool underline, bool italic)
 {
     // The surface may hold the font being replaced selected.
     ReleaseTextStateIn(m_surface.Dc());
-    return m_fonts.SetDefault(face, size, bold, underline, italic, m_hDcPaint);
+    return m_fonts.SetDefault(face, size, bold, underline, italic);
 }
 
 const TImageInfo* CWindowManagerUI::LoadImageEntry(std::wstring_view name, std::wstring_view type, DWORD mask)

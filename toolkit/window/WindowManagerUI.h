@@ -7,6 +7,11 @@
 // tooltip (ToolTipWindow) and fonts, images and default attribute lists
 // (ResourceCaches). It also keeps the skin's window attributes, default
 // colours and drop shadow.
+//
+// The window's display scale is taken from its native window when it
+// attaches (WindowDpi.h). The window attributes, the tree's geometry, the
+// fonts and the images are all in that display's pixels; a move to a display
+// of another scale converts them together (ChangeDisplayScale).
 #pragma once
 
 #include <windows.h>
@@ -65,6 +70,14 @@ public:
     void DetachWindow() noexcept;
     HWND WindowHandle() const override { return m_hWndPaint; }
     HDC PaintDc() const override { return m_hDcPaint; }
+
+    // --- display scale
+    CDisplayScale DisplayScale() const override { return m_scale; }
+    // Moves everything the window shows to another scale: the window
+    // attributes, every control's geometry, the shadow; fonts and images are
+    // made again for it, and the tree is laid out anew at the next paint.
+    // The same scale changes nothing.
+    void ChangeDisplayScale(const CDisplayScale& scale);
 
     // Every attached manager of the process, in attach order.
     static const CUiPtrArray& AllManagers();
@@ -160,9 +173,15 @@ public:
     // The native id of a control's timer entry (running or stopped), or 0.
     UINT_PTR NativeTimerId(CControlUI* control, UINT timerId) const;
 
-    // --- fonts
+    // --- fonts (sizes in logical pixels)
+    // Appends and makes a font now; none, and nothing appended, when it
+    // cannot be made.
     HFONT AppendFont(std::wstring_view face, int size, bool bold, bool underline, bool italic);
+    // Appends a font made when first used (the skin's fonts); false when it
+    // cannot be held.
+    bool AddFont(std::wstring_view face, int size, bool bold, bool underline, bool italic);
     bool SetDefaultFont(std::wstring_view face, int size, bool bold, bool underline, bool italic);
+    int MadeFontCount() const { return m_fonts.MadeCount(); }
     int FontCount() const { return m_fonts.Count(); }
     // The font at the index, or the default font for an index outside the list.
     HFONT FontAt(int index) const { return m_fonts.At(index); }
@@ -240,6 +259,7 @@ private:
 
     HWND m_hWndPaint = nullptr;
     HDC m_hDcPaint = nullptr;              // the window's, or m_measureDc
+    CDisplayScale m_scale;
     std::optional<win32::WindowDc> m_windowDc;
     win32::UniqueMemoryDc m_measureDc;     // without a window
     BYTE m_nOpacity = 255;

@@ -37,6 +37,8 @@
 //   GetIDsOfNames hr= dispid= name=
 //   Invoke dispid= argc= hr= result=<variant> name= args=<variant>|<variant>...
 //   Exec OLECMDID_SHOWSCRIPTERROR source= hr= out=<variant> dialog=host|engine scripts=continue|stopped message=
+//   ExecWB OLECMDID_OPTICAL_ZOOM option= in=<variant>|none hr= zoom=<percent in effect after>
+//                                         (a zoom set lays the page out anew: a layout line follows)
 //   event FileDownload dispid=270 ... document=0 cancel=    download cancelled url=
 //   QueryService source= hr= service=SID_SDownloadManager iid=IID_IDownloadManager out=set|cleared|untouched
 //   Download hr= handled=host|engine url=

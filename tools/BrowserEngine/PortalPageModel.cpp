@@ -29,10 +29,10 @@ const PageRect* PortalLayout::Rect(PagePart part) const
     return nullptr;
 }
 
-PortalLayout ComputePortalLayout(int width, int height)
+namespace {
+
+PortalLayout LayoutInPagePixels(int width, int height)
 {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
     PortalLayout layout;
     const int bar = 36;
     const int linkWidth = 40;
@@ -51,6 +51,42 @@ PortalLayout ComputePortalLayout(int width, int height)
 
     const int linkTop = std::max(layout.start.bottom + 8, height - 40);
     layout.link = {width / 2 - 130, linkTop, width / 2 + 130, linkTop + 24};
+    return layout;
+}
+
+int Zoomed(int value, int zoom)
+{
+    const long long scaled = static_cast<long long>(value) * zoom;
+    return static_cast<int>(scaled >= 0 ? (scaled + 50) / 100 : -((-scaled + 50) / 100));
+}
+
+PageRect Zoomed(const PageRect& r, int zoom)
+{
+    return {Zoomed(r.left, zoom), Zoomed(r.top, zoom), Zoomed(r.right, zoom), Zoomed(r.bottom, zoom)};
+}
+
+}  // namespace
+
+int PageSide(int deviceSide, int zoomPercent)
+{
+    const long long zoom = std::clamp(zoomPercent, kMinZoomPercent, kMaxZoomPercent);
+    return static_cast<int>((static_cast<long long>(std::max(deviceSide, 0)) * 100 + zoom - 1) / zoom);
+}
+
+PortalLayout ComputePortalLayout(int width, int height, int zoomPercent)
+{
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    const int zoom = std::clamp(zoomPercent, kMinZoomPercent, kMaxZoomPercent);
+    if (zoom == 100) return LayoutInPagePixels(width, height);
+    const PortalLayout page = LayoutInPagePixels(PageSide(width, zoom), PageSide(height, zoom));
+    PortalLayout layout;
+    layout.title = Zoomed(page.title, zoom);
+    layout.start = Zoomed(page.start, zoom);
+    layout.minimise = Zoomed(page.minimise, zoom);
+    layout.close = Zoomed(page.close, zoom);
+    layout.drag = Zoomed(page.drag, zoom);
+    layout.link = Zoomed(page.link, zoom);
     return layout;
 }
 

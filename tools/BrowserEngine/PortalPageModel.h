@@ -29,7 +29,18 @@ struct PortalLayout {
     const PageRect* Rect(PagePart part) const;
 };
 
-PortalLayout ComputePortalLayout(int width, int height);
+// The parts in a view of width x height device pixels at an optical zoom
+// (percent): the page is laid out in its own pixels (the view's size at
+// 100 %) and every part scaled to the view, as a browser's zoom does.
+PortalLayout ComputePortalLayout(int width, int height, int zoomPercent = 100);
+
+// The zooms a page takes (OLECMDID_OPTICAL_ZOOM's range).
+constexpr int kMinZoomPercent = 10;
+constexpr int kMaxZoomPercent = 1000;
+
+// A side of the view in the page's own pixels at a zoom, rounded up so the
+// page covers the whole view.
+int PageSide(int deviceSide, int zoomPercent);
 
 // The part named in a scenario "click" action (start, min, close, drag, link).
 PagePart PartFromName(std::string_view name);

@@ -110,7 +110,15 @@ void Mountains(HDC dc, int width, int height)
 void StartButton(HDC dc, const RECT& rect, bool hot, bool pressed)
 {
     const int radius = 14;
-    win32::UniqueRegion region(::CreateRoundRectRgn(rect.left, rect.top, rect.right + 1, rect.bottom + 1, radius, radius));
+    // A clip region is in device pixels whatever the world transform: the
+    // button's corners go through it.
+    POINT corners[3] = {{rect.left, rect.top}, {rect.right + 1, rect.bottom + 1}, {radius, radius}};
+    ::LPtoDP(dc, corners, 2);
+    XFORM transform{};
+    ::GetWorldTransform(dc, &transform);
+    const int deviceRadius = static_cast<int>(radius * transform.eM11 + 0.5f);
+    win32::UniqueRegion region(::CreateRoundRectRgn(corners[0].x, corners[0].y, corners[1].x, corners[1].y,
+                                                    deviceRadius, deviceRadius));
     ::SelectClipRgn(dc, region.get());
     const COLORREF top = pressed ? RGB(0x6E, 0x14, 0x10) : hot ? RGB(0xD8, 0x44, 0x30) : RGB(0xB8, 0x32, 0x2A);
     const COLORREF bottom = pressed ? RGB(0xB8, 0x32, 0x2A) : RGB(0x5A, 0x10, 0x0C);
@@ -208,17 +216,35 @@ void PaintPortalPage(HDC dc, const RECT& bounds, const PortalView& view)
     {
         win32::SelectedObject selected(memory.get(), bitmap.get());
         ::SetBkMode(memory.get(), TRANSPARENT);
+        // The page in its own pixels; the transform brings it to the device.
+        const int zoom = std::clamp(view.zoom, kMinZoomPercent, kMaxZoomPercent);
+        const int pageWidth = PageSide(width, zoom);
+        const int pageHeight = PageSide(height, zoom);
+        if (zoom != 100) {
+            ::SetGraphicsMode(memory.get(), GM_ADVANCED);
+            const float factor = static_cast<float>(zoom) / 100.0f;
+            const XFORM transform = {factor, 0.0f, 0.0f, factor, 0.0f, 0.0f};
+            ::SetWorldTransform(memory.get(), &transform);
+        }
         switch (view.state) {
-        case PortalView::State::Page: PortalContent(memory.get(), width, height, view); break;
+        case PortalView::State::Page: PortalContent(memory.get(), pageWidth, pageHeight, view); break;
         case PortalView::State::ErrorPage:
-            MessagePage(memory.get(), width, height, L"This page can\x2019t be displayed", view.url);
+            MessagePage(memory.get(), pageWidth, pageHeight, L"This page can\x2019t be displayed", view.url);
             break;
-        case PortalView::State::Loading: MessagePage(memory.get(), width, height, L"Loading\x2026", view.url); break;
-        case PortalView::State::Blank: FillSolid(memory.get(), RECT{0, 0, width, height}, RGB(0xFF, 0xFF, 0xFF)); break;
+        case PortalView::State::Loading:
+            MessagePage(memory.get(), pageWidth, pageHeight, L"Loading\x2026", view.url);
+            break;
+        case PortalView::State::Blank:
+            FillSolid(memory.get(), RECT{0, 0, pageWidth, pageHeight}, RGB(0xFF, 0xFF, 0xFF));
+            break;
         }
         if (view.border3d) {
-            RECT edge{0, 0, width, height};
+            RECT edge{0, 0, pageWidth, pageHeight};
             ::DrawEdge(memory.get(), &edge, EDGE_SUNKEN, BF_RECT);
+        }
+        if (zoom != 100) {
+            ::ModifyWorldTransform(memory.get(), nullptr, MWT_IDENTITY);
+            ::SetGraphicsMode(memory.get(), GM_COMPATIBLE);
         }
         ::BitBlt(dc, bounds.left, bounds.top, width, height, memory.get(), 0, 0, SRCCOPY);
     }

@@ -321,7 +321,7 @@ LRESULT StandInBrowser::OnViewMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 {
     RECT client{};
     ::GetClientRect(hwnd, &client);
-    const PortalLayout layout = ComputePortalLayout(client.right, client.bottom);
+    const PortalLayout layout = ComputePortalLayout(client.right, client.bottom, m_viewState.zoom);
     const bool page = m_viewState.state == PortalView::State::Page;
     switch (msg) {
     case WM_PAINT: {
@@ -419,7 +419,7 @@ void StandInBrowser::RecordLayout()
     if (!m_view.get()) return;
     RECT client{};
     ::GetClientRect(m_view.get(), &client);
-    const PortalLayout l = ComputePortalLayout(client.right, client.bottom);
+    const PortalLayout l = ComputePortalLayout(client.right, client.bottom, m_viewState.zoom);
     const auto r = [](const PageRect& p) { return RectText(RECT{p.left, p.top, p.right, p.bottom}); };
     Record("layout width=" + std::to_string(client.right) + " height=" + std::to_string(client.bottom) +
            " start=" + r(l.start) + " min=" + r(l.minimise) + " close=" + r(l.close) + " drag=" + r(l.drag) +
@@ -608,7 +608,7 @@ void StandInBrowser::RunAction(const ScenarioAction& action)
         }
         RECT client{};
         ::GetClientRect(m_view.get(), &client);
-        const PageRect* rect = ComputePortalLayout(client.right, client.bottom).Rect(part);
+        const PageRect* rect = ComputePortalLayout(client.right, client.bottom, m_viewState.zoom).Rect(part);
         if (!rect) break;
         // Through the window's own mouse handling, like a player's click.
         const LPARAM at = MAKELPARAM(rect->CenterX(), rect->CenterY());
@@ -1390,13 +1390,43 @@ HRESULT StandInBrowser::put_MenuBar(VARIANT_BOOL) { return E_NOTIMPL; }
 HRESULT StandInBrowser::get_FullScreen(VARIANT_BOOL* out) { return ReturnFlag(VARIANT_FALSE, out); }
 HRESULT StandInBrowser::put_FullScreen(VARIANT_BOOL) { return E_NOTIMPL; }
 
-HRESULT StandInBrowser::QueryStatusWB(OLECMDID, OLECMDF* status)
+HRESULT StandInBrowser::QueryStatusWB(OLECMDID command, OLECMDF* status)
 {
+    if (command == OLECMDID_OPTICAL_ZOOM) {
+        if (!status) return E_POINTER;
+        *status = static_cast<OLECMDF>(OLECMDF_SUPPORTED | OLECMDF_ENABLED);
+        return S_OK;
+    }
     if (status) *status = static_cast<OLECMDF>(0);
     return E_NOTIMPL;
 }
 
-HRESULT StandInBrowser::ExecWB(OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*) { return E_NOTIMPL; }
+// The optical zoom, as the system engine takes it: a VT_I4 percentage in
+// 10..1000 sets it; with out, the zoom in effect is given back.
+HRESULT StandInBrowser::ExecWB(OLECMDID command, OLECMDEXECOPT option, VARIANT* in, VARIANT* out)
+{
+    if (command != OLECMDID_OPTICAL_ZOOM) return E_NOTIMPL;
+    HRESULT hr = S_OK;
+    if (in != nullptr && in->vt == VT_I4 && in->lVal >= kMinZoomPercent && in->lVal <= kMaxZoomPercent) {
+        m_viewState.zoom = static_cast<int>(in->lVal);
+    } else if (in != nullptr && in->vt != VT_EMPTY) {
+        hr = E_INVALIDARG;
+    }
+    Record("ExecWB OLECMDID_OPTICAL_ZOOM option=" + std::to_string(static_cast<int>(option)) +
+           " in=" + (in != nullptr ? DescribeVariant(*in) : std::string("none")) + " hr=" + Hr(hr) +
+           " zoom=" + std::to_string(m_viewState.zoom));
+    if (FAILED(hr)) return hr;
+    if (out != nullptr) {
+        ::VariantInit(out);
+        out->vt = VT_I4;
+        out->lVal = m_viewState.zoom;
+    }
+    if (in != nullptr && in->vt == VT_I4) {
+        RecordLayout();
+        Repaint();
+    }
+    return S_OK;
+}
 HRESULT StandInBrowser::ShowBrowserBar(VARIANT*, VARIANT*, VARIANT*) { return E_NOTIMPL; }
 
 HRESULT StandInBrowser::get_ReadyState(READYSTATE* out)

@@ -31,6 +31,7 @@ public:
     HDC PaintDc() const override { return nullptr; }
     HWND WindowHandle() const override { return nullptr; }
     DWORD DefaultFontColour() const override { return 0xFF000001; }
+    CDisplayScale DisplayScale() const override { return CDisplayScale(); }
     DWORD DefaultDisabledColour() const override { return 0xFFA7A6AA; }
     void Invalidate(const RECT& rect) override { invalidated.push_back(rect); }
     void SetUpdateNeeded() override { ++updates; }

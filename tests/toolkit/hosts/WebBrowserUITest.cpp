@@ -3,6 +3,7 @@
 // service and key translation, checked from the stand-in engine's record.
 #include <gtest/gtest.h>
 
+
 #include <exdispid.h>
 
 #include <new>
@@ -22,6 +23,7 @@ namespace {
 
 using hosttest::EngineSession;
 using hosttest::HostTestWindow;
+using SkinUI::CDisplayScale;
 using SkinUI::CWebBrowserUI;
 
 constexpr wchar_t kPortal[] = L"https://portal.vorkan.test/client/index/vrk";
@@ -167,6 +169,67 @@ TEST_F(WebBrowserUITest, CreationOnFirstUseWaitsAndKeepsTheMarkupOfItsRequest)
     released->ReleaseHostedControlForGood();
     EXPECT_FALSE(released->EnsureHostedControl());
     delete released;
+}
+
+// The engine lays pages out at 96 DPI: the page takes its window's display
+// scale as the optical zoom, before anyone hears of the document, again for
+// each new top document away from 100 %, and at once when the window moves
+// to a display of another scale. At 100 % the browser is never asked.
+TEST_F(WebBrowserUITest, ThePageTakesTheZoomOfItsWindowsScale)
+{
+    struct ZoomAtCompletion : CountingHandler {
+        CWebBrowserUI* browser = nullptr;
+        std::vector<int> zooms;
+        void DocumentComplete(IDispatch* frame, VARIANT*& url) override
+        {
+            CountingHandler::DocumentComplete(frame, url);
+            zooms.push_back(browser->GivenZoom());
+        }
+    };
+    CWebBrowserUI* browser = Browser(L"", "page *\nframes 2\n");
+    ZoomAtCompletion handler;
+    handler.browser = browser;
+    browser->SetEventHandler(&handler);
+    Load(browser);
+    EXPECT_FALSE(m_engine->Has("ExecWB")) << "100 %: nothing asked";
+    EXPECT_EQ(browser->GivenZoom(), 100);
+
+    m_window.Manager().ChangeDisplayScale(CDisplayScale(144));
+    browser->Place({0, 0, 960, 720});
+    ASSERT_EQ(m_engine->LinesStartingWith("ExecWB").size(), 1u) << m_engine->Text();
+    EXPECT_TRUE(m_engine->Has("ExecWB OLECMDID_OPTICAL_ZOOM option=2 in=VT_I4:0x00000096 hr=0x00000000 zoom=150"))
+        << m_engine->Text();
+    EXPECT_EQ(browser->GivenZoom(), 150);
+    browser->Place({0, 0, 960, 720});
+    EXPECT_EQ(m_engine->LinesStartingWith("ExecWB").size(), 1u) << "given once";
+
+    // A new page gets the zoom again, before the handler hears of it; its
+    // frames do not ask for it.
+    handler.zooms.clear();
+    const auto topDocuments = [&] {
+        int n = 0;
+        for (const std::string& line : m_engine->LinesStartingWith("event DocumentComplete"))
+            n += line.find("frame=top") != std::string::npos;
+        return n;
+    };
+    const int completed = topDocuments();
+    ASSERT_EQ(browser->NavigateTo(L"https://portal.vorkan.test/next"), S_OK);
+    ASSERT_TRUE(hosttest::PumpUntil([&] { return topDocuments() > completed; })) << m_engine->Text();
+    EXPECT_EQ(m_engine->LinesStartingWith("ExecWB").size(), 2u) << m_engine->Text();
+    const int zoomed = FirstAt("ExecWB");
+    ASSERT_EQ(handler.zooms.size(), 3u);
+    EXPECT_EQ(handler.zooms.back(), 150) << "the top document completes zoomed";
+
+    m_window.Manager().ChangeDisplayScale(CDisplayScale(96));
+    browser->Place({0, 0, 640, 480});
+    EXPECT_TRUE(m_engine->Has("ExecWB OLECMDID_OPTICAL_ZOOM option=2 in=VT_I4:0x00000064 hr=0x00000000 zoom=100"));
+    EXPECT_EQ(browser->GivenZoom(), 100);
+    const std::size_t before = m_engine->LinesStartingWith("ExecWB").size();
+    const int completedAt100 = topDocuments();
+    ASSERT_EQ(browser->NavigateTo(kPortal), S_OK);
+    ASSERT_TRUE(hosttest::PumpUntil([&] { return topDocuments() > completedAt100; }));
+    EXPECT_EQ(m_engine->LinesStartingWith("ExecWB").size(), before) << "back at 100 %: not asked again";
+    EXPECT_GE(zoomed, 0);
 }
 
 TEST_F(WebBrowserUITest, NavigateToNeedsAnAddressAndABrowser)

@@ -211,4 +211,39 @@ TEST(ImageDescriptorTest, ReadOnceKnowsWhetherAnImageReachesOutsideTheControl)
     EXPECT_FALSE(pairs.ReachesOutside());
 }
 
+// A descriptor is logical: at 150 % its "dest" offsets, "source" part and
+// "corner" widths are scaled (corners to the pixels whole inside them), while
+// the modifier, made from the control's own rectangle, is taken as it is.
+TEST(ImageDescriptorTest, DescriptorLengthsScaleWithTheDisplayAndTheModifierDoesNot)
+{
+    const SkinRect control = {480, 480, 1275, 500};  // the progress bar at 150 %
+    const CDisplayScale scale(144);
+    CImageDescriptorReader reader(L"file='bar.png' dest='2,0,30,13' source='0,0,24,13' corner='3,3,9,3'", {}, control,
+                                  scale);
+    const auto images = ReadAll(reader);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_TRUE(Same(images[0].dest, {483, 480, 525, 500}));  // 2, 30 and 13 scaled; bottom limited to the control
+    EXPECT_TRUE(Same(images[0].source, {0, 0, 36, 20}));
+    EXPECT_TRUE(Same(images[0].corner, {4, 4, 13, 4}));
+
+    CImageDescriptorPairs pairs;
+    ASSERT_TRUE(pairs.Assign(L"file='bar.png' corner='3,3,3,3'"));
+    const ImageDescriptorPair modifier[] = {MakeImageDescriptorPair(L"dest", L"0,0,397,20"),
+                                            MakeImageDescriptorPair(L"source", L"0,0,397,20")};
+    CImageDescriptorReader replay(ImageDescriptorInput::Read(pairs), ImageDescriptorInput::Read(modifier, 2), control,
+                                  scale);
+    const auto filled = ReadAll(replay);
+    ASSERT_EQ(filled.size(), 1u);
+    EXPECT_TRUE(Same(filled[0].dest, {480, 480, 877, 500}));
+    EXPECT_TRUE(Same(filled[0].source, {0, 0, 397, 20}));
+    EXPECT_TRUE(Same(filled[0].corner, {4, 4, 4, 4}));
+
+    // At 100 % nothing changes.
+    CImageDescriptorReader logical(L"file='bar.png' dest='2,0,30,13' corner='3,3,9,3'", {}, kControl, CDisplayScale());
+    const auto plain = ReadAll(logical);
+    ASSERT_EQ(plain.size(), 1u);
+    EXPECT_TRUE(Same(plain[0].dest, {322, 320, 350, 333}));
+    EXPECT_TRUE(Same(plain[0].corner, {3, 3, 9, 3}));
+}
+
 }  // namespace

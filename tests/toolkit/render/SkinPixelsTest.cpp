@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 #include <string>
 
 #include "tests/toolkit/TestImages.h"
@@ -345,6 +348,58 @@ TEST(SkinPixelsTest, CoverageFindsTheShownPixelsAndAnOpaqueBand)
     EXPECT_EQ(coverage.opaque.left, 1);
     EXPECT_EQ(coverage.opaque.right, 2);
     EXPECT_EQ(coverage.opaque.bottom, 2);
+}
+
+// An image of a larger set shrinks to a display's scale, a smaller one
+// grows: colours and alpha stay premultiplied, flat areas stay flat, and
+// every source line still shows (area-weighted, not point-sampled).
+TEST(SkinPixelsTest, ResamplingKeepsPremultipliedColoursAndEveryLine)
+{
+    const auto resample = [](const std::vector<std::uint32_t>& in, int w, int h, int dw, int dh, bool& alpha) {
+        std::vector<std::uint32_t> source(in), out(static_cast<std::size_t>(dw) * dh, 0xDEADBEEFu);
+        const PixelBuffer from{source.data(), w, h, w};
+        const PixelBuffer to{out.data(), dw, dh, dw};
+        EXPECT_TRUE(ResamplePixels(from, to, alpha));
+        return out;
+    };
+    bool alpha = true;
+    // A flat opaque colour, shrunk and grown: the same colour, no alpha.
+    const std::vector<std::uint32_t> flat(16 * 8, 0xFF336699u);
+    for (const auto& size : {std::pair<int, int>{12, 6}, std::pair<int, int>{24, 12}, std::pair<int, int>{16, 8}}) {
+        const auto out = resample(flat, 16, 8, size.first, size.second, alpha);
+        for (const std::uint32_t p : out) ASSERT_EQ(p, 0xFF336699u) << size.first;
+        EXPECT_FALSE(alpha);
+    }
+    // The same size is a copy.
+    std::vector<std::uint32_t> pattern;
+    for (int i = 0; i < 6 * 4; ++i) pattern.push_back(i % 3 == 0 ? 0x80400000u : 0xFF00FF00u);
+    EXPECT_EQ(resample(pattern, 6, 4, 6, 4, alpha), pattern);
+    EXPECT_TRUE(alpha);
+    // A one-pixel line in 200 % art still shows at 150 %: shrunk by area, it
+    // is not skipped between two sample points.
+    std::vector<std::uint32_t> line(8 * 8, 0u);
+    for (int x = 0; x < 8; ++x) line[static_cast<std::size_t>(3) * 8 + x] = 0xFFFFFFFFu;
+    const auto shrunk = resample(line, 8, 8, 6, 6, alpha);
+    int strongest = 0;
+    for (int y = 0; y < 6; ++y) strongest = std::max(strongest, static_cast<int>(shrunk[static_cast<std::size_t>(y) * 6 + 3] >> 24));
+    EXPECT_GE(strongest, 128) << "the line keeps most of its weight in one row";
+    for (const std::uint32_t p : shrunk) {
+        const std::uint32_t a = p >> 24;
+        EXPECT_LE((p >> 16) & 0xFF, a);  // premultiplied: no channel above alpha
+        EXPECT_LE((p >> 8) & 0xFF, a);
+        EXPECT_LE(p & 0xFF, a);
+    }
+    EXPECT_TRUE(alpha);
+    // Two halves average across their border.
+    const std::vector<std::uint32_t> halves = {0xFF000000u, 0xFFFFFFFFu};
+    const auto one = resample(halves, 2, 1, 1, 1, alpha);
+    EXPECT_NEAR(static_cast<int>(one[0] & 0xFF), 128, 1);
+    EXPECT_EQ(one[0] >> 24, 0xFFu);
+    // Empty buffers fail without writing.
+    std::vector<std::uint32_t> untouched(4, 7u);
+    EXPECT_FALSE(ResamplePixels({nullptr, 2, 2, 2}, {untouched.data(), 2, 2, 2}, alpha));
+    EXPECT_FALSE(ResamplePixels({untouched.data(), 2, 2, 2}, {untouched.data(), 0, 2, 2}, alpha));
+    EXPECT_EQ(untouched, std::vector<std::uint32_t>(4, 7u));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "tests/toolkit/skinwindow/SkinTestWindows.h"
 #include "toolkit/controls/ControlUI.h"
 #include "toolkit/layout/TabLayoutUI.h"
+#include "toolkit/window/WindowDpi.h"
 
 namespace {
 
@@ -487,6 +488,77 @@ TEST(WindowImplBaseTest, ClickOnTheDisabledOwnerShakesTheModalChild)
     skintest::PumpFor(kShakeIntervalMs * 2);
     EXPECT_EQ(WindowOrigin(boxWnd).x, start.x);
     ::EnableWindow(ownerWnd, TRUE);
+}
+
+// WM_DPICHANGED comes from the system with one DPI for both axes and a
+// pointer to the rectangle it suggests; the same message number can come
+// from any process with anything in it. A suggestion that cannot be read,
+// or that no screen holds, is not taken: the window keeps its place and
+// takes its size at the new scale. Two different DPIs change nothing.
+TEST(WindowImplBaseTest, DpiChangesTakeOnlyAReadableSensibleRectangle)
+{
+    PackedSkinWindow window(L"DpiChangeTestWindow", L"CustomMsgBox.xml");
+    const HWND hwnd = window.CreateShown(nullptr, 50, 40);
+    ASSERT_NE(hwnd, nullptr);
+    CWindowManagerUI& manager = window.Manager();
+    const int home = manager.DisplayScale().Dpi();
+    const auto windowRect = [&] {
+        RECT r{};
+        ::GetWindowRect(hwnd, &r);
+        return r;
+    };
+    const RECT start = windowRect();
+    const CDisplayScale homeScale(home);
+    const auto sizeAt = [&](int dpi, int logical) { return CDisplayScale(dpi).Scale(logical); };
+
+    ::SendMessageW(hwnd, kWmDpiChanged, MAKEWPARAM(120, 144), 0);
+    EXPECT_EQ(manager.DisplayScale().Dpi(), home) << "two DPIs: not the system's message";
+
+    void* released = ::VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ASSERT_NE(released, nullptr);
+    ::VirtualFree(released, 0, MEM_RELEASE);
+    RECT huge = {0, 0, 100000, 100};
+    RECT inverted = {500, 500, 100, 100};
+    const struct {
+        const char* what;
+        LPARAM lParam;
+        bool post;
+    } cases[] = {
+        {"no rectangle", 0, false},
+        {"a small number", 0x10, true},
+        {"released memory", reinterpret_cast<LPARAM>(released), true},
+        {"a rectangle larger than any screen", reinterpret_cast<LPARAM>(&huge), false},
+        {"an inverted rectangle", reinterpret_cast<LPARAM>(&inverted), false},
+    };
+    int dpi = home;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        dpi = dpi == 192 ? 144 : 192;
+        if (c.post) {
+            ASSERT_TRUE(::PostMessageW(hwnd, kWmDpiChanged, MAKEWPARAM(dpi, dpi), c.lParam));
+            skintest::PumpPending();
+        } else {
+            ::SendMessageW(hwnd, kWmDpiChanged, MAKEWPARAM(dpi, dpi), c.lParam);
+        }
+        EXPECT_EQ(manager.DisplayScale().Dpi(), dpi);
+        const RECT now = windowRect();
+        EXPECT_EQ(now.left, start.left) << "kept its place";
+        EXPECT_EQ(now.top, start.top);
+        EXPECT_EQ(now.right - now.left, sizeAt(dpi, 440));
+        EXPECT_EQ(now.bottom - now.top, sizeAt(dpi, 260));
+    }
+
+    // The system's own message: the window takes the suggestion.
+    RECT suggested = {start.left + 11, start.top + 13, start.left + 11 + sizeAt(home, 440),
+                      start.top + 13 + sizeAt(home, 260)};
+    ::SendMessageW(hwnd, kWmDpiChanged, MAKEWPARAM(home, home), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(manager.DisplayScale().Dpi(), home);
+    const RECT end = windowRect();
+    EXPECT_TRUE(::EqualRect(&end, &suggested));
+    ::UpdateWindow(hwnd);
+    CControlUI* ok = manager.FindByName(L"btnOk");
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->Rect().right - ok->Rect().left, homeScale.Scale(96));
 }
 
 TEST(WindowImplBaseTest, SkinBuildFailureEndsTheProcessWithCodeOneAfterTheBox)
