@@ -49,33 +49,6 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000)
     return true;
 }
 
-struct ProcessWindowSearch {
-    DWORD processId;
-    const wchar_t* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchProcessWindow(HWND hwnd, LPARAM lParam)
-{
-    auto* s = reinterpret_cast<ProcessWindowSearch*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(hwnd, &owner);
-    wchar_t text[128] = {};
-    ::GetWindowTextW(hwnd, text, 128);
-    if (owner == s->processId && std::wstring(text) == s->title && ::IsWindowVisible(hwnd)) {
-        s->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindProcessWindow(DWORD processId, const wchar_t* title)
-{
-    ProcessWindowSearch search{processId, title, nullptr};
-    ::EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 RECT ScreenRect(HWND hwnd)
 {
     RECT r{};
@@ -200,7 +173,7 @@ TEST_F(LauncherDisplayScaleTest, ThePortalWindowAndTheNoticeBoxAtTheDisplaysScal
     // An unpacking failure: the product's notice box at the scale.
     ::PostMessageW(window, kUnpackResult, 1, 0);
     HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindProcessWindow(launcher.id(), L"CustomMsgBox")) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return (box = testsupport::FindShownWindow(launcher.id(), L"CustomMsgBox")) != nullptr; }));
     ASSERT_TRUE(testsupport::WaitUntilIdle(box));
     ::UpdateWindow(box);
     ::GetClientRect(box, &client);

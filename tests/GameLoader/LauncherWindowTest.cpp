@@ -63,34 +63,6 @@ std::wstring LauncherExe()
     return L"\"" + testsupport::BesideTests(L"vrk_main.exe") + L"\"";
 }
 
-// A top-level window of the process with the given title.
-struct ProcessWindowSearch {
-    DWORD processId;
-    const std::wstring* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchProcessWindow(HWND hwnd, LPARAM lParam)
-{
-    auto* s = reinterpret_cast<ProcessWindowSearch*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(hwnd, &owner);
-    wchar_t text[128] = {};
-    ::GetWindowTextW(hwnd, text, 128);
-    if (owner == s->processId && *s->title == text && ::IsWindowVisible(hwnd)) {
-        s->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindProcessWindow(DWORD processId, const std::wstring& title)
-{
-    ProcessWindowSearch search{processId, &title, nullptr};
-    ::EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // The text of the first static control of a system message box.
 BOOL CALLBACK TakeStaticText(HWND child, LPARAM lParam)
 {
@@ -315,7 +287,7 @@ struct ShownLauncher {
     HWND WaitForNoticeBox() const
     {
         HWND box = nullptr;
-        WaitFor([&] { return (box = FindProcessWindow(process.id(), L"CustomMsgBox")) != nullptr; });
+        WaitFor([&] { return (box = testsupport::FindShownWindow(process.id(), L"CustomMsgBox")) != nullptr; });
         if (!box) return nullptr;
         testsupport::WaitUntilIdle(box);
         // The box lays out its controls when it first paints, and a posted
@@ -498,7 +470,7 @@ TEST_F(LauncherWindowTest, ANetworkErrorShowsTheMessageBoxThenTellsThePlatform)
     const DWORD launcherId = platform.LaunchedProcessId();
     ASSERT_NE(launcherId, 0u);
     HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindProcessWindow(launcherId, L"\u63d0\u793a")) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return (box = testsupport::FindShownWindow(launcherId, L"\u63d0\u793a")) != nullptr; }));
     EXPECT_EQ(MessageBoxText(box), L"\u7f51\u7edc\u8fde\u63a5\u5f02\u5e38");
     EXPECT_TRUE(platform.CopyData().empty()) << "the notice follows the box";
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);

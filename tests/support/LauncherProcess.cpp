@@ -7,29 +7,30 @@ namespace {
 
 struct WindowSearch {
     DWORD processId;  // 0: any process
+    const std::wstring* title;
+    bool shownOnly;
     HWND found;
 };
 
-HWND FindTitledWindowOf(DWORD processId);
-
-BOOL CALLBACK FindTitledWindow(HWND hwnd, LPARAM lParam)
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
 {
     auto* search = reinterpret_cast<WindowSearch*>(lParam);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(hwnd, &owner);
-    wchar_t title[64] = {};
-    ::GetWindowTextW(hwnd, title, 64);
-    if ((search->processId == 0 || owner == search->processId) && std::wstring(title) == kLauncherTitle) {
+    wchar_t title[128] = {};
+    ::GetWindowTextW(hwnd, title, 128);
+    const bool ofProcess = search->processId == 0 || owner == search->processId;
+    if (ofProcess && *search->title == title && (!search->shownOnly || ::IsWindowVisible(hwnd))) {
         search->found = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND FindTitledWindowOf(DWORD processId)
+HWND FindWindowOf(DWORD processId, const std::wstring& title, bool shownOnly)
 {
-    WindowSearch search{processId, nullptr};
-    ::EnumWindows(FindTitledWindow, reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{processId, &title, shownOnly, nullptr};
+    ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -79,7 +80,12 @@ bool LauncherProcess::Close(DWORD timeoutMs)
 
 HWND FindLauncherWindow(DWORD processId)
 {
-    return processId == 0 ? nullptr : FindTitledWindowOf(processId);
+    return processId == 0 ? nullptr : FindWindowOf(processId, kLauncherTitle, false);
+}
+
+HWND FindShownWindow(DWORD processId, const std::wstring& title)
+{
+    return processId == 0 ? nullptr : FindWindowOf(processId, title, true);
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
@@ -101,7 +107,7 @@ bool WaitUntilIdle(HWND window, DWORD timeoutMs)
 void CloseStrayLaunchers()
 {
     for (int attempt = 0; attempt < 50; ++attempt) {
-        const HWND stray = FindTitledWindowOf(0);
+        const HWND stray = FindWindowOf(0, kLauncherTitle, false);
         if (!stray) return;
         ::PostMessageW(stray, WM_CLOSE, 0, 0);
         ::Sleep(200);

@@ -42,6 +42,9 @@ private:
 // The top-level window titled "Vorkan" owned by the process, or null (also
 // for process id 0: a failed start must not find another launcher).
 HWND FindLauncherWindow(DWORD processId);
+// A shown top-level window of the process with the title, or null (also
+// for process id 0).
+HWND FindShownWindow(DWORD processId, const std::wstring& title);
 
 // Polls the condition until it holds; false at the timeout.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/Win32Handles.h"
+#include "toolkit/render/DibSection.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
@@ -18,17 +19,10 @@ RgbaPixels CaptureScreen(const RECT& area)
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     if (width <= 0 || height <= 0) return capture;
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     win32::WindowDc screen(nullptr);
     win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
-    win32::UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32::UniqueBitmap bitmap = SkinUI::CreateTopDownDib(screen.get(), width, height, bits);
     if (!memory || !bitmap || !bits) return capture;
     {
         win32::SelectedObject selected(memory.get(), bitmap.get());

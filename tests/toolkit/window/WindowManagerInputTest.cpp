@@ -654,19 +654,20 @@ TEST(WindowManagerInputTest, FiltersAndAcceleratorsComeFirst)
     EXPECT_FALSE(window.manager.TranslateAccelerator(&other));
 }
 
+// A root that remembers the rectangle of each paint it is asked for.
+struct PaintProbe : CVerticalLayoutUI {
+    std::vector<RECT> paints;
+    void Paint(HDC hdc, const RECT& paint) override
+    {
+        paints.push_back(paint);
+        CVerticalLayoutUI::Paint(hdc, paint);
+    }
+};
+
 // Painting on WM_PAINT: the tree goes through the off-screen bitmap to the
 // window, and a change repaints only its own rectangle.
 TEST(WindowManagerInputTest, PaintCoversOnlyWhatWasInvalidated)
 {
-    // Remembers the rectangle of each paint it is asked for.
-    struct PaintProbe : CVerticalLayoutUI {
-        std::vector<RECT> paints;
-        void Paint(HDC hdc, const RECT& paint) override
-        {
-            paints.push_back(paint);
-            CVerticalLayoutUI::Paint(hdc, paint);
-        }
-    };
     ManagerTestWindow window({0, 0, 200, 100});
     auto* root = new PaintProbe;
     root->ApplyAttribute(L"bkcolor", L"#FFFF0000");
@@ -707,14 +708,6 @@ TEST(WindowManagerInputTest, PaintCoversOnlyWhatWasInvalidated)
 // only the change.
 TEST(WindowManagerInputTest, OnePaintPerLayoutAndUncoveringCopiesTheSurface)
 {
-    struct PaintProbe : CVerticalLayoutUI {
-        std::vector<RECT> paints;
-        void Paint(HDC hdc, const RECT& paint) override
-        {
-            paints.push_back(paint);
-            CVerticalLayoutUI::Paint(hdc, paint);
-        }
-    };
     ManagerTestWindow window({0, 0, 200, 100});
     auto* root = new PaintProbe;
     root->ApplyAttribute(L"bkcolor", L"#FFFF0000");
