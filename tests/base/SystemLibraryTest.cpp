@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <delayimp.h>
+
 #include <cstring>
 #include <cwctype>
 #include <string>
@@ -145,6 +147,45 @@ TEST_F(SystemLibraryTest, APlantedLibraryInTheSearchPathIsNeverLoadedEitherWay)
     EXPECT_EQ(DecoyLoads(m_record).size(), names.size()) << "the decoy was loaded by the plain loads only";
     EXPECT_EQ(win32::LoadSystemLibrary(L""), nullptr);
     EXPECT_EQ(win32::LoadSystemLibrary(nullptr), nullptr);
+}
+
+// The launcher's delay-load hook answers the import helper's "about to load"
+// with the library from the system folder, so the helper's own search (its
+// folder first) never runs; anything else it leaves to the helper.
+TEST_F(SystemLibraryTest, TheDelayLoadHookTakesLibrariesFromTheSystemFolder)
+{
+    ASSERT_NE(__pfnDliNotifyHook2, nullptr) << "the launcher's hook is linked in";
+    const auto ask = [](unsigned notify, const char* name) {
+        DelayLoadInfo info{};
+        info.cb = sizeof info;
+        info.szDll = name;
+        return reinterpret_cast<HMODULE>(__pfnDliNotifyHook2(notify, &info));
+    };
+    testsupport::TempDir planted;
+    std::vector<std::pair<const char*, const wchar_t*>> names;
+    for (const auto& name : {std::pair{"dbghelp.dll", L"dbghelp.dll"}, std::pair{"msimg32.dll", L"msimg32.dll"},
+                             std::pair{"wininet.dll", L"wininet.dll"}}) {
+        if (::GetModuleHandleW(name.second) == nullptr && Plant(planted.path(), name.second)) names.push_back(name);
+    }
+    ASSERT_FALSE(names.empty()) << "every candidate is loaded already";
+    const PreferPlantedLibraries nativeFirst({L"dbghelp", L"msimg32", L"wininet"});
+    ASSERT_TRUE(::SetDllDirectoryW(planted.path().c_str()));
+    for (const auto& name : names) {
+        const HMODULE module = ask(dliNotePreLoadLibrary, name.first);
+        ASSERT_NE(module, nullptr) << name.first;
+        EXPECT_EQ(Lower(ModulePath(module)), SystemFolder() + name.second);
+        ::FreeLibrary(module);
+    }
+    ::SetDllDirectoryW(nullptr);
+    EXPECT_TRUE(DecoyLoads(m_record).empty()) << "no planted library was loaded";
+
+    // Not a load, no name, or a name no file can have: the helper's own way.
+    EXPECT_EQ(ask(dliNotePreGetProcAddress, "msimg32.dll"), nullptr);
+    EXPECT_EQ(ask(dliFailLoadLib, "msimg32.dll"), nullptr);
+    EXPECT_EQ(ask(dliNotePreLoadLibrary, nullptr), nullptr);
+    EXPECT_EQ(__pfnDliNotifyHook2(dliNotePreLoadLibrary, nullptr), nullptr);
+    const std::string tooLong(MAX_PATH, 'a');
+    EXPECT_EQ(ask(dliNotePreLoadLibrary, tooLong.c_str()), nullptr);
 }
 
 // The real launcher in a folder of its own with msimg32.dll and wininet.dll
