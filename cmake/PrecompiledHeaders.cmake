@@ -6,10 +6,10 @@
 # natively the tests' alone. Sources still include what they use: the
 # native product modules, built without one, keep that honest.
 #
-# Not for the shipped build (warnings as errors): GCC 12 reports its own
-# inlined standard-library code, parsed from a precompiled header, as if it
-# were ours (a false -Warray-bounds in std::wstring at -O3), and that build
-# is the product alone, run beside the tests.
+# GCC 12 judges standard-library code inlined from a precompiled header as
+# it would our own: a std::wstring made from L"" draws a false
+# -Warray-bounds at -O3, which the shipped build (warnings as errors) stops
+# on; such a string is written std::wstring() instead.
 #
 # A target whose flags do not match a header's build falls back to parsing
 # the text with GCC (-Winvalid-pch says so) and clang refuses it, so every
@@ -28,40 +28,31 @@ function(vrk_targets_below dir out)
 endfunction()
 
 # The two header targets: defined where the code they serve is defined, so
-# their compile options are those of that code.
+# their compile options are those of that code. Natively only the tests'
+# (the portable modules include little).
 function(vrk_define_precompiled_headers)
-  if(VRK_WARNINGS_AS_ERRORS)
-    return()
-  endif()
   set(system <algorithm> <cstdint> <cstring> <functional> <map> <memory> <string> <utility> <vector>)
-  if(NOT WIN32)
-    # Natively only the tests' header: the portable modules include little.
-    if(VRK_BUILD_TESTS)
-      file(WRITE ${CMAKE_BINARY_DIR}/pch/tests.cpp "// The tests' precompiled header is built with this source.\n")
-      add_library(vrk_pch_tests STATIC ${CMAKE_BINARY_DIR}/pch/tests.cpp)
-      target_link_libraries(vrk_pch_tests PRIVATE GTest::gtest GTest::gmock)
-      target_precompile_headers(vrk_pch_tests PRIVATE ${system} <gtest/gtest.h> <gmock/gmock.h>)
-    endif()
-    return()
+  if(WIN32)
+    list(PREPEND system <windows.h>)
+    vrk_header_target(vrk_pch_product ${system})
   endif()
-  list(PREPEND system <windows.h>)
-  file(WRITE ${CMAKE_BINARY_DIR}/pch/product.cpp "// The product's precompiled header is built with this source.\n")
-  add_library(vrk_pch_product STATIC ${CMAKE_BINARY_DIR}/pch/product.cpp)
-  target_precompile_headers(vrk_pch_product PRIVATE ${system})
   if(VRK_BUILD_TESTS)
-    file(WRITE ${CMAKE_BINARY_DIR}/pch/tests.cpp "// The tests' precompiled header is built with this source.\n")
-    add_library(vrk_pch_tests STATIC ${CMAKE_BINARY_DIR}/pch/tests.cpp)
+    vrk_header_target(vrk_pch_tests ${system} <gtest/gtest.h> <gmock/gmock.h>)
     target_link_libraries(vrk_pch_tests PRIVATE GTest::gtest GTest::gmock)
-    target_precompile_headers(vrk_pch_tests PRIVATE ${system} <gtest/gtest.h> <gmock/gmock.h>)
+    target_compile_options(vrk_pch_tests PRIVATE ${VRK_TEST_OPTIMIZATION})
   endif()
+endfunction()
+
+# A library of one empty source whose precompiled header others reuse.
+function(vrk_header_target name)
+  file(WRITE ${CMAKE_BINARY_DIR}/pch/${name}.cpp "// ${name}'s precompiled header is built with this source.\n")
+  add_library(${name} STATIC ${CMAKE_BINARY_DIR}/pch/${name}.cpp)
+  target_precompile_headers(${name} PRIVATE ${ARGN})
 endfunction()
 
 # Every C++ target below the folders uses one of the two: a test program
 # (vrk_add_gtest marks it) the tests' header, any other the product's.
 function(vrk_use_precompiled_headers)
-  if(VRK_WARNINGS_AS_ERRORS)
-    return()
-  endif()
   # The folders of ours that this configuration added (not third parties).
   get_property(added DIRECTORY ${CMAKE_SOURCE_DIR} PROPERTY SUBDIRECTORIES)
   set(ours)

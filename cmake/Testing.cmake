@@ -13,10 +13,16 @@ enable_testing()
 # as much larger as a panel of that scale is; scripts/wine-run sets both
 # up before the program starts (VRK_WINE_DPI).
 set(VRK_TEST_REPORT_DIR ${CMAKE_BINARY_DIR}/test-report)
+# Test programs' own sources are optimised for a quick build (-Og keeps
+# _FORTIFY_SOURCE's checks): most of their build went to optimising long
+# test bodies at -O2. What they test (the product's libraries) and the
+# benchmarks keep the configuration's level.
+set(VRK_TEST_OPTIMIZATION -Og)
 function(vrk_add_gtest name)
   cmake_parse_arguments(ARG "" "TIMEOUT;COST;SHARDS" "SOURCES;LIBS;WINE_DPI" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   set_property(TARGET ${name} PROPERTY VRK_GTEST ON)
+  target_compile_options(${name} PRIVATE ${VRK_TEST_OPTIMIZATION})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   if(WIN32)

@@ -44,7 +44,7 @@ void WriteUninstallEntry(const InstallRegistration& install)
         {L"DisplayVersion", kLauncherFileVersion},
         {L"DisplayIcon", InstalledLauncherPath(install)},
         {L"DisplayName", install.gameTitle},
-        {L"Publisher", L""},
+        {L"Publisher", std::wstring()},
         {L"UninstallString", UninstallerPath(install)},
     };
     for (const auto& value : values) {
