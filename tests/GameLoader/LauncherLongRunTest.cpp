@@ -11,6 +11,7 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -27,11 +28,12 @@ constexpr int kParts = 4;
 constexpr int kRunsPerPart = 50;  // 200 in all
 // Generous: the runs share the two cores with the builds of scripts/test.
 constexpr DWORD kStartTimeoutMs = 30000, kRunTimeoutMs = 60000;
+// Starts of the launcher that the system itself did not complete (see the
+// loop), made again at most this often per part.
+constexpr int kMaxStalledStarts = 2;
 
-const wchar_t* const kProgramsOfARun[] = {L"vrk_main.exe", L"vrk.exe", L"platform_client_sim.exe"};
-
-// The processes of a run that are still there.
-std::vector<DWORD> ProcessesOfARun()
+// The processes of these names that are there now.
+std::vector<DWORD> ProcessesNamed(std::initializer_list<const wchar_t*> names)
 {
     std::vector<DWORD> found;
     win32::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -39,11 +41,29 @@ std::vector<DWORD> ProcessesOfARun()
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-        for (const wchar_t* name : kProgramsOfARun) {
+        for (const wchar_t* name : names) {
             if (lstrcmpiW(entry.szExeFile, name) == 0) found.push_back(entry.th32ProcessID);
         }
     }
     return found;
+}
+
+bool ProcessListReadable()
+{
+    return static_cast<bool>(win32::UniqueHandle(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)));
+}
+
+// The processes of a run that are still there.
+std::vector<DWORD> ProcessesOfARun()
+{
+    return ProcessesNamed({L"vrk_main.exe", L"vrk.exe", L"platform_client_sim.exe"});
+}
+
+// Whether a launcher process exists (true when it cannot be told).
+bool LauncherProcessExists()
+{
+    const std::vector<DWORD> found = ProcessesNamed({L"vrk_main.exe"});
+    return found.empty() ? !ProcessListReadable() : true;
 }
 
 // Waits a moment for the run's processes to go; ends and counts those that stay.
@@ -85,10 +105,11 @@ TEST_P(LauncherLongRunTest, FullStartToGameRunsEndCleanly)
     // The page completes; the player presses start after a moment.
     testsupport::EngineScript engine("page *\non timer 300 click start\n");
 
-    int crashes = 0, hangs = 0, strays = 0, gamesStarted = 0;
+    int crashes = 0, hangs = 0, strays = 0, gamesStarted = 0, stalledStarts = 0;
     const DWORD start = ::GetTickCount();
     for (int run = 0; run < kRunsPerPart; ++run) {
         const std::size_t gamesBefore = games.CommandLines().size();
+        bool again = false;
         {
             testsupport::PlatformSimulator::Options options;
             options.launch = L"\"" + testsupport::BesideTests(L"vrk_main.exe") +
@@ -96,9 +117,20 @@ TEST_P(LauncherLongRunTest, FullStartToGameRunsEndCleanly)
             testsupport::PlatformSimulator platform(options);
             ASSERT_TRUE(platform.ready()) << "run " << run;
             if (!platform.WaitForLine("launched pid=", kStartTimeoutMs)) {
-                ++hangs;
-                ADD_FAILURE() << "run " << run << ": the launcher's start did not return within " << kStartTimeoutMs
-                              << " ms";
+                if (!LauncherProcessExists() && stalledStarts < kMaxStalledStarts) {
+                    // Seen once in about a thousand runs under a loaded Wine:
+                    // the simulator's CreateProcessW never returns and no
+                    // launcher process exists. Nothing of ours ran; the run is
+                    // made again and the stall reported.
+                    ++stalledStarts;
+                    again = true;
+                    std::printf("run %d: the system did not complete the start of the launcher; run again\n", run);
+                    std::fflush(stdout);
+                } else {
+                    ++hangs;
+                    ADD_FAILURE() << "run " << run << ": the launcher's start did not return within "
+                                  << kStartTimeoutMs << " ms";
+                }
             } else if (platform.WaitForLine("launcher-exit code=", kRunTimeoutMs)) {
                 if (LineStartingWith(platform, "launcher-exit code=") != "launcher-exit code=0") {
                     ++crashes;
@@ -108,14 +140,19 @@ TEST_P(LauncherLongRunTest, FullStartToGameRunsEndCleanly)
                 ++hangs;
                 ADD_FAILURE() << "run " << run << ": the launcher did not end within " << kRunTimeoutMs << " ms";
             }
-            if (games.WaitForCount(gamesBefore + 1, 15000)) ++gamesStarted;
+            if (!again && games.WaitForCount(gamesBefore + 1, 15000)) ++gamesStarted;
         }  // the simulator closes
         const int left = EndStrays();
+        if (again && left == 0) {
+            --run;
+            continue;
+        }
         strays += left;
         EXPECT_EQ(left, 0) << "run " << run << " left processes";
     }
-    std::printf("%d full runs in %lu ms: %d crashes, %d hangs, %d stray processes, %d games started\n",
-                kRunsPerPart, ::GetTickCount() - start, crashes, hangs, strays, gamesStarted);
+    std::printf("%d full runs in %lu ms: %d crashes, %d hangs, %d stray processes, %d games started, "
+                "%d starts the system did not complete\n",
+                kRunsPerPart, ::GetTickCount() - start, crashes, hangs, strays, gamesStarted, stalledStarts);
     std::fflush(stdout);
     EXPECT_EQ(crashes, 0);
     EXPECT_EQ(hangs, 0);
