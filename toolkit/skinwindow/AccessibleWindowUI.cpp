@@ -277,40 +277,28 @@ public:
     {
         if (!name) return E_POINTER;
         *name = nullptr;
-        return Guarded([&] {
-            std::vector<TChild> children;
-            const TChild* found = nullptr;
-            const HRESULT hr = Resolve(id, children, found);
-            if (FAILED(hr)) return hr;
-            if (!found) return NewString(WindowText(), name);
-            if (found->kind == ChildKind::Window) return Delegate(*found, [&](IAccessible& a, VARIANT self) {
-                return a.get_accName(self, name);
-            });
-            return NewString(NameOf(*found->control, m_names), name);
-        });
+        return ForId(
+            id, [&] { return NewString(WindowText(), name); },
+            [&](IAccessible& a, VARIANT self) { return a.get_accName(self, name); },
+            [&](const TChild& found) { return NewString(NameOf(*found.control, m_names), name); });
     }
 
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT id, BSTR* value) noexcept override
     {
         if (!value) return E_POINTER;
         *value = nullptr;
-        return Guarded([&] {
-            std::vector<TChild> children;
-            const TChild* found = nullptr;
-            const HRESULT hr = Resolve(id, children, found);
-            if (FAILED(hr)) return hr;
-            if (!found) return S_FALSE;
-            if (found->kind == ChildKind::Window) return Delegate(*found, [&](IAccessible& a, VARIANT self) {
-                return a.get_accValue(self, value);
+        return ForId(
+            id, [] { return S_FALSE; }, [&](IAccessible& a, VARIANT self) { return a.get_accValue(self, value); },
+            [&](const TChild& found) {
+                if (found.kind != ChildKind::Progress) return S_FALSE;
+                const auto* bar = static_cast<CProgressUI*>(found.control->InterfaceFor(L"Progress"));
+                const long long range = static_cast<long long>(bar->MaxValue()) - bar->MinValue();
+                const long long done = static_cast<long long>(bar->Value()) - bar->MinValue();
+                long long percent = range > 0 ? done * 100 / range : 0;
+                if (percent < 0) percent = 0;
+                if (percent > 100) percent = 100;
+                return NewString(std::to_wstring(percent) + L"%", value);
             });
-            if (found->kind != ChildKind::Progress) return S_FALSE;
-            const auto* bar = static_cast<CProgressUI*>(found->control->InterfaceFor(L"Progress"));
-            const long long range = static_cast<long long>(bar->MaxValue()) - bar->MinValue();
-            long long percent = range > 0 ? (static_cast<long long>(bar->Value()) - bar->MinValue()) * 100 / range : 0;
-            if (percent < 0) percent = 0;
-            if (percent > 100) percent = 100;
-            return NewString(std::to_wstring(percent) + L"%", value);
-        });
     }
 
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT id, BSTR* description) noexcept override
@@ -322,59 +310,55 @@ public:
     {
         if (!role) return E_POINTER;
         ::VariantInit(role);
-        return Guarded([&] {
-            std::vector<TChild> children;
-            const TChild* found = nullptr;
-            const HRESULT hr = Resolve(id, children, found);
-            if (FAILED(hr)) return hr;
-            if (!found) {
+        return ForId(
+            id,
+            [&] {
                 SetI4(role, ROLE_SYSTEM_CLIENT);
                 return S_OK;
-            }
-            switch (found->kind) {
-            case ChildKind::Button: SetI4(role, ROLE_SYSTEM_PUSHBUTTON); break;
-            case ChildKind::Progress: SetI4(role, ROLE_SYSTEM_PROGRESSBAR); break;
-            case ChildKind::Label: SetI4(role, ROLE_SYSTEM_STATICTEXT); break;
-            case ChildKind::Window:
-                return Delegate(*found, [&](IAccessible& a, VARIANT self) { return a.get_accRole(self, role); });
-            }
-            return S_OK;
-        });
+            },
+            [&](IAccessible& a, VARIANT self) { return a.get_accRole(self, role); },
+            [&](const TChild& found) {
+                switch (found.kind) {
+                case ChildKind::Button: SetI4(role, ROLE_SYSTEM_PUSHBUTTON); break;
+                case ChildKind::Progress: SetI4(role, ROLE_SYSTEM_PROGRESSBAR); break;
+                case ChildKind::Label: SetI4(role, ROLE_SYSTEM_STATICTEXT); break;
+                case ChildKind::Window: break;  // answered by its own object
+                }
+                return S_OK;
+            });
     }
 
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT id, VARIANT* state) noexcept override
     {
         if (!state) return E_POINTER;
         ::VariantInit(state);
-        return Guarded([&] {
-            std::vector<TChild> children;
-            const TChild* found = nullptr;
-            const HRESULT hr = Resolve(id, children, found);
-            if (FAILED(hr)) return hr;
-            LONG bits = ::IsWindowVisible(m_hWnd) ? 0 : STATE_SYSTEM_INVISIBLE;
-            if (!found) {
-                bits |= STATE_SYSTEM_FOCUSABLE;
+        const auto shown = [this]() -> LONG { return ::IsWindowVisible(m_hWnd) ? 0 : STATE_SYSTEM_INVISIBLE; };
+        return ForId(
+            id,
+            [&] {
+                LONG bits = shown() | STATE_SYSTEM_FOCUSABLE;
                 if (::GetFocus() == m_hWnd) bits |= STATE_SYSTEM_FOCUSED;
                 if (!::IsWindowEnabled(m_hWnd)) bits |= STATE_SYSTEM_UNAVAILABLE;
                 SetI4(state, bits);
                 return S_OK;
-            }
-            if (found->kind == ChildKind::Window)
-                return Delegate(*found, [&](IAccessible& a, VARIANT self) { return a.get_accState(self, state); });
-            CControlUI& control = *found->control;
-            if (!control.IsEnabled()) bits |= STATE_SYSTEM_UNAVAILABLE;
-            if (control.IsFocused()) bits |= STATE_SYSTEM_FOCUSED;
-            if (found->kind == ChildKind::Button) {
-                if (control.ControlFlags() & FLAG_TABSTOP) bits |= STATE_SYSTEM_FOCUSABLE;
-                const UINT buttonState = static_cast<CButtonUI*>(control.InterfaceFor(L"Button"))->ButtonState();
-                if (buttonState & BUTTON_STATE_HOT) bits |= STATE_SYSTEM_HOTTRACKED;
-                if (buttonState & BUTTON_STATE_PUSHED) bits |= STATE_SYSTEM_PRESSED;
-            } else {
-                bits |= STATE_SYSTEM_READONLY;
-            }
-            SetI4(state, bits);
-            return S_OK;
-        });
+            },
+            [&](IAccessible& a, VARIANT self) { return a.get_accState(self, state); },
+            [&](const TChild& found) {
+                LONG bits = shown();
+                CControlUI& control = *found.control;
+                if (!control.IsEnabled()) bits |= STATE_SYSTEM_UNAVAILABLE;
+                if (control.IsFocused()) bits |= STATE_SYSTEM_FOCUSED;
+                if (found.kind == ChildKind::Button) {
+                    if (control.ControlFlags() & FLAG_TABSTOP) bits |= STATE_SYSTEM_FOCUSABLE;
+                    const UINT buttonState = static_cast<CButtonUI*>(control.InterfaceFor(L"Button"))->ButtonState();
+                    if (buttonState & BUTTON_STATE_HOT) bits |= STATE_SYSTEM_HOTTRACKED;
+                    if (buttonState & BUTTON_STATE_PUSHED) bits |= STATE_SYSTEM_PRESSED;
+                } else {
+                    bits |= STATE_SYSTEM_READONLY;
+                }
+                SetI4(state, bits);
+                return S_OK;
+            });
     }
 
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT id, BSTR* help) noexcept override
@@ -393,19 +377,14 @@ public:
     {
         if (!shortcut) return E_POINTER;
         *shortcut = nullptr;
-        return Guarded([&] {
-            std::vector<TChild> children;
-            const TChild* found = nullptr;
-            const HRESULT hr = Resolve(id, children, found);
-            if (FAILED(hr)) return hr;
-            if (!found) return S_FALSE;
-            if (found->kind == ChildKind::Window) return Delegate(*found, [&](IAccessible& a, VARIANT self) {
-                return a.get_accKeyboardShortcut(self, shortcut);
+        return ForId(
+            id, [] { return S_FALSE; },
+            [&](IAccessible& a, VARIANT self) { return a.get_accKeyboardShortcut(self, shortcut); },
+            [&](const TChild& found) {
+                const wchar_t key = found.control->Shortcut();
+                if (key == 0) return S_FALSE;
+                return NewString(std::wstring(L"Alt+") + key, shortcut);
             });
-            const wchar_t key = found->control->Shortcut();
-            if (key == 0) return S_FALSE;
-            return NewString(std::wstring(L"Alt+") + key, shortcut);
-        });
     }
 
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) noexcept override
@@ -456,18 +435,12 @@ public:
     {
         if (!action) return E_POINTER;
         *action = nullptr;
-        return Guarded([&] {
-            std::vector<TChild> children;
-            const TChild* found = nullptr;
-            const HRESULT hr = Resolve(id, children, found);
-            if (FAILED(hr)) return hr;
-            if (!found) return S_FALSE;
-            if (found->kind == ChildKind::Window) return Delegate(*found, [&](IAccessible& a, VARIANT self) {
-                return a.get_accDefaultAction(self, action);
+        return ForId(
+            id, [] { return S_FALSE; },
+            [&](IAccessible& a, VARIANT self) { return a.get_accDefaultAction(self, action); },
+            [&](const TChild& found) {
+                return found.kind == ChildKind::Button ? NewString(kPressAction, action) : S_FALSE;
             });
-            if (found->kind != ChildKind::Button) return S_FALSE;
-            return NewString(kPressAction, action);
-        });
     }
 
     HRESULT STDMETHODCALLTYPE accSelect(LONG, VARIANT) noexcept override { return DISP_E_MEMBERNOTFOUND; }
@@ -477,21 +450,8 @@ public:
     {
         if (!left || !top || !width || !height) return E_POINTER;
         *left = *top = *width = *height = 0;
-        return Guarded([&] {
-            std::vector<TChild> children;
-            const TChild* found = nullptr;
-            const HRESULT hr = Resolve(id, children, found);
-            if (FAILED(hr)) return hr;
-            RECT r{};
-            if (!found) {
-                ::GetClientRect(m_hWnd, &r);
-            } else if (found->kind == ChildKind::Window) {
-                return Delegate(*found, [&](IAccessible& a, VARIANT self) {
-                    return a.accLocation(left, top, width, height, self);
-                });
-            } else {
-                r = found->control->Rect();
-            }
+        // A rectangle of the window's client area, on the screen.
+        const auto onScreen = [&](const RECT& r) {
             POINT corners[2] = {{r.left, r.top}, {r.right, r.bottom}};
             ::MapWindowPoints(m_hWnd, nullptr, corners, 2);
             *left = corners[0].x;
@@ -499,7 +459,16 @@ public:
             *width = corners[1].x - corners[0].x;
             *height = corners[1].y - corners[0].y;
             return S_OK;
-        });
+        };
+        return ForId(
+            id,
+            [&] {
+                RECT client{};
+                ::GetClientRect(m_hWnd, &client);
+                return onScreen(client);
+            },
+            [&](IAccessible& a, VARIANT self) { return a.accLocation(left, top, width, height, self); },
+            [&](const TChild& found) { return onScreen(found.control->Rect()); });
     }
 
     HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) noexcept override
@@ -572,23 +541,19 @@ public:
 
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT id) noexcept override
     {
-        return Guarded([&] {
-            std::vector<TChild> children;
-            const TChild* found = nullptr;
-            const HRESULT hr = Resolve(id, children, found);
-            if (FAILED(hr)) return hr;
-            if (!found) return DISP_E_MEMBERNOTFOUND;
-            if (found->kind == ChildKind::Window)
-                return Delegate(*found, [&](IAccessible& a, VARIANT self) { return a.accDoDefaultAction(self); });
-            if (found->kind != ChildKind::Button) return DISP_E_MEMBERNOTFOUND;
-            // The click runs later from the window's own messages, as a mouse
-            // click does, never inside a client's call: its handlers may
-            // close the window or wait for other programs.
-            const LPARAM identity = static_cast<LPARAM>(Identity(*found->control));
-            if (!::PostMessageW(m_hWnd, AccessibleActionMessage(), static_cast<WPARAM>(found->ordinal), identity))
-                return E_FAIL;
-            return S_OK;
-        });
+        return ForId(
+            id, [] { return DISP_E_MEMBERNOTFOUND; },
+            [&](IAccessible& a, VARIANT self) { return a.accDoDefaultAction(self); },
+            [&](const TChild& found) {
+                if (found.kind != ChildKind::Button) return DISP_E_MEMBERNOTFOUND;
+                // The click runs later from the window's own messages, as a
+                // mouse click does, never inside a client's call: its
+                // handlers may close the window or wait for other programs.
+                const LPARAM identity = static_cast<LPARAM>(Identity(*found.control));
+                if (!::PostMessageW(m_hWnd, AccessibleActionMessage(), static_cast<WPARAM>(found.ordinal), identity))
+                    return E_FAIL;
+                return S_OK;
+            });
     }
 
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) noexcept override { return DISP_E_MEMBERNOTFOUND; }
@@ -682,14 +647,25 @@ private:
     {
         if (!out) return E_POINTER;
         *out = nullptr;
+        return ForId(
+            id, [] { return S_FALSE; }, [&](IAccessible& a, VARIANT self) { return (a.*method)(self, out); },
+            [](const TChild&) { return S_FALSE; });
+    }
+
+    // Answers for an id inside the guard: `self` for the window itself,
+    // a child window through its own object (`call`), and `control` for one
+    // of the skin's controls.
+    template <typename Self, typename Call, typename Control>
+    HRESULT ForId(const VARIANT& id, Self&& self, Call&& call, Control&& control) const noexcept
+    {
         return Guarded([&] {
             std::vector<TChild> children;
             const TChild* found = nullptr;
             const HRESULT hr = Resolve(id, children, found);
             if (FAILED(hr)) return hr;
-            if (found && found->kind == ChildKind::Window)
-                return Delegate(*found, [&](IAccessible& a, VARIANT self) { return (a.*method)(self, out); });
-            return S_FALSE;
+            if (!found) return self();
+            if (found->kind == ChildKind::Window) return Delegate(*found, call);
+            return control(*found);
         });
     }
 
