@@ -115,18 +115,25 @@ TEST_P(LauncherLongRunTest, FullStartToGameRunsEndCleanly)
             options.launch = L"\"" + testsupport::BesideTests(L"vrk_main.exe") +
                              L"\" --winid={hwnd} --source=QX --token=T0k --tokenLogin=0 --installed=1";
             testsupport::PlatformSimulator platform(options);
-            ASSERT_TRUE(platform.ready()) << "run " << run;
-            if (!platform.WaitForLine("launched pid=", kStartTimeoutMs)) {
-                if (!LauncherProcessExists() && stalledStarts < kMaxStalledStarts) {
-                    // Seen once in about a thousand runs under a loaded Wine:
-                    // the simulator's CreateProcessW never returns and no
-                    // launcher process exists. Nothing of ours ran; the run is
-                    // made again and the stall reported.
-                    ++stalledStarts;
-                    again = true;
-                    std::printf("run %d: the system did not complete the start of the launcher; run again\n", run);
-                    std::fflush(stdout);
-                } else {
+            // Seen about once in a thousand runs under a loaded Wine: a
+            // CreateProcessW that fails or never returns, the simulator's
+            // own or the one that starts the launcher, while no launcher
+            // process exists. Nothing of ours ran: the run is made again and
+            // the stall reported.
+            const auto stalled = [&](const char* what) {
+                if (LauncherProcessExists() || stalledStarts >= kMaxStalledStarts) return false;
+                ++stalledStarts;
+                again = true;
+                std::printf("run %d: %s; run again\n", run, what);
+                std::fflush(stdout);
+                return true;
+            };
+            if (!platform.ready()) {
+                const std::string what = "the simulator did not come up (CreateProcessW error " +
+                                         std::to_string(platform.StartError()) + ", 0: started, no window)";
+                if (!stalled(what.c_str())) ADD_FAILURE() << "run " << run << ": " << what;
+            } else if (!platform.WaitForLine("launched pid=", kStartTimeoutMs)) {
+                if (!stalled("the system did not complete the start of the launcher")) {
                     ++hangs;
                     ADD_FAILURE() << "run " << run << ": the launcher's start did not return within "
                                   << kStartTimeoutMs << " ms";

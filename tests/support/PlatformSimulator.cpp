@@ -62,7 +62,11 @@ PlatformSimulator::PlatformSimulator(const Options& options)
     if (!options.launch.empty()) commandLine += L" " + QuoteArgument(L"--launch=" + options.launch);
     m_hang = options.hang;
     m_process.reset(StartProcess(commandLine));
-    if (!m_process || !WaitForLine("window ", 30000)) return;
+    if (!m_process) {
+        m_startError = ::GetLastError();
+        return;
+    }
+    if (!WaitForLine("window ", 30000)) return;
     for (const std::string& line : Lines()) {
         if (line.rfind("window ", 0) == 0) {
             m_window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(std::strtoll(line.c_str() + 7, nullptr, 10)));

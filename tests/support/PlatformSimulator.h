@@ -46,6 +46,9 @@ public:
     PlatformSimulator& operator=(const PlatformSimulator&) = delete;
 
     bool ready() const { return m_window != nullptr; }
+    // Why the simulator did not start: CreateProcessW's error, 0 when it
+    // started (a simulator that started but never made its window: not ready).
+    DWORD StartError() const { return m_startError; }
     HWND window() const { return m_window; }
     std::wstring windowText() const { return std::to_wstring(reinterpret_cast<LONG_PTR>(m_window)); }
     const std::wstring& title() const { return m_title; }
@@ -65,6 +68,7 @@ private:
     win32::UniqueHandle m_process;
     HWND m_window = nullptr;
     bool m_hang = false;
+    DWORD m_startError = 0;
 };
 
 }  // namespace testsupport
