@@ -40,33 +40,7 @@ const char kNoQueuedRequest[] = "GameLoaderWnd::OnOpenGameWakeUp|WM_LAUNCHER_OPE
 
 using testsupport::WaitFor;
 
-// The visible top-level windows of the process with the given title.
-struct WindowCount {
-    DWORD processId;
-    const wchar_t* title;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<WindowCount*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(hwnd, &owner);
-    wchar_t text[128] = {};
-    ::GetWindowTextW(hwnd, text, 128);
-    if (owner == search->processId && std::wstring(text) == search->title && ::IsWindowVisible(hwnd))
-        search->found.push_back(hwnd);
-    return TRUE;
-}
-
-std::vector<HWND> ProcessWindows(DWORD processId, const wchar_t* title)
-{
-    WindowCount search{processId, title, {}};
-    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-const wchar_t kNoticeTitle[] = L"CustomMsgBox";
+using testsupport::kNoticeBoxTitle;
 const wchar_t kMessageBoxTitle[] = L"\u63d0\u793a";  // the network-error box's caption
 
 // A left click at client coordinates, as the mouse gives it.
@@ -109,18 +83,7 @@ struct HostileRun {
     }
     DWORD id() const { return process.id(); }
     // The notice box once it has painted its buttons, or null.
-    HWND WaitForNoticeBox() const
-    {
-        HWND box = nullptr;
-        WaitFor([&] {
-            const auto boxes = ProcessWindows(id(), kNoticeTitle);
-            return !boxes.empty() && (box = boxes.front()) != nullptr;
-        });
-        if (!box) return nullptr;
-        testsupport::WaitUntilIdle(box);
-        ::UpdateWindow(box);
-        return box;
-    }
+    HWND WaitForNoticeBox() const { return testsupport::WaitForNoticeBox(id()); }
 
     EngineScript engine;
     LauncherProcess process;
@@ -260,7 +223,7 @@ TEST_F(HostileInputTest, PostsFromAnyProcessLeaveTheLauncherWorkingAndStartTheGa
          [&](HostileRun& run) {
              for (int i = 0; i < 3000; ++i) run.Post(kDownloadResult, 1);
              ASSERT_TRUE(HandledEverythingPosted(run)) << "a nested box per failure hangs the launcher";
-             EXPECT_EQ(ProcessWindows(run.id(), kNoticeTitle).size(), 1u) << "one notice at a time";
+             EXPECT_EQ(testsupport::ShownWindows(run.id(), kNoticeBoxTitle).size(), 1u) << "one notice at a time";
              EXPECT_FALSE(::IsWindowEnabled(run.window)) << "the box is modal";
              const HWND box = run.WaitForNoticeBox();
              ASSERT_NE(box, nullptr);
@@ -279,9 +242,9 @@ TEST_F(HostileInputTest, PostsFromAnyProcessLeaveTheLauncherWorkingAndStartTheGa
              run.Post(kUnpackResult, 1);
              run.Post(kNetError);
              ASSERT_TRUE(HandledEverythingPosted(run));
-             const auto boxes = ProcessWindows(run.id(), kMessageBoxTitle);
+             const auto boxes = testsupport::ShownWindows(run.id(), kMessageBoxTitle);
              ASSERT_EQ(boxes.size(), 1u);
-             EXPECT_TRUE(ProcessWindows(run.id(), kNoticeTitle).empty());
+             EXPECT_TRUE(testsupport::ShownWindows(run.id(), kNoticeBoxTitle).empty());
              ::PostMessageW(boxes.front(), WM_COMMAND, IDOK, 0);  // the close procedure follows
          },
          Afterwards::EndsByItself, 0, 0, nothing},
@@ -464,7 +427,7 @@ TEST_F(HostileInputTest, WhatThePageAndItsFramesSendLeavesTheLauncherAsThePlayer
         {"a third-party frame that cannot be reached (0x800C0005)", "page *\nframeerror i4 0x800C0005\n" + markerClick,
          {"event NavigateError ", " frame=child "}, PageOutcome::Stays, {marker},
          [](const HostileRun& run, const std::vector<std::string>&) {
-             EXPECT_TRUE(ProcessWindows(run.id(), kMessageBoxTitle).empty()) << "no network-error box";
+             EXPECT_TRUE(testsupport::ShownWindows(run.id(), kMessageBoxTitle).empty()) << "no network-error box";
          }},
         {"a frame that completes after the player minimised the launcher",
          "page *\nlateframe 1500\non timer 200 click min\n",

@@ -173,7 +173,7 @@ TEST_F(LauncherDisplayScaleTest, ThePortalWindowAndTheNoticeBoxAtTheDisplaysScal
     // An unpacking failure: the product's notice box at the scale.
     ::PostMessageW(window, kUnpackResult, 1, 0);
     HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = testsupport::FindShownWindow(launcher.id(), L"CustomMsgBox")) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return (box = testsupport::FindShownWindow(launcher.id(), testsupport::kNoticeBoxTitle)) != nullptr; }));
     ASSERT_TRUE(testsupport::WaitUntilIdle(box));
     ::UpdateWindow(box);
     ::GetClientRect(box, &client);

@@ -284,18 +284,7 @@ struct ShownLauncher {
         if (window) WaitFor([&] { return ::IsWindowVisible(window) != FALSE; });
     }
     bool shown() const { return window && ::IsWindowVisible(window); }
-    HWND WaitForNoticeBox() const
-    {
-        HWND box = nullptr;
-        WaitFor([&] { return (box = testsupport::FindShownWindow(process.id(), L"CustomMsgBox")) != nullptr; });
-        if (!box) return nullptr;
-        testsupport::WaitUntilIdle(box);
-        // The box lays out its controls when it first paints, and a posted
-        // click is taken before a pending paint: paint it now, or the click
-        // can land on a box without buttons yet.
-        ::UpdateWindow(box);
-        return box;
-    }
+    HWND WaitForNoticeBox() const { return testsupport::WaitForNoticeBox(process.id()); }
     EngineScript engine;
     LauncherProcess process;
     HWND window = nullptr;

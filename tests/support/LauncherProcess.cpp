@@ -9,10 +9,10 @@ struct WindowSearch {
     DWORD processId;  // 0: any process
     const std::wstring* title;
     bool shownOnly;
-    HWND found;
+    std::vector<HWND> found;
 };
 
-BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam)
 {
     auto* search = reinterpret_cast<WindowSearch*>(lParam);
     DWORD owner = 0;
@@ -20,18 +20,23 @@ BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
     wchar_t title[128] = {};
     ::GetWindowTextW(hwnd, title, 128);
     const bool ofProcess = search->processId == 0 || owner == search->processId;
-    if (ofProcess && *search->title == title && (!search->shownOnly || ::IsWindowVisible(hwnd))) {
-        search->found = hwnd;
-        return FALSE;
-    }
+    if (ofProcess && *search->title == title && (!search->shownOnly || ::IsWindowVisible(hwnd)))
+        search->found.push_back(hwnd);
     return TRUE;
+}
+
+// The top-level windows with the title, in Z order.
+std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& title, bool shownOnly)
+{
+    WindowSearch search{processId, &title, shownOnly, {}};
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 HWND FindWindowOf(DWORD processId, const std::wstring& title, bool shownOnly)
 {
-    WindowSearch search{processId, &title, shownOnly, nullptr};
-    ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::vector<HWND> found = WindowsOf(processId, title, shownOnly);
+    return found.empty() ? nullptr : found.front();
 }
 
 }  // namespace
@@ -86,6 +91,24 @@ HWND FindLauncherWindow(DWORD processId)
 HWND FindShownWindow(DWORD processId, const std::wstring& title)
 {
     return processId == 0 ? nullptr : FindWindowOf(processId, title, true);
+}
+
+std::vector<HWND> ShownWindows(DWORD processId, const std::wstring& title)
+{
+    return processId == 0 ? std::vector<HWND>() : WindowsOf(processId, title, true);
+}
+
+HWND WaitForNoticeBox(DWORD processId)
+{
+    HWND box = nullptr;
+    WaitFor([&] { return (box = FindShownWindow(processId, kNoticeBoxTitle)) != nullptr; });
+    if (!box) return nullptr;
+    WaitUntilIdle(box);
+    // The box lays out its controls when it first paints, and a posted
+    // click is taken before a pending paint: paint it now, or the click
+    // can land on a box without buttons yet.
+    ::UpdateWindow(box);
+    return box;
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)

@@ -45,6 +45,14 @@ HWND FindLauncherWindow(DWORD processId);
 // A shown top-level window of the process with the title, or null (also
 // for process id 0).
 HWND FindShownWindow(DWORD processId, const std::wstring& title);
+// Every shown top-level window of the process with the title.
+std::vector<HWND> ShownWindows(DWORD processId, const std::wstring& title);
+
+// The title of the launcher's notice box.
+inline constexpr wchar_t kNoticeBoxTitle[] = L"CustomMsgBox";
+// Waits for the process's notice box, then for it to take messages and to
+// have painted; null when none shows.
+HWND WaitForNoticeBox(DWORD processId);
 
 // Polls the condition until it holds; false at the timeout.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000);
