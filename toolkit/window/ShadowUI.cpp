@@ -39,6 +39,23 @@ bool InRange(int value, int low, int high)
     return value >= low && value <= high;
 }
 
+// Posted to the owner after its first paint: the shadow follows once the
+// owner's first frame is on the screen, not before it.
+UINT FirstShowMessage()
+{
+    static const UINT message = ::RegisterWindowMessageW(L"SkinUI.ShadowFirstShow");
+    return message;
+}
+
+// A shadow larger than any screen is not drawn (nor its pixels allocated).
+bool DrawableSize(const RECT& place)
+{
+    constexpr long long kLargestSide = 1 << 15;
+    const long long width = static_cast<long long>(place.right) - place.left;
+    const long long height = static_cast<long long>(place.bottom) - place.top;
+    return width > 0 && height > 0 && width <= kLargestSide && height <= kLargestSide;
+}
+
 }  // namespace
 
 CShadowUI::~CShadowUI()
@@ -169,10 +186,7 @@ bool CShadowUI::Create(IRenderResourcesUI* resources, HWND owner)
     m_wOwnerHeight = static_cast<WORD>(rc.bottom - rc.top);
     if (::IsWindowVisible(owner)) {
         m_status |= kOwnerVisible;
-        if (!::IsIconic(owner) && !::IsZoomed(owner)) {
-            Show();
-            Redraw();
-        }
+        if (!::IsIconic(owner) && !::IsZoomed(owner)) ShowDrawn();
     }
 
     m_pPreviousProc = win32::ReplaceWindowProcedure(owner, &CShadowUI::OwnerHook);
@@ -188,8 +202,14 @@ bool CShadowUI::EnsureWindow()
     if (m_hWnd) return true;
     if (!m_hOwner || !::IsWindow(m_hOwner)) return false;
     const DWORD dlgFrame = static_cast<DWORD>(::GetWindowLongPtrW(m_hOwner, GWL_STYLE)) & WS_DLGFRAME;
+    // Made in its place and at its size: drawing it then moves nothing.
+    RECT owner{};
+    ::GetWindowRect(m_hOwner, &owner);
+    RECT place = ShadowRectFor(owner);
+    if (!DrawableSize(place)) place = {0, 0, 0, 0};
     m_hWnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, kWindowClassName, nullptr,
-                               WS_POPUP | WS_BORDER | WS_SYSMENU | dlgFrame, CW_USEDEFAULT, 0, 0, 0, m_hOwner, nullptr,
+                               WS_POPUP | WS_BORDER | WS_SYSMENU | dlgFrame, place.left, place.top,
+                               place.right - place.left, place.bottom - place.top, m_hOwner, nullptr,
                                g_shadowInstance, nullptr);
     m_drawnSize = {0, 0};
     return m_hWnd != nullptr;
@@ -200,6 +220,22 @@ void CShadowUI::Show()
     if (!EnsureWindow()) return;
     ::ShowWindow(m_hWnd, SW_SHOWNA);
     m_status |= kShown;
+}
+
+void CShadowUI::ShowDrawn()
+{
+    // Drawn before it is shown: the window appears with its pixels.
+    if (!EnsureWindow()) return;
+    Redraw();
+    Show();
+}
+
+void CShadowUI::OnFirstShowDue()
+{
+    m_bFirstShowPosted = false;
+    if (!m_bRedrawPending || !(m_status & kOwnerVisible) || !m_hOwner) return;
+    if (::IsIconic(m_hOwner) || ::IsZoomed(m_hOwner)) return;
+    ShowDrawn();
 }
 
 void CShadowUI::Hide()
@@ -232,6 +268,12 @@ LRESULT CALLBACK CShadowUI::OwnerHook(HWND hwnd, UINT message, WPARAM wParam, LP
     const auto found = Owners().find(hwnd);
     if (found == Owners().end()) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     const OwnerEntry entry = found->second;
+    if (message != 0 && message == FirstShowMessage()) {
+        // Ours alone: the owner never sees it. From elsewhere it draws at
+        // most what was due anyway.
+        if (entry.shadow) win32::CallWithoutThrowing([&] { entry.shadow->OnFirstShowDue(); });
+        return 0;
+    }
     if (message == WM_PAINT) {
         // The owner paints first; a pending shadow follows it. The owner's
         // paint may have destroyed the shadow or the owner: looked up again.
@@ -260,6 +302,7 @@ void CShadowUI::OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (m_hWnd) ::DestroyWindow(m_hWnd);
         m_hWnd = nullptr;
         m_status = 0;
+        m_bFirstShowPosted = false;
         break;
     case WM_MOVE:
         if (m_status & kShown) {
@@ -292,8 +335,14 @@ void CShadowUI::OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     case WM_PAINT:
-        if (m_bRedrawPending) {
-            if (!(m_status & kShown) && (m_status & kOwnerVisible)) Show();
+        if (!m_bRedrawPending) break;
+        if (!m_hWnd && (m_status & kOwnerVisible)) {
+            // The first show waits until the owner's frame is out.
+            if (!m_bFirstShowPosted && ::PostMessageW(m_hOwner, FirstShowMessage(), 0, 0)) m_bFirstShowPosted = true;
+            if (!m_bFirstShowPosted) ShowDrawn();
+        } else if (!(m_status & kShown) && (m_status & kOwnerVisible)) {
+            ShowDrawn();
+        } else {
             Redraw();
         }
         break;
@@ -341,13 +390,9 @@ void CShadowUI::Redraw()
     RECT owner{};
     if (!::GetWindowRect(m_hOwner, &owner)) return;
     const RECT place = ShadowRectFor(owner);
-    const long long wideWidth = static_cast<long long>(place.right) - place.left;
-    const long long wideHeight = static_cast<long long>(place.bottom) - place.top;
-    // A shadow larger than any screen is not drawn (nor its pixels allocated).
-    constexpr long long kLargestSide = 1 << 15;
-    if (wideWidth <= 0 || wideHeight <= 0 || wideWidth > kLargestSide || wideHeight > kLargestSide) return;
-    const int width = static_cast<int>(wideWidth);
-    const int height = static_cast<int>(wideHeight);
+    if (!DrawableSize(place)) return;
+    const int width = place.right - place.left;
+    const int height = place.bottom - place.top;
 
     // The window holds the pixels of this size already: it only moves.
     if (!m_bPixelsStale && m_drawnSize.cx == width && m_drawnSize.cy == height) {

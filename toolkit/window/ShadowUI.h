@@ -81,6 +81,9 @@ private:
     // Makes the shadow window when there is none yet.
     bool EnsureWindow();
     void Show();
+    // Makes the window when needed, draws it and then shows it.
+    void ShowDrawn();
+    void OnFirstShowDue();
     void Hide();
     // The attributes changed: the pixels are drawn again at the next redraw.
     void MarkPixelsStale() { m_bPixelsStale = true; }
@@ -103,6 +106,7 @@ private:
     WORD m_wOwnerWidth = 0;
     WORD m_wOwnerHeight = 0;
     bool m_bRedrawPending = false;
+    bool m_bFirstShowPosted = false;  // the first show waits in the owner's queue
     bool m_bPixelsStale = true;       // the window's pixels are not those of the attributes
     SIZE m_drawnSize = {0, 0};        // the size the window's pixels were drawn for
 

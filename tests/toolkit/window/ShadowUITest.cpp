@@ -162,15 +162,22 @@ TEST_F(ShadowFixture, GoesAwayWithTheOwner)
 }
 
 // A window that is never shown never makes its shadow window; the first
-// show makes it, drawn after the owner's first paint.
+// show makes it once the owner's first frame is out: after its first paint,
+// when the thread comes back to its queue.
 TEST_F(ShadowFixture, AHiddenOwnerGetsItsShadowWindowWhenFirstShown)
 {
     auto owner = MakeOwner({100, 100, 400, 300}, WS_POPUP);
     EXPECT_EQ(owner->manager.Shadow().WindowHandle(), nullptr) << "hidden: no shadow window yet";
     EXPECT_EQ(CShadowUI::ForOwner(owner->hwnd()), &owner->manager.Shadow()) << "the owner is hooked";
+    // The shadow's own message, sent from anywhere while nothing is due, makes nothing.
+    const UINT firstShow = ::RegisterWindowMessageW(L"SkinUI.ShadowFirstShow");
+    ::PostMessageW(owner->hwnd(), firstShow, 0, 0);
+    owner->Pump();
+    EXPECT_EQ(owner->manager.Shadow().WindowHandle(), nullptr) << "nothing due: no shadow window";
     ::ShowWindow(owner->hwnd(), SW_SHOWNA);
     EXPECT_EQ(owner->manager.Shadow().WindowHandle(), nullptr) << "made after the owner's first paint";
     ::UpdateWindow(owner->hwnd());
+    EXPECT_EQ(owner->manager.Shadow().WindowHandle(), nullptr) << "the owner's first frame goes out first";
     owner->Pump();
     const HWND shadow = owner->manager.Shadow().WindowHandle();
     ASSERT_NE(shadow, nullptr);
