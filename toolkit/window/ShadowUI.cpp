@@ -61,8 +61,15 @@ bool DrawableSize(const RECT& place)
 CShadowUI::~CShadowUI()
 {
     Unhook();
-    if (m_hWnd && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
-    m_hWnd = nullptr;
+    DestroyWindows();
+}
+
+void CShadowUI::DestroyWindows()
+{
+    for (HWND& side : m_sides) {
+        if (side && ::IsWindow(side)) ::DestroyWindow(side);
+        side = nullptr;
+    }
 }
 
 bool CShadowUI::RegisterWindowClass(HINSTANCE instance)
@@ -164,7 +171,7 @@ void CShadowUI::SetDisplayScale(const CDisplayScale& scale)
 
 void CShadowUI::RedrawIfShown()
 {
-    if (m_hWnd && (m_status & kShown)) Redraw();
+    if (HasWindows() && (m_status & kShown)) Redraw();
 }
 
 // ---------------------------------------------------------------- window
@@ -197,35 +204,47 @@ bool CShadowUI::Create(IRenderResourcesUI* resources, HWND owner)
     return true;
 }
 
-bool CShadowUI::EnsureWindow()
+bool CShadowUI::EnsureWindows()
 {
-    if (m_hWnd) return true;
+    if (HasWindows()) return true;
     if (!m_hOwner || !::IsWindow(m_hOwner)) return false;
     const DWORD dlgFrame = static_cast<DWORD>(::GetWindowLongPtrW(m_hOwner, GWL_STYLE)) & WS_DLGFRAME;
-    // Made in its place and at its size: drawing it then moves nothing.
+    // Made in their places and at their sizes: drawing them moves nothing.
     RECT owner{};
     ::GetWindowRect(m_hOwner, &owner);
-    RECT place = ShadowRectFor(owner);
-    if (!DrawableSize(place)) place = {0, 0, 0, 0};
-    m_hWnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, kWindowClassName, nullptr,
-                               WS_POPUP | WS_BORDER | WS_SYSMENU | dlgFrame, place.left, place.top,
-                               place.right - place.left, place.bottom - place.top, m_hOwner, nullptr,
-                               g_shadowInstance, nullptr);
+    const RECT place = ShadowRectFor(owner);
+    const SideRects sides = DrawableSize(place) ? SidesOf(place, owner) : SideRects{};
+    for (int i = 0; i < kSideCount; ++i) {
+        const RECT& at = sides[static_cast<std::size_t>(i)];
+        m_sides[static_cast<std::size_t>(i)] = ::CreateWindowExW(
+            WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE, kWindowClassName, nullptr,
+            WS_POPUP | WS_BORDER | WS_SYSMENU | dlgFrame, at.left, at.top, at.right - at.left, at.bottom - at.top,
+            m_hOwner, nullptr, g_shadowInstance, nullptr);
+        if (!m_sides[static_cast<std::size_t>(i)]) {
+            DestroyWindows();
+            return false;
+        }
+    }
+    m_placedSides = sides;
     m_drawnSize = {0, 0};
-    return m_hWnd != nullptr;
+    return true;
 }
 
 void CShadowUI::Show()
 {
-    if (!EnsureWindow()) return;
-    ::ShowWindow(m_hWnd, SW_SHOWNA);
+    if (!EnsureWindows()) return;
+    // A side with nothing to show stays hidden.
+    for (int i = 0; i < kSideCount; ++i) {
+        if (!::IsRectEmpty(&m_placedSides[static_cast<std::size_t>(i)]))
+            ::ShowWindow(m_sides[static_cast<std::size_t>(i)], SW_SHOWNA);
+    }
     m_status |= kShown;
 }
 
 void CShadowUI::ShowDrawn()
 {
-    // Drawn before it is shown: the window appears with its pixels.
-    if (!EnsureWindow()) return;
+    // Drawn before they are shown: the windows appear with their pixels.
+    if (!EnsureWindows()) return;
     Redraw();
     Show();
 }
@@ -240,8 +259,8 @@ void CShadowUI::OnFirstShowDue()
 
 void CShadowUI::Hide()
 {
-    if (!m_hWnd) return;
-    ::ShowWindow(m_hWnd, SW_HIDE);
+    if (!HasWindows()) return;
+    for (HWND side : m_sides) ::ShowWindow(side, SW_HIDE);
     m_status &= static_cast<BYTE>(~kShown);
 }
 
@@ -299,8 +318,7 @@ void CShadowUI::OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_DESTROY:
-        if (m_hWnd) ::DestroyWindow(m_hWnd);
-        m_hWnd = nullptr;
+        DestroyWindows();
         m_status = 0;
         m_bFirstShowPosted = false;
         break;
@@ -308,9 +326,8 @@ void CShadowUI::OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (m_status & kShown) {
             RECT owner{};
             ::GetWindowRect(m_hOwner, &owner);
-            const RECT shadow = ShadowRectFor(owner);
-            ::SetWindowPos(m_hWnd, nullptr, shadow.left, shadow.top, 0, 0,
-                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+            // Only a move: the sides keep their sizes until the next redraw.
+            MoveSides(SidesOf(ShadowRectFor(owner), owner));
         }
         break;
     case WM_SIZE: {
@@ -319,7 +336,7 @@ void CShadowUI::OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == SIZE_MINIMIZED || wParam == SIZE_MAXIMIZED) {
             Hide();
             if (wParam == SIZE_MAXIMIZED) Redraw();
-        } else if ((m_status & kOwnerVisible) && !m_hWnd) {
+        } else if ((m_status & kOwnerVisible) && !HasWindows()) {
             m_bRedrawPending = true;  // the first show: after the owner's first paint
         } else if (m_status & kOwnerVisible) {
             // Shrinking uncovers nothing of the owner: draw now. Growing
@@ -336,7 +353,7 @@ void CShadowUI::OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_PAINT:
         if (!m_bRedrawPending) break;
-        if (!m_hWnd && (m_status & kOwnerVisible)) {
+        if (!HasWindows() && (m_status & kOwnerVisible)) {
             // The first show waits until the owner's frame is out.
             if (!m_bFirstShowPosted && ::PostMessageW(m_hOwner, FirstShowMessage(), 0, 0)) m_bFirstShowPosted = true;
             if (!m_bFirstShowPosted) ShowDrawn();
@@ -351,7 +368,7 @@ void CShadowUI::OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam)
             // Made and drawn after the owner's first paint, shown again
             // at once when it was made before.
             m_status |= kOwnerVisible;
-            if (m_hWnd) Show();
+            if (HasWindows()) Show();
             m_bRedrawPending = true;
         } else {
             m_status &= static_cast<BYTE>(~kOwnerVisible);
@@ -383,66 +400,123 @@ RECT CShadowUI::ShadowRectFor(const RECT& owner) const
     return {owner.left + x - size, owner.top + y - size, owner.right + x + size, owner.bottom + y + size};
 }
 
+CShadowUI::SideRects CShadowUI::SidesOf(const RECT& shadow, const RECT& owner)
+{
+    SideRects sides{};
+    const LONG middleTop = std::max(shadow.top, owner.top);
+    const LONG middleBottom = std::min(shadow.bottom, owner.bottom);
+    if (owner.top > shadow.top) sides[kTop] = {shadow.left, shadow.top, shadow.right, std::min(shadow.bottom, owner.top)};
+    if (shadow.bottom > owner.bottom)
+        sides[kBottom] = {shadow.left, std::max(shadow.top, owner.bottom), shadow.right, shadow.bottom};
+    if (owner.left > shadow.left && middleBottom > middleTop)
+        sides[kLeft] = {shadow.left, middleTop, std::min(shadow.right, owner.left), middleBottom};
+    if (shadow.right > owner.right && middleBottom > middleTop)
+        sides[kRight] = {std::max(shadow.left, owner.right), middleTop, shadow.right, middleBottom};
+    for (RECT& side : sides)
+        if (side.right <= side.left || side.bottom <= side.top) side = {0, 0, 0, 0};
+    return sides;
+}
+
+void CShadowUI::MoveSides(const SideRects& sides)
+{
+    HDWP moves = ::BeginDeferWindowPos(kSideCount);
+    for (int i = 0; i < kSideCount; ++i) {
+        const RECT& at = sides[static_cast<std::size_t>(i)];
+        const HWND window = m_sides[static_cast<std::size_t>(i)];
+        if (!window || ::IsRectEmpty(&at)) continue;
+        const UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW;
+        if (moves) moves = ::DeferWindowPos(moves, window, nullptr, at.left, at.top, 0, 0, flags);
+        if (!moves) ::SetWindowPos(window, nullptr, at.left, at.top, 0, 0, flags);
+    }
+    if (moves) ::EndDeferWindowPos(moves);
+    m_placedSides = sides;
+}
+
 void CShadowUI::Redraw()
 {
-    if (!m_hWnd || !m_hOwner) return;
+    if (!HasWindows() || !m_hOwner) return;
     m_bRedrawPending = false;
     RECT owner{};
     if (!::GetWindowRect(m_hOwner, &owner)) return;
     const RECT place = ShadowRectFor(owner);
     if (!DrawableSize(place)) return;
-    const int width = place.right - place.left;
-    const int height = place.bottom - place.top;
+    const SIZE size = {place.right - place.left, place.bottom - place.top};
+    const SideRects sides = SidesOf(place, owner);
 
-    // The window holds the pixels of this size already: it only moves.
-    if (!m_bPixelsStale && m_drawnSize.cx == width && m_drawnSize.cy == height) {
-        ::SetWindowPos(m_hWnd, nullptr, place.left, place.top, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    // The windows hold the pixels of this size already: they only move.
+    if (!m_bPixelsStale && m_drawnSize.cx == size.cx && m_drawnSize.cy == size.cy) {
+        MoveSides(sides);
         return;
     }
 
-    // A new DIB section is all zero (transparent): only the shadow's own
-    // pixels are written, the centre under the owner stays as it is.
-    void* bits = nullptr;
-    win32::UniqueBitmap bitmap = CreateTopDownDib(nullptr, width, height, bits);
-    win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
-    if (!bitmap || !dc || !bits) return;
-    win32::SelectedObject selected(dc.get(), bitmap.get());
-
-    if (!m_sImage.IsEmpty()) {
-        if (!PaintImage(dc.get(), width, height)) return;
-    } else {
-        PaintComputed(bits, width, height, owner);
+    bool drawn = true;
+    for (int i = 0; i < kSideCount; ++i) {
+        const HWND window = m_sides[static_cast<std::size_t>(i)];
+        const RECT& side = sides[static_cast<std::size_t>(i)];
+        if (::IsRectEmpty(&side)) {
+            ::ShowWindow(window, SW_HIDE);
+            continue;
+        }
+        drawn = DrawSide(window, side, owner, place) && drawn;
+        if (m_status & kShown) ::ShowWindow(window, SW_SHOWNA);
     }
-    ::GdiFlush();
-
-    ::SetWindowPos(m_hWnd, nullptr, place.left, place.top, width, height,
-                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-    POINT destination = {place.left, place.top};
-    SIZE size = {width, height};
-    POINT source = {0, 0};
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    if (::UpdateLayeredWindow(m_hWnd, nullptr, &destination, &size, dc.get(), &source, 0, &blend, ULW_ALPHA)) {
+    m_placedSides = sides;
+    if (drawn) {
         m_bPixelsStale = false;
-        m_drawnSize = {width, height};
+        m_drawnSize = size;
     }
 }
 
-bool CShadowUI::PaintImage(HDC dc, int width, int height)
+bool CShadowUI::DrawSide(HWND window, const RECT& side, const RECT& owner, const RECT& shadow)
+{
+    const int width = side.right - side.left;
+    const int height = side.bottom - side.top;
+    // A new DIB section is all zero (transparent): only the shadow's own
+    // pixels are written.
+    void* bits = nullptr;
+    win32::UniqueBitmap bitmap = CreateTopDownDib(nullptr, width, height, bits);
+    win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    if (!bitmap || !dc || !bits) return false;
+    win32::SelectedObject selected(dc.get(), bitmap.get());
+    // The band in the shadow's own coordinates.
+    RECT band = side;
+    ::OffsetRect(&band, -shadow.left, -shadow.top);
+    if (!m_sImage.IsEmpty()) {
+        if (!PaintImage(dc.get(), band, shadow.right - shadow.left, shadow.bottom - shadow.top)) return false;
+    } else {
+        PaintComputed(bits, band, owner);
+    }
+    ::GdiFlush();
+
+    ::SetWindowPos(window, nullptr, side.left, side.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    POINT destination = {side.left, side.top};
+    SIZE size = {width, height};
+    POINT source = {0, 0};
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return ::UpdateLayeredWindow(window, nullptr, &destination, &size, dc.get(), &source, 0, &blend, ULW_ALPHA) !=
+           FALSE;
+}
+
+bool CShadowUI::PaintImage(HDC dc, const RECT& band, int width, int height)
 {
     if (!m_pResources) return false;
     const TImageInfo* image = m_pResources->ImageFor(m_sImage.View());
     if (!image) image = m_pResources->LoadImageEntry(m_sImage.View(), L"", 0);
     if (!image) return false;
+    // The whole nine-grid, as for one window, seen through the band: the
+    // bitmap's bounds clip it, so each band has the pixels the whole has.
+    POINT previous{};
+    ::SetViewportOrgEx(dc, -band.left, -band.top, &previous);
     const RECT whole = {0, 0, width, height};
     const RECT source = {0, 0, image->nWidth, image->nHeight};
     // The image keeps its own alpha; the centre, under the owner, stays empty.
     CSkinRenderer::DrawImagePart(dc, image->hBitmap.get(), whole, whole, source, ScaledCorner(), true, 255, true, false,
                                  false);
+    ::SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
     return true;
 }
 
-void CShadowUI::PaintComputed(void* bits, int width, int height, const RECT& owner)
+void CShadowUI::PaintComputed(void* bits, const RECT& band, const RECT& owner)
 {
     // A soft edge |size| pixels wide around the owner's rectangle, darkest
     // next to it; sharpness steepens the fall-off.
@@ -453,16 +527,17 @@ void CShadowUI::PaintComputed(void* bits, int width, int height, const RECT& own
     const double exponent = 1.0 + m_nSharpness / 5.0;
     const BYTE red = GetRValue(m_dwColour), green = GetGValue(m_dwColour), blue = GetBValue(m_dwColour);
     auto* pixels = static_cast<std::uint32_t*>(bits);
-    for (int y = 0; y < height; ++y) {
+    const int width = band.right - band.left;
+    for (int y = band.top; y < band.bottom; ++y) {
         const int dy = y < size ? size - y : (y >= size + ownerHeight ? y - (size + ownerHeight) + 1 : 0);
-        for (int x = 0; x < width; ++x) {
+        for (int x = band.left; x < band.right; ++x) {
             const int dx = x < size ? size - x : (x >= size + ownerWidth ? x - (size + ownerWidth) + 1 : 0);
             const double distance = std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);
             const double strength = std::max(0.0, 1.0 - distance / (size + 1));
             const auto alpha = static_cast<std::uint32_t>(m_nDarkness * std::pow(strength, exponent));
             const std::uint32_t r = red * alpha / 255, g = green * alpha / 255, b = blue * alpha / 255;
-            pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] =
-                (alpha << 24) | (r << 16) | (g << 8) | b;
+            pixels[static_cast<std::size_t>(y - band.top) * static_cast<std::size_t>(width) +
+                   static_cast<std::size_t>(x - band.left)] = (alpha << 24) | (r << 16) | (g << 8) | b;
         }
     }
 }

@@ -1,14 +1,17 @@
-// The drop shadow of a skinned window: a click-through layered popup owned
-// by the window, drawn around it and kept in step with its moves, sizes and
-// visibility by a hook on the owner's window procedure. The popup is made
-// when the owner is first shown (a window that never shows never has one),
-// after the owner's paint; its pixels are drawn again only when its size,
-// its attributes or the owner's display scale change, a move only moves it.
-// Its attributes are the skin's, in logical pixels.
+// The drop shadow of a skinned window: four click-through layered popups
+// owned by the window, one per side, together covering the shadow's
+// rectangle less the window's own, kept in step with its moves, sizes and
+// visibility by a hook on the owner's window procedure. Side windows hold
+// only the pixels that show: no window-sized layer lies over the owner.
+// They are made when the owner is first shown (a window that never shows
+// never has them), once its first frame is out; their pixels are drawn again
+// only when the size, the attributes or the owner's display scale change,
+// a move only moves them. The attributes are the skin's, in logical pixels.
 #pragma once
 
 #include <windows.h>
 
+#include <array>
 #include <string_view>
 
 #include "toolkit/core/DisplayScale.h"
@@ -68,18 +71,30 @@ public:
     // drawing its pixels when they are not drawn for that size yet.
     void Redraw();
 
-    HWND WindowHandle() const { return m_hWnd; }
+    enum Side { kTop, kBottom, kLeft, kRight, kSideCount };
+    using SideRects = std::array<RECT, kSideCount>;
+    // The side windows (none before the first show); a side with nothing to
+    // show has its window hidden.
+    const std::array<HWND, kSideCount>& SideWindows() const { return m_sides; }
+    bool HasWindows() const { return m_sides[kTop] != nullptr; }
     bool IsShown() const { return (m_status & kShown) != 0; }
-    // Where the shadow window goes for an owner window rectangle.
+    // Where the shadow goes for an owner window rectangle.
     RECT ShadowRectFor(const RECT& owner) const;
+    // The shadow's rectangle less the owner's, as four bands: top and bottom
+    // across the shadow's width, left and right between them. Empty where
+    // the owner reaches the shadow's edge or beyond.
+    static SideRects SidesOf(const RECT& shadow, const RECT& owner);
 
 private:
     enum : BYTE { kCreated = 1, kShown = 2, kOwnerVisible = 4 };
 
     static LRESULT CALLBACK OwnerHook(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void OnOwnerMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    // Makes the shadow window when there is none yet.
-    bool EnsureWindow();
+    // Makes the side windows when there are none yet.
+    bool EnsureWindows();
+    void DestroyWindows();
+    // Each side window in its band of the shadow's rectangle.
+    void MoveSides(const SideRects& sides);
     void Show();
     // Makes the window when needed, draws it and then shows it.
     void ShowDrawn();
@@ -89,8 +104,11 @@ private:
     void MarkPixelsStale() { m_bPixelsStale = true; }
     void Unhook();
     void RedrawIfShown();
-    bool PaintImage(HDC dc, int width, int height);
-    void PaintComputed(void* bits, int width, int height, const RECT& owner);
+    bool PaintImage(HDC dc, const RECT& side, int width, int height);
+    // Draws the band `side` (in the shadow's coordinates) of a shadow of
+    // this size into `bits`, the band's own top-down pixels.
+    void PaintComputed(void* bits, const RECT& band, const RECT& owner);
+    bool DrawSide(HWND window, const RECT& side, const RECT& owner, const RECT& shadow);
 
     BYTE m_status = 0;
     bool m_bShow = false;
@@ -108,9 +126,10 @@ private:
     bool m_bRedrawPending = false;
     bool m_bFirstShowPosted = false;  // the first show waits in the owner's queue
     bool m_bPixelsStale = true;       // the window's pixels are not those of the attributes
-    SIZE m_drawnSize = {0, 0};        // the size the window's pixels were drawn for
+    SIZE m_drawnSize = {0, 0};        // the shadow size the sides' pixels were drawn for
+    SideRects m_placedSides{};        // where the side windows are, on the screen
 
-    HWND m_hWnd = nullptr;    // the shadow window; destroyed with the owner or this object
+    std::array<HWND, kSideCount> m_sides{};  // destroyed with the owner or this object
     HWND m_hOwner = nullptr;
     WNDPROC m_pPreviousProc = nullptr;
     IRenderResourcesUI* m_pResources = nullptr;

@@ -31,9 +31,18 @@ ShadowedShot ShotWithShadow(PackedSkinWindow& window)
     RECT area{};
     ::GetWindowRect(hwnd, &area);
     area = {area.left - corner.left, area.top - corner.top, area.right + corner.right, area.bottom + corner.bottom};
-    RECT shadowRect{};
-    ::GetWindowRect(manager.Shadow().WindowHandle(), &shadowRect);
-    result.placed = ::EqualRect(&shadowRect, &area) != FALSE && manager.Shadow().IsShown();
+    // The side windows together span the area, each in its band of it.
+    const SkinUI::CShadowUI::SideRects bands = SkinUI::CShadowUI::SidesOf(area, [&] {
+        RECT owner{};
+        ::GetWindowRect(hwnd, &owner);
+        return owner;
+    }());
+    result.placed = manager.Shadow().IsShown() && manager.Shadow().HasWindows();
+    for (int i = 0; i < SkinUI::CShadowUI::kSideCount; ++i) {
+        RECT side{};
+        ::GetWindowRect(manager.Shadow().SideWindows()[static_cast<std::size_t>(i)], &side);
+        if (!::EqualRect(&side, &bands[static_cast<std::size_t>(i)])) result.placed = false;
+    }
 
     const RgbaPixels screen = testsupport::CaptureScreen(area);
     const SkinUI::TImageInfo* image = manager.ImageFor(manager.Shadow().Image().View());

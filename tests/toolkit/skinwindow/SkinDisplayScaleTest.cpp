@@ -571,7 +571,11 @@ TEST_F(SkinDisplayScaleTest, MovingBetweenDisplaysRescalesEverythingAndComesBack
         EXPECT_EQ(image->bResampled, !packed);
         // The shadow follows at the scale's reach.
         RECT shadow{};
-        ::GetWindowRect(manager.Shadow().WindowHandle(), &shadow);
+        for (HWND side : manager.Shadow().SideWindows()) {
+            RECT r{};
+            ::GetWindowRect(side, &r);
+            ::UnionRect(&shadow, &shadow, &r);
+        }
         const int k = to.ScaleCorner(9);
         EXPECT_TRUE(SameRect(shadow, {now.left - k, now.top - k, now.right + k, now.bottom + k}));
     }

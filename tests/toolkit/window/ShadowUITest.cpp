@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -56,42 +57,64 @@ protected:
         return r;
     }
 
-    // The shadow window's rectangle is the owner's grown by the corners.
-    static void ExpectAround(HWND shadow, HWND owner, const char* when)
+    static const std::array<HWND, CShadowUI::kSideCount>& Sides(ManagerTestWindow& owner)
     {
-        const RECT s = WindowRect(shadow);
-        const RECT o = WindowRect(owner);
-        EXPECT_EQ(s.left, o.left - kCorner) << when;
-        EXPECT_EQ(s.top, o.top - kCorner) << when;
-        EXPECT_EQ(s.right, o.right + kCorner) << when;
-        EXPECT_EQ(s.bottom, o.bottom + kCorner) << when;
+        return owner.manager.Shadow().SideWindows();
+    }
+
+    // The four side windows tile the owner's rectangle grown by the corners,
+    // less the owner's own, and are shown.
+    static void ExpectAround(ManagerTestWindow& owner, const char* when)
+    {
+        const RECT o = WindowRect(owner.hwnd());
+        const CShadowUI::SideRects bands = {
+            RECT{o.left - kCorner, o.top - kCorner, o.right + kCorner, o.top},
+            RECT{o.left - kCorner, o.bottom, o.right + kCorner, o.bottom + kCorner},
+            RECT{o.left - kCorner, o.top, o.left, o.bottom},
+            RECT{o.right, o.top, o.right + kCorner, o.bottom},
+        };
+        for (int i = 0; i < CShadowUI::kSideCount; ++i) {
+            const HWND side = Sides(owner)[static_cast<std::size_t>(i)];
+            const RECT r = WindowRect(side);
+            const RECT& want = bands[static_cast<std::size_t>(i)];
+            EXPECT_TRUE(::EqualRect(&r, &want)) << when << ", side " << i << ": " << r.left << "," << r.top << ","
+                                                << r.right << "," << r.bottom;
+            EXPECT_TRUE(::IsWindowVisible(side)) << when << ", side " << i;
+        }
+    }
+
+    static bool AnySideVisible(ManagerTestWindow& owner)
+    {
+        for (HWND side : Sides(owner))
+            if (::IsWindowVisible(side)) return true;
+        return false;
     }
 
     TestSkinFolder m_folder;
 };
 
-TEST_F(ShadowFixture, IsAClickThroughLayeredWindowOwnedByTheWindow)
+TEST_F(ShadowFixture, IsMadeOfClickThroughLayeredWindowsOwnedByTheWindow)
 {
     auto owner = MakeOwner({100, 100, 400, 300});
-    const HWND shadow = owner->manager.Shadow().WindowHandle();
-    ASSERT_NE(shadow, nullptr);
+    ASSERT_TRUE(owner->manager.Shadow().HasWindows());
     EXPECT_EQ(CShadowUI::ForOwner(owner->hwnd()), &owner->manager.Shadow());
-    wchar_t className[64] = {};
-    ::GetClassNameW(shadow, className, 64);
-    EXPECT_STREQ(className, L"VelmoShadowWnd");
-    const LONG_PTR exStyle = ::GetWindowLongPtrW(shadow, GWL_EXSTYLE);
-    EXPECT_TRUE(exStyle & WS_EX_LAYERED);
-    EXPECT_TRUE(exStyle & WS_EX_TRANSPARENT);
-    EXPECT_EQ(::GetWindow(shadow, GW_OWNER), owner->hwnd());
-    EXPECT_TRUE(::IsWindowVisible(shadow));
-    ExpectAround(shadow, owner->hwnd(), "created");
+    for (HWND side : Sides(*owner)) {
+        wchar_t className[64] = {};
+        ::GetClassNameW(side, className, 64);
+        EXPECT_STREQ(className, L"VelmoShadowWnd");
+        const LONG_PTR exStyle = ::GetWindowLongPtrW(side, GWL_EXSTYLE);
+        EXPECT_TRUE(exStyle & WS_EX_LAYERED);
+        EXPECT_TRUE(exStyle & WS_EX_TRANSPARENT);
+        EXPECT_EQ(::GetWindow(side, GW_OWNER), owner->hwnd());
+    }
+    ExpectAround(*owner, "created");
 }
 
 TEST_F(ShadowFixture, FollowsMovesAndResizes)
 {
     auto owner = MakeOwner({100, 100, 400, 300});
-    const HWND shadow = owner->manager.Shadow().WindowHandle();
-    ASSERT_NE(shadow, nullptr);
+    ASSERT_TRUE(owner->manager.Shadow().HasWindows());
+    const HWND top = Sides(*owner)[CShadowUI::kTop];
 
     struct Step {
         const char* name;
@@ -105,11 +128,11 @@ TEST_F(ShadowFixture, FollowsMovesAndResizes)
         {"moved and grown", {60, 70, 600, 480}, false},
     };
     for (const Step& step : steps) {
-        const RECT before = WindowRect(shadow);
+        const RECT before = WindowRect(top);
         ::SetWindowPos(owner->hwnd(), nullptr, step.to.left, step.to.top, step.to.right - step.to.left,
                        step.to.bottom - step.to.top, SWP_NOZORDER | SWP_NOACTIVATE);
         // Before any paint: the position follows at once, the size as the step says.
-        const RECT now = WindowRect(shadow);
+        const RECT now = WindowRect(top);
         EXPECT_EQ(now.left, step.to.left - kCorner) << step.name;
         EXPECT_EQ(now.top, step.to.top - kCorner) << step.name;
         if (step.sizedAtOnce)
@@ -121,68 +144,135 @@ TEST_F(ShadowFixture, FollowsMovesAndResizes)
         const RECT o = WindowRect(owner->hwnd());
         ASSERT_EQ(o.left, step.to.left) << step.name;
         ASSERT_EQ(o.right, step.to.right) << step.name;
-        ExpectAround(shadow, owner->hwnd(), step.name);
-        EXPECT_TRUE(::IsWindowVisible(shadow)) << step.name;
+        ExpectAround(*owner, step.name);
     }
 }
 
 TEST_F(ShadowFixture, HidesWithTheOwnerAndComesBack)
 {
     auto owner = MakeOwner({100, 100, 400, 300});
-    const HWND shadow = owner->manager.Shadow().WindowHandle();
-    ASSERT_NE(shadow, nullptr);
+    ASSERT_TRUE(owner->manager.Shadow().HasWindows());
 
     ::ShowWindow(owner->hwnd(), SW_MINIMIZE);
     owner->Pump();
-    EXPECT_FALSE(::IsWindowVisible(shadow)) << "minimised";
+    EXPECT_FALSE(AnySideVisible(*owner)) << "minimised";
     ::ShowWindow(owner->hwnd(), SW_RESTORE);
     ::UpdateWindow(owner->hwnd());
     owner->Pump();
-    EXPECT_TRUE(::IsWindowVisible(shadow)) << "restored";
-    ExpectAround(shadow, owner->hwnd(), "restored");
+    ExpectAround(*owner, "restored");
 
     ::ShowWindow(owner->hwnd(), SW_HIDE);
     owner->Pump();
-    EXPECT_FALSE(::IsWindowVisible(shadow)) << "hidden";
+    EXPECT_FALSE(AnySideVisible(*owner)) << "hidden";
     ::ShowWindow(owner->hwnd(), SW_SHOWNA);
     ::UpdateWindow(owner->hwnd());
     owner->Pump();
-    EXPECT_TRUE(::IsWindowVisible(shadow)) << "shown";
+    ExpectAround(*owner, "shown");
 }
 
 TEST_F(ShadowFixture, GoesAwayWithTheOwner)
 {
     auto owner = MakeOwner({100, 100, 400, 300});
     const HWND ownerWindow = owner->hwnd();
-    const HWND shadow = owner->manager.Shadow().WindowHandle();
-    ASSERT_TRUE(::IsWindow(shadow));
+    const std::array<HWND, CShadowUI::kSideCount> sides = Sides(*owner);
+    for (HWND side : sides) ASSERT_TRUE(::IsWindow(side));
     ::DestroyWindow(ownerWindow);
-    EXPECT_FALSE(::IsWindow(shadow));
+    for (HWND side : sides) EXPECT_FALSE(::IsWindow(side));
     EXPECT_EQ(CShadowUI::ForOwner(ownerWindow), nullptr);
 }
 
-// A window that is never shown never makes its shadow window; the first
-// show makes it once the owner's first frame is out: after its first paint,
-// when the thread comes back to its queue.
-TEST_F(ShadowFixture, AHiddenOwnerGetsItsShadowWindowWhenFirstShown)
+// A window that is never shown never makes its shadow windows; the first
+// show makes them once the owner's first frame is out: after its first
+// paint, when the thread comes back to its queue.
+TEST_F(ShadowFixture, AHiddenOwnerGetsItsShadowWindowsWhenFirstShown)
 {
     auto owner = MakeOwner({100, 100, 400, 300}, WS_POPUP);
-    EXPECT_EQ(owner->manager.Shadow().WindowHandle(), nullptr) << "hidden: no shadow window yet";
+    const CShadowUI& shadow = owner->manager.Shadow();
+    EXPECT_FALSE(shadow.HasWindows()) << "hidden: no shadow windows yet";
     EXPECT_EQ(CShadowUI::ForOwner(owner->hwnd()), &owner->manager.Shadow()) << "the owner is hooked";
     // The shadow's own message, sent from anywhere while nothing is due, makes nothing.
     const UINT firstShow = ::RegisterWindowMessageW(L"SkinUI.ShadowFirstShow");
     ::PostMessageW(owner->hwnd(), firstShow, 0, 0);
     owner->Pump();
-    EXPECT_EQ(owner->manager.Shadow().WindowHandle(), nullptr) << "nothing due: no shadow window";
+    EXPECT_FALSE(shadow.HasWindows()) << "nothing due: no shadow windows";
     ::ShowWindow(owner->hwnd(), SW_SHOWNA);
-    EXPECT_EQ(owner->manager.Shadow().WindowHandle(), nullptr) << "made after the owner's first paint";
+    EXPECT_FALSE(shadow.HasWindows()) << "made after the owner's first paint";
     ::UpdateWindow(owner->hwnd());
-    EXPECT_EQ(owner->manager.Shadow().WindowHandle(), nullptr) << "the owner's first frame goes out first";
+    EXPECT_FALSE(shadow.HasWindows()) << "the owner's first frame goes out first";
     owner->Pump();
-    const HWND shadow = owner->manager.Shadow().WindowHandle();
-    ASSERT_NE(shadow, nullptr);
-    EXPECT_TRUE(::IsWindowVisible(shadow));
-    ExpectAround(shadow, owner->hwnd(), "shown");
+    ASSERT_TRUE(shadow.HasWindows());
+    ExpectAround(*owner, "shown");
+}
+
+// The computed shadow, moved by its offset: its windows cover what shows of
+// it and nothing of the owner, which keeps its own pixels.
+TEST_F(ShadowFixture, AComputedShadowLeavesTheOwnerUncovered)
+{
+    auto owner = std::make_unique<ManagerTestWindow>(RECT{100, 100, 400, 300});
+    CShadowUI& shadow = owner->manager.Shadow();
+    shadow.SetShow(true);
+    ASSERT_TRUE(shadow.SetSize(6));
+    ASSERT_TRUE(shadow.SetPosition(4, 3));
+    ASSERT_TRUE(shadow.SetDarkness(255));
+    auto* root = new CVerticalLayoutUI;
+    root->ApplyAttribute(L"bkcolor", L"#FFFFFFFF");
+    owner->manager.AttachTree(root);
+    ::UpdateWindow(owner->hwnd());
+    owner->Pump();
+    ASSERT_TRUE(shadow.HasWindows());
+
+    const RECT o = WindowRect(owner->hwnd());
+    const RECT whole = shadow.ShadowRectFor(o);
+    EXPECT_EQ(whole.left, o.left - 2);
+    EXPECT_EQ(whole.bottom, o.bottom + 9);
+    long long covered = 0;
+    for (HWND side : shadow.SideWindows()) {
+        if (!::IsWindowVisible(side)) continue;
+        const RECT r = WindowRect(side);
+        RECT overlap{};
+        EXPECT_FALSE(::IntersectRect(&overlap, &r, &o)) << "over the owner";
+        covered += static_cast<long long>(r.right - r.left) * (r.bottom - r.top);
+    }
+    const long long shadowArea = static_cast<long long>(whole.right - whole.left) * (whole.bottom - whole.top);
+    const long long ownerArea = static_cast<long long>(o.right - o.left) * (o.bottom - o.top);
+    EXPECT_EQ(covered, shadowArea - ownerArea) << "the sides tile the shadow less the owner";
+
+    // Inside the owner next to its shadowed corner: the owner's white.
+    const HDC screen = ::GetDC(nullptr);
+    ASSERT_NE(screen, nullptr);
+    for (int y = o.bottom - 3; y < o.bottom; ++y)
+        for (int x = o.right - 3; x < o.right; ++x)
+            EXPECT_EQ(::GetPixel(screen, x, y) & 0xFFFFFF, RGB(255, 255, 255)) << x << "," << y;
+    ::ReleaseDC(nullptr, screen);
+}
+
+// The bands of a shadow rectangle around an owner, for shadows that reach
+// out evenly, are moved off the owner, or lie within it.
+TEST(ShadowUITest, SidesTileTheShadowLessTheOwner)
+{
+    const RECT owner = {100, 100, 300, 200};
+    const RECT none = {0, 0, 0, 0};
+    struct Case {
+        const char* name;
+        RECT shadow;
+        CShadowUI::SideRects sides;
+    };
+    const Case cases[] = {
+        {"even", {91, 91, 309, 209}, {RECT{91, 91, 309, 100}, RECT{91, 200, 309, 209}, RECT{91, 100, 100, 200}, RECT{300, 100, 309, 200}}},
+        {"moved right and down", {104, 103, 316, 215},
+         {none, RECT{104, 200, 316, 215}, none, RECT{300, 103, 316, 200}}},
+        {"beside the owner", {320, 100, 520, 200}, {none, none, none, RECT{320, 100, 520, 200}}},
+        {"within the owner", {110, 110, 290, 190}, {none, none, none, none}},
+    };
+    for (const Case& c : cases) {
+        const CShadowUI::SideRects got = CShadowUI::SidesOf(c.shadow, owner);
+        for (int i = 0; i < CShadowUI::kSideCount; ++i) {
+            const RECT& g = got[static_cast<std::size_t>(i)];
+            const RECT& w = c.sides[static_cast<std::size_t>(i)];
+            EXPECT_TRUE(::EqualRect(&g, &w) || (::IsRectEmpty(&g) && ::IsRectEmpty(&w)))
+                << c.name << ", side " << i << ": " << g.left << "," << g.top << "," << g.right << "," << g.bottom;
+        }
+    }
 }
 
 TEST(ShadowUITest, AttributesOutsideTheirRangesAreIgnored)
