@@ -113,6 +113,14 @@ bool ReadSetting(const std::wstring& path, const char* name, std::wstring& value
     return ReadSetting(document, name, value);
 }
 
+// The element's content is this text alone (nothing at all for an empty one).
+bool HoldsExactly(const TiXmlElement& element, const std::string& text)
+{
+    const TiXmlNode* first = element.FirstChild();
+    if (!first) return text.empty();
+    return first == element.LastChild() && first->ToText() && first->ValueStr() == text && !text.empty();
+}
+
 bool WriteSetting(const char* name, const std::wstring& value, const std::wstring& path)
 {
     TiXmlDocument document;
@@ -125,12 +133,16 @@ bool WriteSetting(const char* name, const std::wstring& value, const std::wstrin
         if (!parent) return false;
     }
     TiXmlElement* element = parent->FirstChildElement(name);
+    const std::string text = WideToMultiByte(value, CP_UTF8);
+    // Nothing to change: the file is not written again (each write waits
+    // for the disk twice, and the platform may be holding the file).
+    if (element && HoldsExactly(*element, text)) return true;
     if (element) {
         element->Clear();
     } else {
         element = parent->LinkEndChild(new TiXmlElement(name))->ToElement();
     }
-    element->LinkEndChild(new TiXmlText(WideToMultiByte(value, CP_UTF8)));
+    element->LinkEndChild(new TiXmlText(text));
     return SaveSettingsReplacing(document, path);
 }
 

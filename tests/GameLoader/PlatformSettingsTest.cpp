@@ -172,6 +172,54 @@ TEST(PlatformSettingsTest, ValuesAreWrittenAsUtf8AndReadThroughTheAnsiCodePage)
     EXPECT_EQ(back, L"a<b>&\"c'");
 }
 
+// A value the file holds already is not written again: the file keeps its
+// bytes and its time. Any other content of the element is replaced.
+TEST(PlatformSettingsTest, AValueTheFileHoldsAlreadyLeavesTheFileUntouched)
+{
+    TempDir dir;
+    const std::wstring path = dir.file(L"setting.xml");
+    const auto writeTime = [&] {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+        return (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+               data.ftLastWriteTime.dwLowDateTime;
+    };
+    const auto ageFile = [&] {
+        // 2001-01-01: any write after it shows.
+        const FILETIME old = {0x2C8C4000u, 0x01C07385u};
+        win32::UniqueHandle file(::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                               OPEN_EXISTING, 0, nullptr));
+        return file && ::SetFileTime(file.get(), nullptr, nullptr, &old);
+    };
+    struct Case {
+        const char* name;
+        std::string content;
+        bool (*write)(const std::wstring&, const std::wstring&);
+        std::wstring value;
+        bool rewritten;
+    };
+    const Case cases[] = {
+        {"same window id", "<settings><qxwindowid>131844</qxwindowid></settings>", WriteSettingWindowId, L"131844",
+         false},
+        {"same empty source", "<settings><loginsource /></settings>", WriteSettingLoginSource, L"", false},
+        {"other window id", "<settings><qxwindowid>131844</qxwindowid></settings>", WriteSettingWindowId, L"131845",
+         true},
+        {"source missing", "<settings><qxwindowid>1</qxwindowid></settings>", WriteSettingLoginSource, L"QX", true},
+        {"source among other content", "<settings><loginsource>QX<b /></loginsource></settings>",
+         WriteSettingLoginSource, L"QX", true},
+        {"empty source over a value", "<settings><loginsource>QX</loginsource></settings>", WriteSettingLoginSource,
+         L"", true},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteFileBytes(path, c.content)) << c.name;
+        ASSERT_TRUE(ageFile()) << c.name;
+        const unsigned long long before = writeTime();
+        EXPECT_TRUE(c.write(c.value, path)) << c.name;
+        EXPECT_EQ(writeTime() != before, c.rewritten) << c.name;
+        EXPECT_EQ(ReadFileBytes(path) != c.content, c.rewritten) << c.name;
+    }
+}
+
 TEST(PlatformSettingsTest, AReaderWithoutDeleteSharingGetsTheFileWrittenInPlace)
 {
     TempDir dir;
