@@ -2,7 +2,9 @@
 //   1. process start to the game's start on the tokenLogin 1 path, against
 //      bench_start_game.exe, which only starts the same stub game; both
 //      started with CreateProcessW and again through the shell
-//      (ShellExecuteExW), as a platform client may start them;
+//      (ShellExecuteExW), as a platform client may start them; and against
+//      the same program with "--window", which first does what the
+//      launcher must (COM, a hidden window, the start while it is created);
 //   2. process start to the launcher window becoming visible with the
 //      stand-in engine's page, against a plain window's first paint;
 //   3. peak working set of the launcher showing the page, against the
@@ -266,8 +268,10 @@ int wmain(int argc, wchar_t** argv)
     // the game-exit path sends its notice.
     const Program launcherGame = {launcher, L"--source=bench --tokenLogin=1 --token=b3nch --winid=" + platformId};
     const Program floorGame = {startOnly, L"--source=bench --tokenLogin=1 --token=b3nch --winid=" + platformId};
+    const Program windowFloorGame = {startOnly, L"--window " + floorGame.arguments};
 
-    std::vector<double> launcherToGame, floorToGame, launcherShellToGame, floorShellToGame, launcherShown, plainShown;
+    std::vector<double> launcherToGame, floorToGame, windowFloorToGame, launcherShellToGame, floorShellToGame,
+        launcherShown, plainShown;
     std::vector<double> launcherNotice, launcherExit, floorNotice, floorExit;
     SIZE_T launcherPeak = 0, plainPeak = 0;
     // Interleaved, so both sides see the same machine state, each side
@@ -279,7 +283,8 @@ int wmain(int argc, wchar_t** argv)
     // Wine session start its services): its figures are dropped.
     for (int i = -1; i < runs; ++i) {
         if (i == 0) {
-            for (auto* figures : {&launcherToGame, &floorToGame, &launcherShellToGame, &floorShellToGame,
+            for (auto* figures : {&launcherToGame, &floorToGame, &windowFloorToGame, &launcherShellToGame,
+                                  &floorShellToGame,
                                   &launcherShown, &plainShown, &launcherNotice, &launcherExit, &floorNotice,
                                   &floorExit})
                 figures->clear();
@@ -291,6 +296,10 @@ int wmain(int argc, wchar_t** argv)
             settle();
             (launcherSide ? launcherToGame : floorToGame)
                 .push_back(StartToGame(launcherSide ? launcherGame : floorGame, false, record));
+            if (!launcherSide) {
+                settle();
+                windowFloorToGame.push_back(StartToGame(windowFloorGame, false, record));
+            }
             settle();
             (launcherSide ? launcherShellToGame : floorShellToGame)
                 .push_back(StartToGame(launcherSide ? launcherGame : floorGame, true, record));
@@ -316,11 +325,14 @@ int wmain(int argc, wchar_t** argv)
     ::DeleteFileW(record.c_str());
 
     const double game = Median(launcherToGame), gameFloor = Median(floorToGame);
+    const double gameWindowFloor = Median(windowFloorToGame);
     const double shellGame = Median(launcherShellToGame), shellGameFloor = Median(floorShellToGame);
     const double shown = Median(launcherShown), shownFloor = Median(plainShown);
     const double exitEnd = Median(launcherExit), exitEndFloor = Median(floorExit);
     std::printf("runs: %d (medians)\n", runs);
     PrintRatio("start to game started", "launcher", game, "start-only program", gameFloor);
+    PrintRatio("start to game started", "launcher", game, "program that makes COM and a window first",
+               gameWindowFloor);
     PrintRatio("start to game started, both through the shell", "launcher", shellGame, "start-only program",
                shellGameFloor);
     PrintRatio("start to window visible", "launcher with page", shown, "plain window first paint", shownFloor);
@@ -334,7 +346,7 @@ int wmain(int argc, wchar_t** argv)
     PrintRatio("game-exit path, start to end", "launcher", exitEnd, "send-only program", exitEndFloor);
     ::DestroyWindow(platform);
     ::CoUninitialize();
-    return game > 0 && gameFloor > 0 && shellGame > 0 && shellGameFloor > 0 && shown > 0 && shownFloor > 0 &&
+    return game > 0 && gameFloor > 0 && gameWindowFloor > 0 && shellGame > 0 && shellGameFloor > 0 && shown > 0 && shownFloor > 0 &&
                    exitEnd > 0 && exitEndFloor > 0
                ? 0
                : 1;
