@@ -3,9 +3,11 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <vector>
 
+#include "toolkit/render/RetainedDc.h"
 #include "toolkit/render/FillDrawing.h"
 #include "toolkit/render/FormattedText.h"
 #include "toolkit/render/GdiplusSession.h"
@@ -16,24 +18,23 @@ namespace {
 
 namespace gp = Gdiplus::DllExports;
 
-// The DCs whose text state stays selected, with the font each had first.
-struct RetainedDc {
-    HDC dc;
-    HGDIOBJ originalFont;
-};
-constexpr std::size_t kMaxRetainedDcs = 8;
-thread_local RetainedDc g_retained[kMaxRetainedDcs] = {};
-
-RetainedDc* RetainedStateOf(HDC hdc) noexcept
+// Everything a text's pixels depend on but those it is drawn over. The font
+// by its description: a handle may be reused by another font.
+bool DescribeText(HFONT font, const RECT& rect, std::wstring_view text, COLORREF colour, UINT style,
+                  std::wstring& key)
 {
-    for (RetainedDc& entry : g_retained)
-        if (entry.dc == hdc) return &entry;
-    return nullptr;
+    LOGFONTW logFont{};
+    if (!font || ::GetObjectW(font, sizeof logFont, &logFont) != sizeof logFont) return false;
+    const LONG numbers[] = {rect.left, rect.top, rect.right, rect.bottom, static_cast<LONG>(colour),
+                            static_cast<LONG>(style)};
+    key.clear();
+    CDrawMemo::AppendToKey(key, numbers, sizeof numbers);
+    CDrawMemo::AppendToKey(key, &logFont, sizeof logFont);
+    key.append(text.data(), text.size());
+    return true;
 }
 
-// Text into a DC of the toolkit's own: what is selected already stays.
-void DrawTextRetained(HDC hdc, RetainedDc& state, HFONT font, RECT& rect, std::wstring_view text, COLORREF colour,
-                      UINT style)
+void SelectTextState(HDC hdc, RetainedDc& state, HFONT font, COLORREF colour)
 {
     if (::GetBkMode(hdc) != TRANSPARENT) ::SetBkMode(hdc, TRANSPARENT);
     if (::GetTextColor(hdc) != colour) ::SetTextColor(hdc, colour);
@@ -41,8 +42,26 @@ void DrawTextRetained(HDC hdc, RetainedDc& state, HFONT font, RECT& rect, std::w
         const HGDIOBJ previous = ::SelectObject(hdc, font);
         if (!state.originalFont) state.originalFont = previous;
     }
+}
+
+// Text into a DC of the toolkit's own: what is selected already stays, and
+// a text drawn over the same pixels as before is copied from then. Kept
+// only when clipped to its rectangle (a measure or unclipped text is not).
+void DrawTextRetained(HDC hdc, RetainedDc& state, HFONT font, RECT& rect, std::wstring_view text, COLORREF colour,
+                      UINT style)
+{
     const int length = static_cast<int>(std::min<std::size_t>(text.size(), 0x7FFFFFFF));
+    if (style & (DT_CALCRECT | DT_NOCLIP)) {
+        SelectTextState(hdc, state, font, colour);
+        ::DrawTextW(hdc, text.data(), length, &rect, style | DT_NOPREFIX);
+        return;
+    }
+    CKeptDrawing kept(hdc, rect);
+    std::wstring key;
+    if (kept.Keeps() && DescribeText(font, rect, text, colour, style, key) && kept.Replay(key)) return;
+    SelectTextState(hdc, state, font, colour);
     ::DrawTextW(hdc, text.data(), length, &rect, style | DT_NOPREFIX);
+    kept.Drawn();
 }
 
 void DrawTextGdiplus(HDC hdc, const TFontInfo& font, RECT& rect, std::wstring_view text, DWORD argb, UINT style)
@@ -229,10 +248,9 @@ void DrawFormattedRuns(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::
 
 void RetainTextStateIn(HDC hdc) noexcept
 {
-    if (!hdc || RetainedStateOf(hdc)) return;
     // Full (never with the toolkit's few windows): the DC just gets its text
     // state back after each text.
-    if (RetainedDc* free = RetainedStateOf(nullptr)) *free = {hdc, nullptr};
+    AddRetainedDc(hdc);
 }
 
 void ReleaseTextStateIn(HDC hdc) noexcept
@@ -240,7 +258,7 @@ void ReleaseTextStateIn(HDC hdc) noexcept
     RetainedDc* state = hdc ? RetainedStateOf(hdc) : nullptr;
     if (!state) return;
     if (state->originalFont) ::SelectObject(hdc, state->originalFont);
-    *state = {nullptr, nullptr};
+    RemoveRetainedDc(hdc);
 }
 
 void DrawFormattedText(HDC hdc, IRenderResourcesUI* resources, RECT& rect, std::wstring_view text, DWORD argb,

@@ -6,6 +6,7 @@
 #include "toolkit/controls/ControlUI.h"
 #include "toolkit/core/VectorRoom.h"
 #include "toolkit/package/SkinResources.h"
+#include "toolkit/render/RetainedDc.h"
 #include "toolkit/render/TextDrawing.h"
 #include "toolkit/window/ControlEvents.h"
 #include "toolkit/window/WindowDpi.h"
@@ -401,6 +402,10 @@ bool CWindowManagerUI::DispatchWindowMessage(UINT message, WPARAM wParam, LPARAM
         if (lParam == 0) return false;
         result = ::SendMessageW(reinterpret_cast<HWND>(lParam), message + kReflectBase, wParam, lParam);
         return true;
+    case WM_SETTINGCHANGE:
+        // Font smoothing may have changed: texts are drawn afresh.
+        ForgetKeptDrawings(m_surface.Dc());
+        return false;
     case WM_REAP_OLD_TREE:
         // Arrived in a loop nested in another message of this window (a
         // click handler's modal box): the controls may still be on the stack.

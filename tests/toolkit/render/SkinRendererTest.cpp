@@ -642,4 +642,51 @@ TEST_F(SkinRendererTest, TextStateStaysOnlyInTheToolkitsOwnDc)
     EXPECT_EQ(::GetCurrentObject(own.dc(), OBJ_FONT), ownFont) << "forgotten: restored after each text again";
 }
 
+// A retained DC keeps what a text left with the pixels below it and copies
+// it when the same text comes over the same pixels. Whatever changes, its
+// pixels stay those of a text drawn afresh on a DC that keeps nothing.
+TEST_F(SkinRendererTest, KeptTextAlwaysMatchesTextDrawnAfresh)
+{
+    TestCanvas own(120, 30);
+    TestCanvas fresh(120, 30);
+    RetainTextStateIn(own.dc());
+    struct Step {
+        const char* name;
+        DWORD background;     // filled first, as a repaint does
+        POINT spot;           // one pixel below the text made different, or (-1, -1)
+        const wchar_t* text;
+        DWORD argb;
+        RECT clip;            // an empty one: none
+    };
+    const Step steps[] = {
+        {"first", kWhite, {-1, -1}, L"Kept text", 0xFF102030u, {}},
+        {"the same again", kWhite, {-1, -1}, L"Kept text", 0xFF102030u, {}},
+        {"a pixel below it changed", kWhite, {30, 12}, L"Kept text", 0xFF102030u, {}},
+        {"another background", 0x336699u, {-1, -1}, L"Kept text", 0xFF102030u, {}},
+        {"another colour", 0x336699u, {-1, -1}, L"Kept text", 0xFFE0D000u, {}},
+        {"another text", 0x336699u, {-1, -1}, L"Kept texT", 0xFFE0D000u, {}},
+        {"clipped narrower than the text", kWhite, {-1, -1}, L"Kept text", 0xFF102030u, {10, 0, 40, 30}},
+        {"unclipped after the clip", kWhite, {-1, -1}, L"Kept text", 0xFF102030u, {}},
+    };
+    for (const Step& step : steps) {
+        for (TestCanvas* canvas : {&own, &fresh}) {
+            canvas->Fill(step.background);
+            if (step.spot.x >= 0) ::SetPixel(canvas->dc(), step.spot.x, step.spot.y, RGB(200, 0, 0));
+            if (!::IsRectEmpty(&step.clip))
+                ::IntersectClipRect(canvas->dc(), step.clip.left, step.clip.top, step.clip.right, step.clip.bottom);
+            RECT rc = {0, 0, 120, 30};
+            CSkinRenderer::DrawTextIn(canvas->dc(), &resources, rc, step.text, step.argb, 0,
+                                      DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+            ::SelectClipRgn(canvas->dc(), nullptr);
+        }
+        ::GdiFlush();
+        int different = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 120; ++x) different += own.RawPixel(x, y) != fresh.RawPixel(x, y);
+        EXPECT_EQ(different, 0) << step.name;
+        EXPECT_LT(own.Count(step.background, {0, 0, 120, 30}), 120 * 30) << step.name << ": drawn";
+    }
+    ReleaseTextStateIn(own.dc());
+}
+
 }  // namespace
