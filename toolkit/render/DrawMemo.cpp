@@ -60,14 +60,21 @@ void CDrawMemo::AppendToKey(std::wstring& key, const void* bytes, std::size_t co
     std::memcpy(&key[start], bytes, count);
 }
 
-CDrawMemo::Entry* CDrawMemo::Find(const std::wstring& key, const SkinRect& area)
+CDrawMemo::Entry* CDrawMemo::Find(std::uint64_t slot)
 {
     for (Entry& entry : m_entries)
-        if (entry.area.left == area.left && entry.area.top == area.top && entry.area.right == area.right &&
-            entry.area.bottom == area.bottom && entry.key == key)
-            return &entry;
+        if (entry.slot == slot) return &entry;
     return nullptr;
 }
+
+namespace {
+
+bool SameArea(const SkinRect& a, const SkinRect& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+}  // namespace
 
 std::size_t CDrawMemo::KeptPixels() const
 {
@@ -76,37 +83,50 @@ std::size_t CDrawMemo::KeptPixels() const
     return pixels;
 }
 
-bool CDrawMemo::Replay(const PixelBuffer& surface, const SkinRect& area, const std::wstring& key)
+bool CDrawMemo::Replay(const PixelBuffer& surface, const SkinRect& area, std::uint64_t slot, const std::wstring& key)
 {
     m_pending = nullptr;
     if (!InsideSurface(surface, area)) return false;
-    Entry* entry = Find(key, area);
-    if (!entry || entry->left.size() != AreaPixels(area) || !SameAs(surface, area, entry->found)) return false;
+    Entry* entry = Find(slot);
+    if (!entry || !SameArea(entry->area, area) || entry->key != key || entry->left.size() != AreaPixels(area) ||
+        !SameAs(surface, area, entry->found))
+        return false;
     CopyIn(surface, area, entry->left);
     entry->lastUse = ++m_clock;
     return true;
 }
 
-void CDrawMemo::Before(const PixelBuffer& surface, const SkinRect& area, const std::wstring& key)
+void CDrawMemo::Before(const PixelBuffer& surface, const SkinRect& area, std::uint64_t slot, const std::wstring& key)
 {
     m_pending = nullptr;
     const std::size_t pixels = AreaPixels(area);
     if (!InsideSurface(surface, area) || pixels > kMaxPixels) return;
     try {
-        Entry* entry = Find(key, area);
+        // The slot's last drawing makes way for this one (its buffers are
+        // used again); room for a new slot or a larger area comes from the
+        // least recently used others.
+        Entry* entry = Find(slot);
+        const auto othersOver = [&] {
+            const std::size_t kept = KeptPixels() - (entry ? AreaPixels(entry->area) : 0);
+            return (!entry && m_entries.size() >= kMaxEntries) || kept + pixels > kMaxPixels;
+        };
+        while (othersOver()) {
+            auto oldest = m_entries.end();
+            for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+                if (&*it != entry && (oldest == m_entries.end() || it->lastUse < oldest->lastUse)) oldest = it;
+            if (oldest == m_entries.end()) break;
+            const std::uint64_t kept = entry ? entry->slot : 0;
+            const bool hadEntry = entry != nullptr;
+            m_entries.erase(oldest);
+            entry = hadEntry ? Find(kept) : nullptr;  // the vector moved
+        }
         if (!entry) {
-            // Room first: the least recently used go.
-            while (!m_entries.empty() &&
-                   (m_entries.size() >= kMaxEntries || KeptPixels() + pixels > kMaxPixels)) {
-                const auto oldest = std::min_element(m_entries.begin(), m_entries.end(),
-                                                     [](const Entry& a, const Entry& b) { return a.lastUse < b.lastUse; });
-                m_entries.erase(oldest);
-            }
             m_entries.emplace_back();
             entry = &m_entries.back();
-            entry->key = key;
-            entry->area = area;
+            entry->slot = slot;
         }
+        entry->key = key;
+        entry->area = area;
         entry->left.clear();  // not valid until After
         CopyOut(surface, area, entry->found);
         entry->lastUse = ++m_clock;

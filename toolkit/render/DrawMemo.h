@@ -22,12 +22,17 @@ public:
     static constexpr std::size_t kMaxEntries = 8;
     static constexpr std::size_t kMaxPixels = 64 * 1024;  // per side (found and left), over all entries
 
+    // Each drawing site (`slot`: a label's rectangle, an image) keeps its
+    // last drawing only, so a site that draws something new each time (a
+    // moving progress bar) takes one entry instead of pushing the others
+    // out. Slots only choose what is kept: the key decides what is replayed.
+    //
     // True when the call described by `key` was kept for `area` over the
     // pixels the surface holds there now: they are replaced by what it left.
-    bool Replay(const PixelBuffer& surface, const SkinRect& area, const std::wstring& key);
+    bool Replay(const PixelBuffer& surface, const SkinRect& area, std::uint64_t slot, const std::wstring& key);
     // Around a drawing that was not replayed: the pixels before it, then
     // what it left. An area too large to keep is not kept.
-    void Before(const PixelBuffer& surface, const SkinRect& area, const std::wstring& key);
+    void Before(const PixelBuffer& surface, const SkinRect& area, std::uint64_t slot, const std::wstring& key);
     void After(const PixelBuffer& surface);
 
     std::size_t EntryCount() const { return m_entries.size(); }
@@ -37,13 +42,14 @@ public:
 
 private:
     struct Entry {
+        std::uint64_t slot = 0;
         std::wstring key;
         SkinRect area;
         std::vector<std::uint32_t> found;
         std::vector<std::uint32_t> left;
         std::uint64_t lastUse = 0;
     };
-    Entry* Find(const std::wstring& key, const SkinRect& area);
+    Entry* Find(std::uint64_t slot);
     std::size_t KeptPixels() const;
 
     std::vector<Entry> m_entries;

@@ -75,12 +75,12 @@ CKeptDrawing::CKeptDrawing(HDC hdc, const RECT& area)
     m_area = {inside.left, inside.top, inside.right, inside.bottom};
 }
 
-bool CKeptDrawing::Replay(const std::wstring& key)
+bool CKeptDrawing::Replay(std::uint64_t slot, const std::wstring& key)
 {
     if (!m_memo) return false;
     ::GdiFlush();  // what was drawn before is in the pixels
-    if (m_memo->Replay(*m_pixels, m_area, key)) return true;
-    m_memo->Before(*m_pixels, m_area, key);
+    if (m_memo->Replay(*m_pixels, m_area, slot, key)) return true;
+    m_memo->Before(*m_pixels, m_area, slot, key);
     m_before = true;
     return false;
 }

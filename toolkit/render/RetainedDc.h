@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "toolkit/render/DrawMemo.h"
@@ -32,9 +33,10 @@ void ForgetKeptDrawings(HDC hdc) noexcept;
 
 // One drawing into a DC, replayed from what it left before when the DC is
 // retained and the same drawing (`key`: everything its pixels depend on
-// but those below) comes over the same pixels:
+// but those below) comes over the same pixels; `slot` names the drawing
+// site (see CDrawMemo):
 //     CKeptDrawing kept(hdc, area);
-//     if (kept.Keeps() && kept.Replay(KeyOfTheDrawing())) return;
+//     if (kept.Keeps() && kept.Replay(slot, KeyOfTheDrawing())) return;
 //     ... draw ...
 //     kept.Drawn();
 // `area` holds every pixel the drawing may write; the DC's clip must hold
@@ -47,7 +49,7 @@ public:
     // Whether the drawing can be kept (ask before making its key).
     bool Keeps() const { return m_memo != nullptr; }
     // True when it was replayed; otherwise the pixels below are kept for Drawn.
-    bool Replay(const std::wstring& key);
+    bool Replay(std::uint64_t slot, const std::wstring& key);
     void Drawn();
 
 private:

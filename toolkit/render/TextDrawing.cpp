@@ -58,7 +58,12 @@ void DrawTextRetained(HDC hdc, RetainedDc& state, HFONT font, RECT& rect, std::w
     }
     CKeptDrawing kept(hdc, rect);
     std::wstring key;
-    if (kept.Keeps() && DescribeText(font, rect, text, colour, style, key) && kept.Replay(key)) return;
+    // A label's site: its rectangle.
+    const std::uint64_t slot = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(rect.left)) << 48) ^
+                               (static_cast<std::uint64_t>(static_cast<std::uint32_t>(rect.top)) << 32) ^
+                               (static_cast<std::uint64_t>(static_cast<std::uint32_t>(rect.right)) << 16) ^
+                               static_cast<std::uint32_t>(rect.bottom);
+    if (kept.Keeps() && DescribeText(font, rect, text, colour, style, key) && kept.Replay(slot, key)) return;
     SelectTextState(hdc, state, font, colour);
     ::DrawTextW(hdc, text.data(), length, &rect, style | DT_NOPREFIX);
     kept.Drawn();

@@ -27,10 +27,11 @@ struct Surface {
 };
 
 // Draws through the memo as the text path does: replayed or drawn and kept.
-bool DrawKept(CDrawMemo& memo, Surface& surface, const SkinRect& area, const std::wstring& key, std::uint32_t ink)
+bool DrawKept(CDrawMemo& memo, Surface& surface, const SkinRect& area, const std::wstring& key, std::uint32_t ink,
+              std::uint64_t slot = 1)
 {
-    if (memo.Replay(surface.view(), area, key)) return true;
-    memo.Before(surface.view(), area, key);
+    if (memo.Replay(surface.view(), area, slot, key)) return true;
+    memo.Before(surface.view(), area, slot, key);
     surface.draw(area, ink);
     memo.After(surface.view());
     return false;
@@ -79,24 +80,43 @@ TEST(DrawMemoTest, KeepsOnlyWhatFitsAndDropsTheLeastRecentlyUsed)
     CDrawMemo memo;
     Surface surface;
     for (const SkinRect& outside : {SkinRect{-1, 0, 4, 4}, SkinRect{0, 0, 17, 4}, SkinRect{4, 4, 4, 8}}) {
-        memo.Before(surface.view(), outside, L"x");
+        memo.Before(surface.view(), outside, 1, L"x");
         memo.After(surface.view());
         EXPECT_EQ(memo.EntryCount(), 0u);
-        EXPECT_FALSE(memo.Replay(surface.view(), outside, L"x"));
+        EXPECT_FALSE(memo.Replay(surface.view(), outside, 1, L"x"));
     }
     for (std::size_t i = 0; i < CDrawMemo::kMaxEntries; ++i)
-        DrawKept(memo, surface, {0, 0, 1, 1}, L"k" + std::to_wstring(i), 1);
+        DrawKept(memo, surface, {0, 0, 1, 1}, L"k" + std::to_wstring(i), 1, 100 + i);
     ASSERT_EQ(memo.EntryCount(), CDrawMemo::kMaxEntries);
     // k0 is used again: k1 is now the oldest and goes for a new one.
     surface.pixels.assign(surface.pixels.size(), 0xFF000000u);
-    EXPECT_TRUE(DrawKept(memo, surface, {0, 0, 1, 1}, L"k0", 1));
+    EXPECT_TRUE(DrawKept(memo, surface, {0, 0, 1, 1}, L"k0", 1, 100));
     surface.pixels.assign(surface.pixels.size(), 0xFF000000u);
-    DrawKept(memo, surface, {0, 0, 1, 1}, L"new", 1);
+    DrawKept(memo, surface, {0, 0, 1, 1}, L"new", 1, 200);
     EXPECT_EQ(memo.EntryCount(), CDrawMemo::kMaxEntries);
     surface.pixels.assign(surface.pixels.size(), 0xFF000000u);
-    EXPECT_TRUE(DrawKept(memo, surface, {0, 0, 1, 1}, L"k0", 1));
+    EXPECT_TRUE(DrawKept(memo, surface, {0, 0, 1, 1}, L"k0", 1, 100));
     surface.pixels.assign(surface.pixels.size(), 0xFF000000u);
-    EXPECT_FALSE(DrawKept(memo, surface, {0, 0, 1, 1}, L"k1", 1)) << "dropped";
+    EXPECT_FALSE(DrawKept(memo, surface, {0, 0, 1, 1}, L"k1", 1, 101)) << "dropped";
+}
+
+// A site that draws something new each time (a moving progress bar) keeps
+// its last drawing only: the other sites' drawings stay replayable.
+TEST(DrawMemoTest, ASiteThatDrawsSomethingNewEachTimeTakesOneEntry)
+{
+    CDrawMemo memo;
+    const Surface start;
+    Surface surface = start;
+    DrawKept(memo, surface, {0, 0, 4, 2}, L"steady", 3, 1);
+    for (int step = 0; step < 40; ++step) {
+        surface = start;
+        DrawKept(memo, surface, {0, 4, 2 + step % 10, 6}, L"step " + std::to_wstring(step), 5, 2);
+    }
+    EXPECT_EQ(memo.EntryCount(), 2u);
+    surface = start;
+    EXPECT_TRUE(DrawKept(memo, surface, {0, 0, 4, 2}, L"steady", 3, 1));
+    surface = start;
+    EXPECT_TRUE(DrawKept(memo, surface, {0, 4, 2 + 39 % 10, 6}, L"step 39", 5, 2)) << "its last drawing";
 }
 
 // A bottom-up DIB: row 0 is the last in memory, the stride negative.
@@ -111,11 +131,11 @@ TEST(DrawMemoTest, RowsRunningUpwardsInMemoryAreKeptToo)
     Surface first;
     first.at(2, Surface::kHeight - 1) = 0xFF445566u;  // row 0 seen upwards
     const Surface start = first;
-    memo.Before(upwards(first), area, L"x");
+    memo.Before(upwards(first), area, 1, L"x");
     for (int x = area.left; x < area.right; ++x) first.at(x, Surface::kHeight - 1) += 3;  // "draws" row 0
     memo.After(upwards(first));
     Surface again = start;
-    ASSERT_TRUE(memo.Replay(upwards(again), area, L"x"));
+    ASSERT_TRUE(memo.Replay(upwards(again), area, 1, L"x"));
     EXPECT_EQ(again.pixels, first.pixels);
 }
 
@@ -125,10 +145,10 @@ TEST(DrawMemoTest, AnUnfinishedDrawingIsNotReplayed)
     CDrawMemo memo;
     Surface surface;
     const SkinRect area = {0, 0, 4, 4};
-    memo.Before(surface.view(), area, L"x");
+    memo.Before(surface.view(), area, 1, L"x");
     surface.draw(area, 7);
     Surface again;
-    EXPECT_FALSE(memo.Replay(again.view(), area, L"x"));
+    EXPECT_FALSE(memo.Replay(again.view(), area, 1, L"x"));
 }
 
 }  // namespace
