@@ -3,14 +3,13 @@
 #include <gdiplus.h>
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 #include <vector>
 
-#include "toolkit/render/RetainedDc.h"
 #include "toolkit/render/FillDrawing.h"
 #include "toolkit/render/FormattedText.h"
 #include "toolkit/render/GdiplusSession.h"
+#include "toolkit/render/RetainedDc.h"
 #include "base/Win32Handles.h"
 
 namespace SkinUI {
@@ -58,12 +57,20 @@ void DrawTextRetained(HDC hdc, RetainedDc& state, HFONT font, RECT& rect, std::w
     }
     CKeptDrawing kept(hdc, rect);
     std::wstring key;
-    // A label's site: its rectangle.
-    const std::uint64_t slot = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(rect.left)) << 48) ^
-                               (static_cast<std::uint64_t>(static_cast<std::uint32_t>(rect.top)) << 32) ^
-                               (static_cast<std::uint64_t>(static_cast<std::uint32_t>(rect.right)) << 16) ^
-                               static_cast<std::uint32_t>(rect.bottom);
-    if (kept.Keeps() && DescribeText(font, rect, text, colour, style, key) && kept.Replay(slot, key)) return;
+    bool described = false;
+    try {
+        described = kept.Keeps() && DescribeText(font, rect, text, colour, style, key);
+    } catch (const std::bad_alloc&) {
+        // Without memory for its key the text is just drawn.
+    }
+    // A label's site is its rectangle (mixed into one number: a slot only
+    // chooses what is kept, never what is replayed).
+    const std::uint64_t slot = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(rect.left)) << 32 |
+                                static_cast<std::uint32_t>(rect.top)) *
+                                   31 +
+                               (static_cast<std::uint64_t>(static_cast<std::uint32_t>(rect.right)) << 32 |
+                                static_cast<std::uint32_t>(rect.bottom));
+    if (described && kept.Replay(slot, key)) return;
     SelectTextState(hdc, state, font, colour);
     ::DrawTextW(hdc, text.data(), length, &rect, style | DT_NOPREFIX);
     kept.Drawn();

@@ -7,6 +7,7 @@
 #include "tests/support/TestAllocator.h"
 #include "tests/toolkit/render/TestRenderResources.h"
 #include "toolkit/render/SkinRenderer.h"
+#include "toolkit/render/TextDrawing.h"
 
 namespace {
 
@@ -70,6 +71,29 @@ TEST_F(SkinRendererAllocTest, PaintingWithoutMemoryGoesOn)
         for (int x = 20; x < 40; ++x)
             EXPECT_LE(ColourDistance(canvas.Pixel(x, y), expected.Pixel(x, y)), 2) << x << "," << y;
     EXPECT_LE(ColourDistance(canvas.Pixel(5, 19), 0x7F7F00), 2) << std::hex << canvas.Pixel(5, 19);
+}
+
+// Text into the toolkit's own surface, which keeps what texts leave: without
+// memory for that, the text is drawn all the same, and nothing escapes.
+TEST_F(SkinRendererAllocTest, KeptTextWithoutMemoryIsStillDrawn)
+{
+    TestCanvas canvas(60, 20);
+    TestCanvas expected(60, 20);
+    RECT rc = {0, 0, 60, 20};
+    CSkinRenderer::DrawTextIn(expected.dc(), &resources, rc, L"WWW", 0xFF000000u, -1, DT_SINGLELINE);
+    RetainTextStateIn(canvas.dc());
+    rc = {0, 0, 60, 20};
+    CSkinRenderer::DrawTextIn(canvas.dc(), &resources, rc, L"xyz", 0xFF000000u, -1, DT_SINGLELINE);  // one kept
+    canvas.Fill(kWhite);
+    {
+        testsupport::OutOfMemory noMemory;
+        rc = {0, 0, 60, 20};
+        EXPECT_NO_THROW(CSkinRenderer::DrawTextIn(canvas.dc(), &resources, rc, L"WWW", 0xFF000000u, -1,
+                                                  DT_SINGLELINE));
+    }
+    ReleaseTextStateIn(canvas.dc());
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 60; ++x) EXPECT_EQ(canvas.Pixel(x, y), expected.Pixel(x, y)) << x << "," << y;
 }
 
 }  // namespace
