@@ -217,7 +217,7 @@ bool CShadowUI::EnsureWindows()
     for (int i = 0; i < kSideCount; ++i) {
         const RECT& at = sides[static_cast<std::size_t>(i)];
         m_sides[static_cast<std::size_t>(i)] = ::CreateWindowExW(
-            WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE, kWindowClassName, nullptr,
+            WS_EX_LAYERED | WS_EX_TRANSPARENT, kWindowClassName, nullptr,
             WS_POPUP | WS_BORDER | WS_SYSMENU | dlgFrame, at.left, at.top, at.right - at.left, at.bottom - at.top,
             m_hOwner, nullptr, g_shadowInstance, nullptr);
         if (!m_sides[static_cast<std::size_t>(i)]) {
