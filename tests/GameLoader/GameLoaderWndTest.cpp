@@ -16,6 +16,7 @@
 
 #include "GameLoader/GameLoaderWnd/CustomMsgBox.h"
 #include "GameLoader/GameLoaderWnd/LauncherMessages.h"
+#include "tests/GameLoader/NoticeBoxOwner.h"
 #include "tests/support/InProcessLog.h"
 #include "tests/support/LauncherProcess.h"
 #include "tests/support/LauncherWorld.h"
@@ -213,65 +214,33 @@ TEST_F(GameLoaderWndTest, TheBrowserElementIsCreatedInAnyLetterCase)
 // The notice box over a plain owner window that records its WM_CLOSE.
 class NoticeBoxTest : public ::testing::Test {
 protected:
-    static inline bool s_returned = false;
-    static inline int s_closesBeforeReturn = 0, s_closesAfterReturn = 0;
-    static inline void (*s_act)(HWND box) = nullptr;
     static inline std::wstring s_seenText;
-    static inline int s_quitCode = -1;  // a quit found after the box returned
-
-    static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-    {
-        if (message == WM_CLOSE) {
-            ++(s_returned ? s_closesAfterReturn : s_closesBeforeReturn);
-            return 0;  // the owner stays for the next case
-        }
-        return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    static void CALLBACK ActOnBox(HWND, UINT, UINT_PTR id, DWORD) noexcept
-    {
-        const HWND box = ::FindWindowW(L"CustomMsgBoxClass", nullptr);
-        if (!box) return;
-        ::KillTimer(nullptr, id);
-        s_seenText = TextOf(box, L"labelTip");
-        s_act(box);
-    }
 
     static void SetUpTestSuite()
     {
         ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
         SkinUI::CWindowManagerUI::StartUp(::GetModuleHandleW(nullptr));
-        WNDCLASSW ownerClass{};
-        ownerClass.lpfnWndProc = OwnerProc;
-        ownerClass.hInstance = ::GetModuleHandleW(nullptr);
-        ownerClass.lpszClassName = L"NoticeOwner";
-        ::RegisterClassW(&ownerClass);
     }
     void SetUp() override
     {
-        m_owner = ::CreateWindowExW(0, L"NoticeOwner", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 960, 620,
-                                    nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        m_box.reset();  // a case's owner goes before the next one's comes
+        m_box = std::make_unique<testsupport::NoticeBoxOwner>();
+        m_owner = m_box->hwnd();
         ASSERT_NE(m_owner, nullptr);
-        s_returned = false;
-        s_closesBeforeReturn = s_closesAfterReturn = 0;
         s_seenText = L"<not seen>";
     }
-    void TearDown() override { ::DestroyWindow(m_owner); }
+    void TearDown() override { m_box.reset(); }
 
     // Acts on the box once it shows, from a thread timer of the modal loop.
     int Show(const std::wstring& message, void (*act)(HWND box))
     {
-        s_act = act;
-        const UINT_PTR timer = ::SetTimer(nullptr, 0, 300, ActOnBox);
-        const int code = ShowNoticeBox(m_owner, message);
-        ::KillTimer(nullptr, timer);
-        s_returned = true;
-        MSG msg;
-        s_quitCode = -1;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) s_quitCode = static_cast<int>(msg.wParam);
-            ::DispatchMessageW(&msg);
-        }
-        return code;
+        return m_box->Show(
+            message,
+            [act](HWND box) {
+                s_seenText = TextOf(box, L"labelTip");
+                act(box);
+            },
+            300);
     }
 
     static void Click(HWND box, int x, int y)
@@ -282,6 +251,7 @@ protected:
         ::PostMessageW(box, WM_LBUTTONUP, 0, point);
     }
 
+    std::unique_ptr<testsupport::NoticeBoxOwner> m_box;
     HWND m_owner = nullptr;
 };
 
@@ -300,8 +270,8 @@ TEST_F(NoticeBoxTest, CloseCodesAndWhetherTheOwnerIsClosedAfterTheBoxReturns)
         SetUp();
         EXPECT_EQ(Show(L"\u91ca\u653e\u6587\u4ef6\u51fa\u9519", c.act), c.code);
         EXPECT_EQ(s_seenText, L"\u91ca\u653e\u6587\u4ef6\u51fa\u9519");
-        EXPECT_EQ(s_closesBeforeReturn, 0) << "the owner's WM_CLOSE waits for the caller's loop";
-        EXPECT_EQ(s_closesAfterReturn, c.ownerCloses) << c.code;
+        EXPECT_EQ(m_box->closesBeforeReturn, 0) << "the owner's WM_CLOSE waits for the caller's loop";
+        EXPECT_EQ(m_box->closesAfterReturn, c.ownerCloses) << c.code;
         EXPECT_TRUE(::IsWindowEnabled(m_owner));
         EXPECT_EQ(::FindWindowW(L"CustomMsgBoxClass", nullptr), nullptr);
         TearDown();
@@ -319,7 +289,7 @@ TEST_F(NoticeBoxTest, AQuitWhileTheBoxShowsEndsTheBoxAndReachesTheCallersLoop)
     EXPECT_EQ(Show(L"x", [](HWND) { ::PostQuitMessage(5); }), 0);
     EXPECT_EQ(::FindWindowW(L"CustomMsgBoxClass", nullptr), nullptr) << "the box window went before its object";
     EXPECT_TRUE(::IsWindowEnabled(m_owner));
-    EXPECT_EQ(s_quitCode, 5) << "the quit is posted again with its code";
+    EXPECT_EQ(m_box->quitCode, 5) << "the quit is posted again with its code";
 }
 
 // The launch command as the window takes it. The object needs no native

@@ -26,6 +26,7 @@
 #include "GameLoader/GameLoaderWnd/LauncherMessages.h"
 #include "base/ProcedurePointers.h"
 #include "base/Win32Handles.h"
+#include "tests/GameLoader/NoticeBoxOwner.h"
 #include "tests/support/InProcessLog.h"
 #include "tests/support/LauncherProcess.h"
 #include "tests/support/LauncherWorld.h"
@@ -569,56 +570,24 @@ TEST_F(LauncherAccessibilityTest, AfterTheWindowHasGoneEveryCallFailsCleanly)
 // The notice box over a plain owner window that counts its WM_CLOSE.
 class NoticeBoxAccessibilityTest : public ::testing::Test {
 protected:
-    static inline int s_ownerCloses = 0;
-    static inline std::function<void(HWND box)> s_act;
-
-    static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-    {
-        if (message == WM_CLOSE) {
-            ++s_ownerCloses;
-            return 0;
-        }
-        return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    static void CALLBACK ActOnBox(HWND, UINT, UINT_PTR id, DWORD) noexcept
-    {
-        const HWND box = ::FindWindowW(L"CustomMsgBoxClass", nullptr);
-        if (!box) return;
-        ::KillTimer(nullptr, id);
-        s_act(box);
-    }
     static void SetUpTestSuite()
     {
         ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
         SkinUI::CWindowManagerUI::StartUp(::GetModuleHandleW(nullptr));
-        WNDCLASSW ownerClass{};
-        ownerClass.lpfnWndProc = OwnerProc;
-        ownerClass.hInstance = ::GetModuleHandleW(nullptr);
-        ownerClass.lpszClassName = L"AccessibleNoticeOwner";
-        ::RegisterClassW(&ownerClass);
     }
-    void SetUp() override
-    {
-        m_owner = ::CreateWindowExW(0, L"AccessibleNoticeOwner", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
-                                    960, 620, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(m_owner, nullptr);
-        s_ownerCloses = 0;
-    }
-    void TearDown() override { ::DestroyWindow(m_owner); }
+    void SetUp() override { ASSERT_NE(m_box.hwnd(), nullptr); }
 
     // Acts on the box from a timer of its modal loop; the owner's WM_CLOSE,
     // posted after the box's, is taken afterwards.
     int Show(const std::wstring& message, std::function<void(HWND box)> act)
     {
-        s_act = std::move(act);
-        const UINT_PTR timer = ::SetTimer(nullptr, 0, 200, ActOnBox);
-        const int code = ShowNoticeBox(m_owner, message);
-        ::KillTimer(nullptr, timer);
+        const int code = m_box.Show(message, std::move(act), 200);
         PumpPostedSoFar();
         return code;
     }
+    int OwnerCloses() const { return m_box.closesBeforeReturn + m_box.closesAfterReturn; }
 
-    HWND m_owner = nullptr;
+    testsupport::NoticeBoxOwner m_box;
 };
 
 const std::vector<Element> kNoticeElements = {
@@ -641,7 +610,7 @@ TEST_F(NoticeBoxAccessibilityTest, TheBoxReadsTitleCloseMessageAndOkAndOkClosesI
     EXPECT_EQ(seen, kNoticeElements) << "the warning icon has no words and is left out";
     EXPECT_EQ(acted, S_OK);
     EXPECT_EQ(code, NOTICE_CLOSED_BY_OK);
-    EXPECT_EQ(s_ownerCloses, 1) << "OK closes the owner too, as a click does";
+    EXPECT_EQ(OwnerCloses(), 1) << "OK closes the owner too, as a click does";
 }
 
 TEST_F(NoticeBoxAccessibilityTest, AnEmptyMessageLineIsLeftOut)
@@ -685,7 +654,7 @@ TEST_F(NoticeBoxAccessibilityTest, AClientInAnotherApartmentReadsTheBoxAndPresse
     EXPECT_EQ(seen, kNoticeElements);
     EXPECT_EQ(acted, S_OK);
     EXPECT_EQ(code, NOTICE_CLOSED_BY_CLOSE);
-    EXPECT_EQ(s_ownerCloses, 1);
+    EXPECT_EQ(OwnerCloses(), 1);
 }
 
 TEST_F(NoticeBoxAccessibilityTest, AnObjectKeptAfterTheBoxHasGoneFailsCleanly)
@@ -715,7 +684,7 @@ TEST_F(NoticeBoxAccessibilityTest, AnObjectKeptAfterTheBoxHasGoneFailsCleanly)
     EXPECT_EQ(kept->get_accName(Id(4), &name), CO_E_OBJNOTCONNECTED);
     EXPECT_EQ(name, nullptr);
     EXPECT_EQ(kept->accDoDefaultAction(Id(4)), CO_E_OBJNOTCONNECTED);
-    EXPECT_EQ(s_ownerCloses, 0);
+    EXPECT_EQ(OwnerCloses(), 0);
 }
 
 }  // namespace
